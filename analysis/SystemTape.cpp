@@ -1,0 +1,8 @@
+#include "app/TonvaleDlg.h"
+
+namespace tonvale {
+
+// Placeholder until the decoder is written.
+std::size_t CTonvaleDlg::DecodeSystemTape(ByteView file) { return ReportUnidentified(file); }
+
+} // namespace tonvale

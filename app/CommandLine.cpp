@@ -1,0 +1,98 @@
+#include "app/CommandLine.h"
+
+#include "app/TonvaleDlg.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace tonvale {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::size_t DirectoryPartLength(std::string_view path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+fs::path Utf8Path(std::string_view text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string FromPath(const fs::path& path) {
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
+
+std::string_view FileNamePart(std::string_view path) { return path.substr(DirectoryPartLength(path)); }
+
+std::string FirstArgument(std::string_view commandLine) {
+    if (!commandLine.empty() && commandLine.front() == '"') {
+        std::string_view rest = commandLine.substr(1);
+        return std::string(rest.substr(0, rest.find('"')));
+    }
+    return std::string(commandLine.substr(0, commandLine.find(' ')));
+}
+
+bool MatchesWildcard(std::string_view pattern, std::string_view name) {
+    // Iterative matching with one backtrack point: linear in practice, never exponential.
+    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::optional<std::string> FindFirstFile(std::string_view argument) {
+    if (argument.empty() || argument.size() > kMaxPath)
+        return std::nullopt;
+    const std::size_t dirLength = DirectoryPartLength(argument);
+    const std::string_view directory = argument.substr(0, dirLength);
+    const std::string_view pattern = argument.substr(dirLength);
+    if (pattern.empty())
+        return std::nullopt;
+
+    std::string found;
+    if (pattern.find_first_of("*?") == std::string_view::npos) {
+        std::error_code error;
+        if (!fs::exists(Utf8Path(argument), error))
+            return std::nullopt;
+        found = std::string(pattern);
+    } else {
+        std::error_code error;
+        fs::directory_iterator it(directory.empty() ? fs::path(".") : Utf8Path(directory), error);
+        std::vector<std::string> matches;
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            std::string name = FromPath(it->path().filename());
+            if (MatchesWildcard(pattern, name))
+                matches.push_back(std::move(name));
+        }
+        if (matches.empty())
+            return std::nullopt;
+        found = *std::min_element(matches.begin(), matches.end());
+    }
+    std::string path = std::string(directory) + found;
+    if (path.size() > kMaxPath)
+        return std::nullopt;
+    return path;
+}
+
+} // namespace tonvale

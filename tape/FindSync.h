@@ -1,0 +1,36 @@
+#pragma once
+// Finding a tape file's leader and sync byte at any of the eight bit alignments.
+//
+// The image is one stream of bits, most significant bit first. A recording shifted by s bits
+// stores each recorded byte across two image bytes:
+//
+//     recorded:  | leader  | sync    | data ...
+//     image s=3: 000lllll lllsssss sssddddd ...
+//
+// so a 00h leader still reads 00h, a 55h leader reads 55h at even shifts and AAh at odd ones,
+// and the byte behind the run holds the first bits of the sync byte.
+#include "app/Bytes.h"
+#include "app/Formats.h"
+
+#include <cstdint>
+
+namespace tonvale {
+
+// A leader is at least this many equal bytes.
+inline constexpr std::size_t kMinLeader = 16;
+
+inline constexpr Byte kLevelLeader = 0x00; // Level 1 and Level 2
+inline constexpr Byte kLevelSync = 0xA5;
+inline constexpr Byte kHighspeedLeader = 0x55;
+inline constexpr Byte kHighspeedSync = 0x7F;
+
+struct SyncResult {
+    TapeFormat format = TapeFormat::None; // None, Level1or2 or Highspeed
+    std::size_t dataPos = 0;              // the image byte holding the first bit after the sync
+    std::uint32_t shift = 0;              // that bit's position in it, from the top
+};
+
+// The earliest leader of at least 16 bytes in the stretch that ends in a matching sync byte.
+SyncResult FindSync(ByteView stretch);
+
+} // namespace tonvale
