@@ -56,6 +56,8 @@ class CTonvaleDlg {
 
     // --- Loading (tape/) ------------------------------------------------------------------
     void LoadTapeImage(const std::string& path);
+    // Walks the tape image in m_tapeData tape file by tape file, building the report.
+    void WalkTapeFiles();
 
     // --- Analysis (analysis/) -------------------------------------------------------------
     // Each takes one tape file's bytes (the first byte after the sync byte) and returns the

@@ -71,10 +71,14 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
         return;
     }
     in.close();
+    WalkTapeFiles();
+}
+
+void CTonvaleDlg::WalkTapeFiles() {
     ClearReport();
     m_verdicts.clear();
 
-    const ByteView image(m_tapeData.get(), static_cast<std::size_t>(size));
+    const ByteView image(m_tapeData.get(), static_cast<std::size_t>(m_tapeSize));
     WorkBuffers buffers(image);
 
     // The data behind a sync search that started at image offset `from`.

@@ -1,0 +1,96 @@
+// How fast an image is walked and analysed, for inputs of 1 MB and 16 MB: the time per MB of
+// the large case should stay within twice that of the small one (linear), and 16 MB should
+// take well under a second.
+#include "app/TonvaleDlg.h"
+#include "builder/Level2BasicBuilder.h"
+#include "builder/SampleTapes.h"
+#include "builder/SystemTapeBuilder.h"
+#include "builder/TapeBuilder.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+
+namespace tonvale {
+namespace {
+
+constexpr std::size_t kMB = 1 << 20;
+
+// About 1.6 KB: six full blocks and a transfer record behind a short leader.
+Bytes SmallSystemTapeFile() {
+    test::SystemTape tape("BENCH");
+    Bytes block(256);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<Byte>(i);
+    for (std::uint16_t b = 0; b < 6; ++b)
+        tape.Block(static_cast<std::uint16_t>(0x5000 + 0x100 * b), block);
+    return test::TapeBuilder().Level2File(tape.Transfer(0x5000).Build(), 64).Build();
+}
+
+Bytes ManySmallTapeFiles(std::size_t size) {
+    const Bytes one = SmallSystemTapeFile();
+    Bytes image;
+    image.reserve(size);
+    while (image.size() + one.size() <= size)
+        image.insert(image.end(), one.begin(), one.end());
+    image.resize(size, 0x00);
+    return image;
+}
+
+Bytes Zeros(std::size_t size) {
+    return Bytes(size, 0x00);
+}
+
+Bytes RandomBytes(std::size_t size) {
+    std::mt19937 random(1234);
+    Bytes image(size);
+    for (Byte& b : image)
+        b = static_cast<Byte>(random());
+    return image;
+}
+
+Bytes BasicTape(std::size_t size) {
+    // A long Level 2 program of ordinary lines, filling about `size` bytes.
+    test::Level2Basic program('B');
+    for (std::size_t lines = 0;
+         static_cast<std::size_t>(program.AddressOf(lines) - test::Level2Basic::kModelIProgram) +
+             64 <
+         size;
+         ++lines)
+        program.Line(static_cast<std::uint16_t>(10 * (lines + 1)),
+                     "PRINT \"THE QUICK BROWN FOX\";A$;TAB(10);X*Y+3");
+    return test::TapeBuilder().Level2File(program.Build()).Build();
+}
+
+void Walk(benchmark::State& state, Bytes (*make)(std::size_t)) {
+    const Bytes image = make(static_cast<std::size_t>(state.range(0)));
+    HeadlessPlatform platform;
+    CTonvaleDlg dlg(platform);
+    dlg.OnInitDialog();
+    dlg.m_tapeData.reset(new Byte[image.size()]);
+    std::memcpy(dlg.m_tapeData.get(), image.data(), image.size());
+    dlg.m_tapeSize = image.size();
+    for (auto _ : state) {
+        dlg.WalkTapeFiles();
+        benchmark::DoNotOptimize(dlg.m_report.Count());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+    state.counters["tape_files"] = static_cast<double>(dlg.m_verdicts.size());
+    state.counters["report_lines"] = static_cast<double>(dlg.m_report.Count());
+}
+
+BENCHMARK_CAPTURE(Walk, ManySmallTapeFiles, ManySmallTapeFiles)
+    ->Arg(kMB)
+    ->Arg(16 * kMB)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Walk, Zeros, Zeros)->Arg(kMB)->Arg(16 * kMB)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Walk, RandomBytes, RandomBytes)
+    ->Arg(kMB)
+    ->Arg(16 * kMB)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Walk, Level2Basic32K, BasicTape)->Arg(32 * 1024)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tonvale

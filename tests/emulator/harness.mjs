@@ -1,0 +1,320 @@
+// Loads a WAV image into an emulated TRS-80 (the trs80-emulator package with its real ROMs), the
+// way a person would: answer the start-up prompts, type CLOAD (or SYSTEM and the name), let the
+// tape play, and look at memory and the screen once the cassette motor has stopped again.
+//
+// The Z80 is stepped in a loop on emulated time only, so a load runs many times faster than
+// real time and ends the same way on any host.
+import {readFileSync} from "node:fs";
+import {
+    Background, BasicLevel, CassettePlayer, CGChip, Config, Keyboard, ModelType, Phosphor,
+    RamSize, ScanLines, SilentSoundPlayer, Trs80, Trs80Screen,
+} from "trs80-emulator";
+
+const SCREEN_BEGIN = 0x3C00;
+const SCREEN_COLUMNS = 64;
+const SCREEN_ROWS = 16;
+
+// How long each phase may take, in emulated seconds, before the load counts as stuck.
+const BOOT_SECONDS = 10;
+const PROMPT_SECONDS = 10;
+const MOTOR_START_SECONDS = 10;
+const MOTOR_STOP_MARGIN_SECONDS = 5; // beyond the WAV's own playing time
+const SETTLE_SECONDS = 0.5;          // lets the ROM finish up after the motor stops
+
+// Steps between looks at the screen or the motor: cheap enough, and far below one keystroke.
+const STEPS_PER_LOOK = 2000;
+
+// ---------------------------------------------------------------------------------------------
+// The WAV file.
+
+// Reads an 8-bit mono PCM WAV file. A data chunk that claims more bytes than the file holds is
+// taken as far as it goes (a truncated recording).
+export function readWav(path) {
+    const file = readFileSync(path);
+    const text = (from, to) => file.toString("latin1", from, to);
+    if (file.length < 12 || text(0, 4) !== "RIFF" || text(8, 12) !== "WAVE") {
+        throw new Error(`${path}: not a RIFF/WAVE file`);
+    }
+    let format;
+    for (let at = 12; at + 8 <= file.length;) {
+        const id = text(at, at + 4);
+        const size = file.readUInt32LE(at + 4);
+        const body = at + 8;
+        if (id === "fmt " && body + 16 <= file.length) {
+            format = {
+                tag: file.readUInt16LE(body),
+                channels: file.readUInt16LE(body + 2),
+                rate: file.readUInt32LE(body + 4),
+                bits: file.readUInt16LE(body + 14),
+            };
+        } else if (id === "data") {
+            if (!format || format.tag !== 1 || format.channels !== 1 || format.bits !== 8) {
+                throw new Error(`${path}: not 8-bit mono PCM`);
+            }
+            const samples = file.subarray(body, Math.min(body + size, file.length));
+            return {rate: format.rate, samples, declaredSamples: size};
+        }
+        at = body + size + (size & 1);
+    }
+    throw new Error(`${path}: no data chunk`);
+}
+
+// The recorder: plays the WAV's samples, unsigned 8-bit around 128, scaled to -1..1, at the
+// WAV's own rate. Like a real tape it keeps its place while the motor is off.
+class WavCassette extends CassettePlayer {
+    constructor(wav, onMotor) {
+        super();
+        this.samplesPerSecond = wav.rate;
+        this.samples = wav.samples;
+        this.position = 0;
+        this.onMotor = onMotor;
+    }
+
+    readSample() {
+        if (this.position >= this.samples.length) {
+            return 0; // past the end of the tape: silence
+        }
+        return (this.samples[this.position++] - 128) / 128;
+    }
+
+    onMotorStart() {
+        this.onMotor(true);
+    }
+
+    onMotorStop() {
+        this.onMotor(false);
+    }
+}
+
+// The screen lives in the emulator's memory; nothing needs drawing.
+class StubScreen extends Trs80Screen {
+    setConfig() {}
+    writeChar() {}
+}
+
+// ---------------------------------------------------------------------------------------------
+// The machines and what they ask at power-up.
+
+function makeConfig(model, level, cgChip, ram) {
+    return new Config(model, level, cgChip, ram, Phosphor.WHITE, Background.BLACK, ScanLines.OFF);
+}
+
+export const MACHINES = {
+    "model1-level1": {
+        config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL1, CGChip.ORIGINAL, RamSize.RAM_4_KB),
+        prompts: () => [],
+    },
+    "model1-level2": {
+        config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL2, CGChip.ORIGINAL, RamSize.RAM_48_KB),
+        prompts: () => [["MEMORY SIZE?", "\n"]],
+    },
+    "model3": {
+        config: makeConfig(ModelType.MODEL3, BasicLevel.LEVEL2, CGChip.LOWER_CASE,
+            RamSize.RAM_48_KB),
+        prompts: (cassette) => [["Cass?", `${cassette}\n`], ["Memory Size?", "\n"]],
+    },
+};
+
+// ---------------------------------------------------------------------------------------------
+// One load.
+
+export class Load {
+    constructor(machineName, wav) {
+        const machine = MACHINES[machineName];
+        if (!machine) {
+            throw new Error(`unknown machine ${machineName}`);
+        }
+        this.machine = machine;
+        this.wav = wav;
+        this.motorLog = []; // [on, emulated seconds]
+        this.keyboard = new Keyboard();
+        this.cassette = new WavCassette(wav, (on) => this.motorLog.push([on, this.seconds()]));
+        this.trs80 = new Trs80(machine.config, new StubScreen(), this.keyboard, this.cassette,
+            new SilentSoundPlayer());
+        this.trs80.reset();
+        this.log = [];
+    }
+
+    seconds() {
+        return this.trs80.tStateCount / this.trs80.clockHz;
+    }
+
+    motorOn() {
+        const last = this.motorLog[this.motorLog.length - 1];
+        return last !== undefined && last[0];
+    }
+
+    // The screen as text, one string per row. Graphics show as '#'; the Model I's missing bit 6
+    // of the character memory is put back.
+    screenRows() {
+        const rows = [];
+        for (let row = 0; row < SCREEN_ROWS; row++) {
+            let line = "";
+            for (let column = 0; column < SCREEN_COLUMNS; column++) {
+                let b = this.trs80.readMemory(SCREEN_BEGIN + row * SCREEN_COLUMNS + column);
+                if (b >= 0x80) {
+                    line += "#";
+                    continue;
+                }
+                if (b < 0x20) {
+                    b += 0x40;
+                }
+                line += String.fromCharCode(b);
+            }
+            rows.push(line);
+        }
+        return rows;
+    }
+
+    screenHas(text) {
+        return this.screenRows().some((row) => row.includes(text));
+    }
+
+    readWord(address) {
+        return this.trs80.readMemory(address) | (this.trs80.readMemory(address + 1) << 8);
+    }
+
+    // Runs the Z80 until `done()` holds or `seconds` of emulated time have passed; says which.
+    runUntil(done, seconds) {
+        const limit = this.trs80.tStateCount + seconds * this.trs80.clockHz;
+        while (!done()) {
+            if (this.trs80.tStateCount > limit) {
+                return false;
+            }
+            for (let i = 0; i < STEPS_PER_LOOK; i++) {
+                this.trs80.step();
+            }
+        }
+        return true;
+    }
+
+    // Types text as a person would. The package's key map holds Shift down for a capital letter,
+    // but on these machines a letter without Shift is the capital (Shift gives the lower-case
+    // code, which SYSTEM would not match against the tape's name), so letters go without it.
+    type(text) {
+        this.note(`type ${JSON.stringify(text)}`);
+        this.keyboard.simulateKeyboardText(text.toLowerCase());
+    }
+
+    note(text) {
+        this.log.push(`${this.seconds().toFixed(2)}s ${text}`);
+    }
+
+    // Runs until the text is on the screen and every key typed so far has been taken.
+    expect(text, seconds) {
+        const seen = this.runUntil(
+            () => this.keyboard.keyQueue.length === 0 && this.screenHas(text), seconds);
+        this.note(`${seen ? "saw" : "did not see"} ${JSON.stringify(text)}`);
+        return seen;
+    }
+
+    // The whole dialogue up to the end of the tape. Returns what happened; memory and screen
+    // stay available for the caller to judge.
+    run({cassette = "", command, systemName = ""}) {
+        const playSeconds = this.wav.declaredSamples / this.wav.rate;
+        // The one timer of the emulator (the Model III's 1500-baud start, a second after the motor
+        // starts) must run on emulated time as well.
+        const realSetTimeout = globalThis.setTimeout;
+        globalThis.setTimeout = (callback, milliseconds = 0, ...args) =>
+            this.trs80.eventScheduler.add(undefined,
+                this.trs80.tStateCount + milliseconds * this.trs80.clockHz / 1000,
+                () => callback(...args));
+        try {
+            return this.dialogue(cassette, command, systemName, playSeconds);
+        } finally {
+            globalThis.setTimeout = realSetTimeout;
+        }
+    }
+
+    dialogue(cassette, command, systemName, playSeconds) {
+        for (const [prompt, answer] of this.machine.prompts(cassette)) {
+            if (!this.expect(prompt, BOOT_SECONDS)) {
+                return {finished: false, reason: `no ${JSON.stringify(prompt)} prompt`};
+            }
+            this.type(answer);
+        }
+        if (!this.expect("READY", BOOT_SECONDS)) {
+            return {finished: false, reason: "no READY prompt"};
+        }
+        this.type(`${command}\n`);
+        if (command === "SYSTEM") {
+            if (!this.expect("*?", PROMPT_SECONDS)) {
+                return {finished: false, reason: "no *? prompt"};
+            }
+            this.type(`${systemName}\n`);
+        }
+        if (!this.runUntil(() => this.motorOn(), MOTOR_START_SECONDS)) {
+            return {finished: false, reason: "the cassette motor never started"};
+        }
+        this.note("motor on");
+        const played = () =>
+            `${this.cassette.position} of ${this.wav.samples.length} samples played`;
+        if (!this.runUntil(() => !this.motorOn(), playSeconds + MOTOR_STOP_MARGIN_SECONDS)) {
+            this.note(`motor still on, ${played()}`);
+            return {finished: false, reason: "the cassette motor never stopped"};
+        }
+        this.note(`motor off, ${played()}`);
+        this.runUntil(() => false, SETTLE_SECONDS);
+        return {finished: true, reason: "the cassette motor stopped"};
+    }
+
+    // The ROMs' own marks of a bad load: Level 2 puts a "C" among the asterisks at the top right
+    // for a checksum error, the Model III a "D" for a Highspeed bit of a length out of range;
+    // Level 1 says WHAT?.
+    errorMarks(screenBefore) {
+        const marks = [];
+        const topRight = this.screenRows()[0].slice(SCREEN_COLUMNS - 2);
+        for (const mark of ["C", "D"]) {
+            if (topRight.includes(mark)) {
+                marks.push(`${mark} at the top right`);
+            }
+        }
+        const whatBefore = screenBefore.filter((row) => row.includes("WHAT?")).length;
+        const whatNow = this.screenRows().filter((row) => row.includes("WHAT?")).length;
+        if (whatNow > whatBefore) {
+            marks.push("WHAT?");
+        }
+        return marks;
+    }
+
+    // Compares memory with what the tape says. A region with `via` must sit at the address that
+    // the ROM keeps in the word at `via`. Returns the differences, empty when all is equal.
+    compare(regions) {
+        const differences = [];
+        for (const region of regions) {
+            const expected = Buffer.from(region.bytes, "hex");
+            let address = region.address;
+            if (region.via !== undefined) {
+                const pointer = this.readWord(region.via);
+                if (pointer !== region.address) {
+                    differences.push(`word at ${hex4(region.via)} is ${hex4(pointer)}, ` +
+                        `not ${hex4(region.address)}`);
+                    address = pointer;
+                }
+            }
+            let wrong = 0;
+            let first;
+            for (let i = 0; i < expected.length; i++) {
+                if (this.trs80.readMemory((address + i) & 0xFFFF) !== expected[i]) {
+                    wrong++;
+                    first ??= i;
+                }
+            }
+            if (wrong > 0) {
+                const at = address + first;
+                differences.push(`${wrong} of ${expected.length} bytes from ${hex4(address)} ` +
+                    `differ, first at ${hex4(at)}: ${hex2(this.trs80.readMemory(at))} ` +
+                    `instead of ${hex2(expected[first])}`);
+            }
+        }
+        return differences;
+    }
+}
+
+export function hex4(value) {
+    return value.toString(16).toUpperCase().padStart(4, "0") + "h";
+}
+
+function hex2(value) {
+    return value.toString(16).toUpperCase().padStart(2, "0") + "h";
+}
