@@ -155,6 +155,9 @@ std::size_t CTonvaleDlg::ReportEmptyLevel1Csave(ByteView file) {
         if (length < kRomOffset) {
             m_text.Append(" before the ROM, useless");
             AddReportLine(m_text);
+            // No word goes to the summary line here, but the tape file is still a bad one
+            // for whoever asks (the command line's exit status).
+            m_verdicts.push_back(Verdict::Bad);
             return length;
         }
         if (length < kRomOffset + kRomSize)

@@ -130,6 +130,10 @@ std::vector<SampleTape> SampleTapes() {
                                          .Build())
                          .Build()});
 
+    // The whole memory of a Level 1 machine, its ROM a made-up one: nothing to CLOAD.
+    tapes.push_back({"level1-empty-csave", false, TapeFormat::Level1,
+                     TapeBuilder().Level1File(Level1EmptyCsave().Rom(MadeUpRom()).Build()).Build()});
+
     tapes.push_back({"no-leader", false, level2, TapeBuilder().Noise(100).Build()});
     tapes.push_back({"empty", false, level2, Bytes{}});
     return tapes;
