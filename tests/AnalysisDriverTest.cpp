@@ -28,7 +28,9 @@ struct Classification {
     ContentKind kind;
 };
 
-std::ostream& operator<<(std::ostream& out, const Classification& c) { return out << c.what; }
+std::ostream& operator<<(std::ostream& out, const Classification& c) {
+    return out << c.what;
+}
 
 class ClassifiesByFirstBytes : public ::testing::TestWithParam<Classification> {};
 
@@ -58,24 +60,45 @@ const Classification kClassifications[] = {
     {"Level1MachineCodeWithOtherEntryIsNotRecognised", TapeFormat::Level1or2,
      Level1Header(0x41FE, 0x4210, {kEntryHigh, kEntryLow}), TapeFormat::Level2,
      ContentKind::Unidentified},
-    {"Level2Basic", TapeFormat::Level1or2, {0xD3, 0xD3, 0xD3, 'A'}, TapeFormat::Level2,
+    {"Level2Basic",
+     TapeFormat::Level1or2,
+     {0xD3, 0xD3, 0xD3, 'A'},
+     TapeFormat::Level2,
      ContentKind::Basic},
-    {"Level2Edtasm", TapeFormat::Level1or2, {0xD3, 0xD3, 'A'}, TapeFormat::Level2,
+    {"Level2Edtasm",
+     TapeFormat::Level1or2,
+     {0xD3, 0xD3, 'A'},
+     TapeFormat::Level2,
      ContentKind::EdtasmSource},
-    {"Level2System", TapeFormat::Level1or2, {0x55, 'G', 'A', 'M', 'E'}, TapeFormat::Level2,
+    {"Level2System",
+     TapeFormat::Level1or2,
+     {0x55, 'G', 'A', 'M', 'E'},
+     TapeFormat::Level2,
      ContentKind::System},
-    {"HighspeedBasic", TapeFormat::Highspeed, {0xD3, 0xD3, 0xD3, 'A'}, TapeFormat::Highspeed,
+    {"HighspeedBasic",
+     TapeFormat::Highspeed,
+     {0xD3, 0xD3, 0xD3, 'A'},
+     TapeFormat::Highspeed,
      ContentKind::Basic},
-    {"HighspeedEdtasm", TapeFormat::Highspeed, {0xD3, 'X'}, TapeFormat::Highspeed,
+    {"HighspeedEdtasm",
+     TapeFormat::Highspeed,
+     {0xD3, 'X'},
+     TapeFormat::Highspeed,
      ContentKind::EdtasmSource},
     {"HighspeedSystem", TapeFormat::Highspeed, {0x55}, TapeFormat::Highspeed, ContentKind::System},
     {"HighspeedLevel1LookalikeIsUnidentified", TapeFormat::Highspeed, Level1Header(0x4200, 0x4210),
      TapeFormat::Highspeed, ContentKind::Unidentified},
-    {"NoLeaderIsUnidentifiedWhateverItHolds", TapeFormat::None, {0xD3, 0xD3, 0xD3},
-     TapeFormat::None, ContentKind::Unidentified},
+    {"NoLeaderIsUnidentifiedWhateverItHolds",
+     TapeFormat::None,
+     {0xD3, 0xD3, 0xD3},
+     TapeFormat::None,
+     ContentKind::Unidentified},
     {"EmptyTapeFile", TapeFormat::Level1or2, {}, TapeFormat::Level2, ContentKind::Unidentified},
-    {"ThreeBytesCannotHoldAddresses", TapeFormat::Level1or2, {0x42, 0x00, 0x42},
-     TapeFormat::Level2, ContentKind::Unidentified},
+    {"ThreeBytesCannotHoldAddresses",
+     TapeFormat::Level1or2,
+     {0x42, 0x00, 0x42},
+     TapeFormat::Level2,
+     ContentKind::Unidentified},
 };
 
 INSTANTIATE_TEST_SUITE_P(Headers, ClassifiesByFirstBytes, ::testing::ValuesIn(kClassifications),
@@ -126,7 +149,8 @@ TEST_F(UndecidedLevel, AnImageWithoutLeaderIsDumpedWhole) {
     dlg.m_format = TapeFormat::None;
     const Bytes image = test::TapeBuilder().Noise(40).Build();
     EXPECT_EQ(dlg.AnalyseTapeFile(image), 40u);
-    EXPECT_EQ(AsChars(dlg.ControlText(ControlId::FileLine)), "No header unidentified or unsupported");
+    EXPECT_EQ(AsChars(dlg.ControlText(ControlId::FileLine)),
+              "No header unidentified or unsupported");
     EXPECT_EQ(Line(0), "No header detected (fragment? not CAS?)");
     EXPECT_EQ(dlg.m_report.Count(), 1u + 3u); // 40 bytes: three dump lines
     EXPECT_EQ(AsChars(dlg.ControlText(ControlId::SummaryLine)), "Files: bad");

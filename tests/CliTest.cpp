@@ -23,8 +23,8 @@ struct CliRun {
 // /dev/null, so that no prompt can wait for a person.
 CliRun RunCli(const std::string& args) {
     const std::string dir = test::TempDir("cli-run");
-    const std::string command = std::string(TONVALE_CLI) + " " + args + " </dev/null >" + dir +
-                                "/out 2>" + dir + "/err";
+    const std::string command =
+        std::string(TONVALE_CLI) + " " + args + " </dev/null >" + dir + "/out 2>" + dir + "/err";
     CliRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -35,7 +35,9 @@ CliRun RunCli(const std::string& args) {
     return run;
 }
 
-std::string Quote(const std::string& path) { return "'" + path + "'"; }
+std::string Quote(const std::string& path) {
+    return "'" + path + "'";
+}
 
 class CliTest : public ::testing::Test {
   protected:
@@ -102,7 +104,8 @@ TEST_F(CliTest, AnswersHelpAndVersion) {
 }
 
 TEST_F(CliTest, TakesLevel2ForAnUndecidedTapeWithoutATerminal) {
-    const std::string tape = Tape("undecided.cas", test::TapeBuilder().Level2File(ToBytes("??????")).Build());
+    const std::string tape =
+        Tape("undecided.cas", test::TapeBuilder().Level2File(ToBytes("??????")).Build());
     EXPECT_EQ(RunCli("report " + Quote(tape)).out.substr(0, 7), "Level 2");
     EXPECT_EQ(RunCli("report --level 1 " + Quote(tape)).out.substr(0, 7), "Level 1");
 }

@@ -71,7 +71,8 @@ TEST_F(FindFirstFileTest, AnUnknownCommandLineFileEndsTheProgramWithStatus1) {
     dlg.OnOpenCommandLine("\"" + dir + "/no such tape.cas\"");
     EXPECT_EQ(platform.exitStatus, 1);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(AsChars(platform.messages[0].text), "Error opening file\n" + dir + "/no such tape.cas");
+    EXPECT_EQ(AsChars(platform.messages[0].text),
+              "Error opening file\n" + dir + "/no such tape.cas");
     EXPECT_EQ(platform.messages[0].caption, "Tonvale - WHAT?");
     EXPECT_EQ(AsChars(dlg.m_report.Line(0)), "<no data>");
 }

@@ -86,7 +86,8 @@ TEST(SyncSearch, RefusesAHighspeedSyncFollowedByAOneBitAtShiftSeven) {
 }
 
 TEST(SyncSearch, TakesTheEarliestOfTwoTapeFiles) {
-    const Bytes image = TapeBuilder().Level2File(ToBytes("first"), 20).HighspeedFile(ToBytes("second")).Build();
+    const Bytes image =
+        TapeBuilder().Level2File(ToBytes("first"), 20).HighspeedFile(ToBytes("second")).Build();
     const SyncResult sync = FindSync(image);
     EXPECT_EQ(sync.format, TapeFormat::Level1or2);
     EXPECT_EQ(sync.dataPos, 21u);
@@ -141,7 +142,8 @@ TEST(WorkBuffers, GiveLaterTapeFilesOfTheSameAlignmentTheSameBytesAsAFreshRealig
         WorkBuffers fresh(image);
         const auto viaFresh = fresh.Level(sync.dataPos, sync.shift, asked);
         ASSERT_TRUE(viaShared && viaFresh);
-        EXPECT_EQ(Bytes(viaShared->begin(), viaShared->end()), Bytes(viaFresh->begin(), viaFresh->end()));
+        EXPECT_EQ(Bytes(viaShared->begin(), viaShared->end()),
+                  Bytes(viaFresh->begin(), viaFresh->end()));
         from = sync.dataPos + 1;
     }
 }

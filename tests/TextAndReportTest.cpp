@@ -67,7 +67,8 @@ TEST_F(ReportTest, SetsTheExtentAgainAfterAClearEvenIfNarrower) {
 TEST_F(ReportTest, KeepsEveryTagWhenTheTagArrayGrows) {
     dlg.ClearReport();
     for (int i = 0; i < 2500; ++i)
-        dlg.AddReportLine(std::to_string(i), static_cast<Byte>(i % 3 == 0 ? kTagContinued : kTagPlain));
+        dlg.AddReportLine(std::to_string(i),
+                          static_cast<Byte>(i % 3 == 0 ? kTagContinued : kTagPlain));
     EXPECT_EQ(dlg.m_lineTagCap, 3000);
     for (int i = 0; i < 2500; ++i) {
         ASSERT_EQ(dlg.m_lineTags[i], i % 3 == 0 ? kTagContinued : kTagPlain) << i;
