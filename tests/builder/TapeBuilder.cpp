@@ -1,6 +1,8 @@
 #include "builder/TapeBuilder.h"
 
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 
@@ -78,7 +80,9 @@ std::string WriteFile(const std::string& path, ByteView bytes) {
 
 std::string TempDir(std::string_view name) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / "tonvale-tests" / std::string(name);
+    // One tree per process: ctest runs tests side by side.
+    fs::path dir = fs::temp_directory_path() / ("tonvale-tests-" + std::to_string(getpid())) /
+                   std::string(name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();

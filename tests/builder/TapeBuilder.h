@@ -51,7 +51,7 @@ class TapeBuilder {
 
 // Writes bytes to a file (created or replaced); returns its path.
 std::string WriteFile(const std::string& path, ByteView bytes);
-// A fresh directory under the system's temporary directory for one test.
+// A fresh, empty directory under the system's temporary directory, private to this process.
 std::string TempDir(std::string_view name);
 // Reads a whole file.
 Bytes ReadFile(const std::string& path);

@@ -1,0 +1,193 @@
+// tonvale-cli play: the tape through the sound output, with a progress bar on the terminal.
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "cli/SoundSession.h"
+
+#include <cstdio>
+#include <string>
+
+#if defined(TONVALE_HAVE_AUDIO)
+#include "platform/qt/audio/QtSoundOutput.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+#endif
+
+namespace tonvale::cli {
+
+namespace {
+
+constexpr int kExitInterrupted = 130; // as a shell reports a Ctrl-C
+
+constexpr const char* kHelp =
+    "Usage: tonvale-cli play [OPTIONS] TAPE\n"
+    "Plays the WAV image of TAPE through the default sound output, for a TRS-80 whose\n"
+    "cassette Ear input is wired to the headphone socket. A terminal shows a progress bar\n"
+    "with the elapsed and the total time; Ctrl-C stops playback.\n\n"
+    "Options:\n"
+    "  --lnw           LNW 1kHz: the same signal at double speed\n"
+    "  --format 1|2|H  the sound's format when the tape files' formats differ\n"
+    "                  (default: ask on a terminal, else Level 2)\n"
+    "  --level 1|2     answer 'Level 1 or 2?' (default: ask on a terminal, else Level 2)\n"
+    "  -h, --help      this text\n\n"
+    "Exit status: 0 played and every tape file ok, 1 played but a tape file bad or\n"
+    "suspicious, 2 bad arguments or an unreadable tape, 3 no WAV image (the tape ends in a\n"
+    "Level 1 empty CSAVE, or is too long for a WAV file), 4 no sound device can play,\n"
+    "130 stopped with Ctrl-C.\n";
+
+#if defined(TONVALE_HAVE_AUDIO)
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// The window-less platform with its sound going to the real output.
+class QtSoundPlatform : public HeadlessPlatform {
+  public:
+    explicit QtSoundPlatform(QtSoundOutput& output) : m_output(output) {}
+    bool PlaySound(const Byte* image, std::uint64_t size) override {
+        return m_output.Play(image, size);
+    }
+    void StopSound() override { m_output.Stop(); }
+
+  private:
+    QtSoundOutput& m_output;
+};
+
+std::string Clock(std::uint64_t millis) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(millis / 60000),
+                  static_cast<unsigned>(millis / 1000 % 60));
+    return text;
+}
+
+// "[#######.............] 0:12 / 1:05" redrawn in place on a terminal; a pipe gets the last
+// state only.
+class ProgressBar {
+  public:
+    explicit ProgressBar(std::uint32_t totalMillis)
+        : m_total(totalMillis), m_terminal(isatty(fileno(stderr)) != 0) {}
+
+    void Draw(std::uint64_t elapsedMillis) {
+        if (m_terminal) std::fprintf(stderr, "\r%s", Line(elapsedMillis).c_str());
+    }
+    void End(std::uint64_t elapsedMillis, bool stopped) {
+        const std::string line = Line(elapsedMillis);
+        std::fprintf(stderr, m_terminal ? "\r%s%s\n" : "%s%s\n", line.c_str(),
+                     stopped ? " stopped" : "");
+    }
+
+  private:
+    static constexpr std::uint64_t kWidth = 40;
+
+    std::string Line(std::uint64_t elapsedMillis) const {
+        const std::uint64_t elapsed = std::min<std::uint64_t>(elapsedMillis, m_total);
+        const std::uint64_t filled = m_total == 0 ? kWidth : elapsed * kWidth / m_total;
+        return "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] " +
+               Clock(elapsed) + " / " + Clock(m_total);
+    }
+
+    std::uint64_t m_total;
+    bool m_terminal;
+};
+
+int PlayTape(const Options& options, const std::string& tape) {
+    int argc = 1;
+    char name[] = "tonvale-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    // The sound output outlives the session: closing the dialog stops the sound through it.
+    QtSoundOutput output;
+    QtSoundPlatform sound(output);
+
+    Session session(options);
+    session.platform.soundOutput = &sound;
+    EndWithMessagesWhenNoSound(session);
+    if (!session.Open(tape)) return kExitUsage;
+    CTonvaleDlg& dlg = session.dlg;
+    if (!dlg.m_wavImage) {
+        WriteErrLine(std::string("tonvale-cli play: ") + std::string(kNoWavText));
+        return kExitNoWav;
+    }
+
+    const std::size_t before = session.platform.messages.size();
+    dlg.OnOK();
+    if (session.platform.messages.size() != before || !output.IsPlaying()) {
+        WriteErrLine("tonvale-cli play: Audio device problem on PlaySound: no sound device can "
+                     "play (is a sound server running?)");
+        return kExitNoSound;
+    }
+
+    const std::uint32_t total = options.lnw ? dlg.m_playMillis / 2 : dlg.m_playMillis;
+    ProgressBar bar(total);
+    QElapsedTimer clock;
+    clock.start();
+    bool stopped = false;
+
+    g_interrupted = 0;
+    auto previousInt = std::signal(SIGINT, OnInterrupt);
+    auto previousTerm = std::signal(SIGTERM, OnInterrupt);
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, [&] {
+        if (g_interrupted) {
+            dlg.OnOK(); // Stop, as the button does
+            stopped = true;
+            application.quit();
+            return;
+        }
+        bar.Draw(static_cast<std::uint64_t>(clock.elapsed()));
+    });
+    QObject::connect(&output, &QtSoundOutput::finished, &application, &QCoreApplication::quit);
+    refresh.start(100);
+    bar.Draw(0);
+    QCoreApplication::exec();
+    refresh.stop();
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
+
+    bar.End(stopped ? static_cast<std::uint64_t>(clock.elapsed()) : total, stopped);
+    return stopped ? kExitInterrupted : session.VerdictStatus();
+}
+
+#endif
+
+} // namespace
+
+int RunPlay(const std::vector<std::string>& args) {
+    Options options;
+    if (auto error = ParseOptions(args, {"--level", "--format", "--lnw"}, options)) {
+        std::fprintf(stderr, "tonvale-cli play: %s\n\n%s", error->c_str(), kHelp);
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(kHelp, stdout);
+        return kExitOk;
+    }
+    if (options.tapes.size() != 1) {
+        std::fprintf(stderr, "tonvale-cli play: give one TAPE\n\n%s", kHelp);
+        return kExitUsage;
+    }
+#if defined(TONVALE_HAVE_AUDIO)
+    return PlayTape(options, options.tapes.front());
+#else
+    WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
+                 "(it was built without Qt Multimedia)");
+    return kExitNoSound;
+#endif
+}
+
+} // namespace tonvale::cli

@@ -1,0 +1,58 @@
+#pragma once
+// The sound output through Qt Multimedia: plays a WAV image as the synthesis builds it
+// (46-byte header, unsigned 8-bit mono, the rate at offset 24) straight from memory, through
+// the system's default output device (PulseAudio or PipeWire on Linux, the native services on
+// Windows and macOS). It lives on the thread of the Qt event loop that drives it.
+#include "app/Bytes.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QtMultimedia/QAudio>
+
+#include <cstdint>
+#include <memory>
+
+class QAudioSink;
+
+namespace tonvale {
+
+class QtSoundOutput : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit QtSoundOutput(QObject* parent = nullptr);
+    ~QtSoundOutput() override;
+
+    // Starts playing a complete WAV image asynchronously; false when no device can play it.
+    // The image must stay valid and unchanged until Stop or finished().
+    bool Play(const Byte* image, std::uint64_t size);
+    // Stops at once; safe when idle.
+    void Stop();
+    bool IsPlaying() const;
+    // Samples handed to the device so far.
+    std::uint64_t PlayedBytes() const;
+
+  signals:
+    // The last sample has been played.
+    void finished();
+
+  private:
+    void OnStateChanged(QAudio::State state);
+    void WaitUntilPlayedOut();
+    void CheckPlayedOut();
+    void Release();
+
+    std::unique_ptr<QAudioSink> m_sink;
+    QByteArray m_samples; // the image's samples, not copied
+    QBuffer m_source;
+    QTimer m_playOutPoll;
+    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceLastHandedOver;
+    std::uint32_t m_rate = 0;
+    std::uint64_t m_played = 0;
+};
+
+} // namespace tonvale

@@ -1,0 +1,21 @@
+// "Save &Wav": the WAV image, byte for byte, as a .wav file.
+#include "app/ProposedName.h"
+#include "app/SafeFile.h"
+#include "app/TonvaleDlg.h"
+
+namespace tonvale {
+
+void CTonvaleDlg::OnSaveWav() {
+    if (!m_wavImage) {
+        m_platform.ShowMessage(ToBytes("There is no WAV present"), kCaptionWhatNot,
+                               MessageIcon::Exclamation);
+        return;
+    }
+    const std::optional<std::string> name = m_platform.AskSaveFileName(
+        ProposedName(m_path, ".wav"), {{"wave file (*.wav)", "*.WAV"}, {"any file (*.*)", "*.*"}});
+    if (!name) return;
+    SaveFileOrComplain(m_platform, m_text, *name,
+                       ByteView(m_wavImage.get(), static_cast<std::size_t>(m_wavSize)));
+}
+
+} // namespace tonvale
