@@ -41,7 +41,7 @@ void CTonvaleDlg::DestroyWindow() {
 }
 
 void CTonvaleDlg::OpenTape(const std::string& path) {
-    m_path = path.substr(0, kMaxPath);
+    m_path = path;
     m_text.Set(kWindowTitle);
     m_text.Append(" - ");
     m_text.Append(FileNamePart(m_path));

@@ -167,7 +167,7 @@ int PlayTape(const Options& options, const std::string& tape) {
 
 } // namespace
 
-int RunPlay(const std::vector<std::string>& args) {
+int RunPlayHere(const std::vector<std::string>& args) {
     Options options;
     if (auto error = ParseOptions(args, {"--level", "--format", "--lnw"}, options)) {
         std::fprintf(stderr, "tonvale-cli play: %s\n\n%s", error->c_str(), kHelp);
@@ -181,13 +181,7 @@ int RunPlay(const std::vector<std::string>& args) {
         std::fprintf(stderr, "tonvale-cli play: give one TAPE\n\n%s", kHelp);
         return kExitUsage;
     }
-#if defined(TONVALE_HAVE_AUDIO)
     return PlayTape(options, options.tapes.front());
-#else
-    WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
-                 "(it was built without Qt Multimedia)");
-    return kExitNoSound;
-#endif
 }
 
 } // namespace tonvale::cli

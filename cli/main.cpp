@@ -9,6 +9,10 @@
 
 namespace {
 
+const char* g_argv0 = "";
+
+int RunPlay(const std::vector<std::string>& args) { return tonvale::cli::RunPlay(args, g_argv0); }
+
 struct Command {
     const char* name;
     int (*run)(const std::vector<std::string>&);
@@ -18,7 +22,7 @@ struct Command {
 const Command kCommands[] = {
     {"report", tonvale::cli::RunReport, "analyse TAPE... and print the report"},
     {"wav", tonvale::cli::RunWav, "write the WAV image of TAPE"},
-    {"play", tonvale::cli::RunPlay, "play TAPE through the sound output"},
+    {"play", RunPlay, "play TAPE through the sound output"},
 };
 
 void PrintUsage(std::FILE* out) {
@@ -37,6 +41,7 @@ void PrintUsage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    g_argv0 = argv[0];
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintUsage(stderr);

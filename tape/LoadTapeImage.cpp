@@ -39,9 +39,10 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
     };
 
+    // A path longer than a path buffer holds is one that cannot be opened, never a shorter one.
     const fs::path file(std::u8string(path.begin(), path.end()));
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
+    if (path.size() > kMaxPath || !fs::is_regular_file(file, error)) {
         fail("\nUnable to open file!");
         return;
     }

@@ -134,6 +134,19 @@ TEST_F(TapeLoaderTest, KeepsThePreviousReportWhenAFileCannotBeOpened) {
     }
 }
 
+TEST_F(TapeLoaderTest, TreatsAPathTooLongForAPathBufferAsNotFound) {
+    // The file exists under its short name; the long path must not be cut down to it.
+    const std::string path = dir + "/tape.cas";
+    test::WriteFile(path, TapeBuilder().Level2File(basic).Build());
+    std::string longPath = path;
+    while (longPath.size() <= kMaxPath)
+        longPath.insert(dir.size(), "/.");
+    dlg.LoadTapeImage(longPath);
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(AsChars(platform.messages.back().text).substr(0, 16), longPath.substr(0, 16));
+    EXPECT_EQ(dlg.m_tapeSize, 0u);
+}
+
 TEST_F(TapeLoaderTest, RefusesAFileItMayNotRead) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
     const std::string path = test::WriteFile(dir + "/secret.cas", basic);

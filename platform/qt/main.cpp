@@ -1,0 +1,19 @@
+// tonvale: the window. Opens the tape named by the one optional argument.
+#include "platform/qt/window/RunTonvale.h"
+#include "platform/qt/window/TonvaleIcon.h"
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tonvale"));
+    QApplication::setApplicationVersion(QStringLiteral(TONVALE_VERSION));
+    // Lets the desktop match the window with tonvale.desktop and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("tonvale"));
+    QApplication::setWindowIcon(tonvale::TonvaleIcon());
+    // argv now holds what the toolkit left, as the bytes the shell passed.
+    return tonvale::RunTonvale(std::vector<std::string>(argv, argv + argc));
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tonvale {
+
+// The program: the main window, the command-line argument (arguments[1], if any) opened once
+// the window is on screen, and the event loop until the window closes. Returns the exit
+// status: 0, or 1 when the argument names no file. The arguments are the bytes the program
+// was given (what the toolkit has not taken for itself): a file name need not be UTF-8.
+int RunTonvale(const std::vector<std::string>& arguments);
+
+} // namespace tonvale

@@ -1,0 +1,97 @@
+#pragma once
+// The main window: the dialog's controls in their classic arrangement, the report view, and
+// the road from each button, drop and the command line to the dialog's handlers.
+//
+// Only one command runs at a time. A load may stop in the middle for a question, and the
+// questions and messages are application-modal; a command that still reaches the window
+// then (or a drop, or a close) is refused, so nothing can replace the tape image under the
+// analysis that is reading it.
+#include "app/TonvaleDlg.h"
+#include "platform/qt/window/QtPlatform.h"
+#include "platform/qt/window/ReportFont.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QListView;
+class QProgressBar;
+class QPushButton;
+
+namespace tonvale {
+
+class CReportModel;
+
+class CTonvaleWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CTonvaleWindow(QWidget* parent = nullptr);
+    ~CTonvaleWindow() override;
+
+    // Opens the command-line argument once the window is on screen (when the event loop
+    // runs next).
+    void PostCommandLine(const std::string& argument);
+    void OpenCommandLine(const std::string& argument);
+
+    CTonvaleDlg& Dialog() { return m_dlg; }
+    QtPlatform& Platform() { return m_platform; }
+    CReportModel& ReportModel() { return *m_model; }
+    QListView* ReportView() const { return m_reportView; }
+    const ReportFont& ChosenReportFont() const { return m_reportFont; }
+    QWidget* Control(ControlId id) const;
+    // A command (or a load) is running: others are refused until it ends.
+    bool Busy() const { return m_busy; }
+
+    // Called by the platform.
+    void ApplyReportFont();
+    void TimerFired(unsigned id);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void BuildControls();
+    // Runs one user command unless another is still running; then shows the report.
+    template <class Command> bool RunCommand(Command command);
+
+  public:
+    // A path too long to hold is a file that cannot be opened: says so and returns true.
+    bool RefuseLongPath(const std::string& path);
+
+  private:
+    void OnOpenNew();
+    void OnPlay();
+    void OnAbout();
+    void OnSave();
+    void OnSaveWav();
+    void OnLnw();
+    void OnDrop(const std::vector<std::string>& paths);
+
+    QtPlatform m_platform{*this};
+    CTonvaleDlg m_dlg{m_platform};
+    // Declared after the dialog, so the view lets go of the report before it goes.
+    std::unique_ptr<CReportModel> m_model;
+    ReportFont m_reportFont;
+    bool m_busy = false;
+
+    QListView* m_reportView = nullptr;
+    QPushButton* m_openNew = nullptr;
+    QPushButton* m_play = nullptr;
+    QPushButton* m_exit = nullptr;
+    QPushButton* m_about = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_saveWav = nullptr;
+    QCheckBox* m_autoplay = nullptr;
+    QCheckBox* m_lnw = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_fileLine = nullptr;
+    QLabel* m_durationLine = nullptr;
+    QLabel* m_summaryLine = nullptr;
+};
+
+} // namespace tonvale
