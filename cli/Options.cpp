@@ -107,6 +107,9 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args,
 
 Session::Session(const Options& options) {
     platform.echoMessages = false;
+    // A sound that cannot be built would end the window; a report is still worth printing.
+    // The sound commands set their own ending (EndWithMessagesWhenNoSound).
+    platform.onExit = [](int) {};
     platform.trsFont = options.trsFont;
     platform.SetChecked(ControlId::Lnw, options.lnw);
     if (options.level) {
@@ -127,15 +130,12 @@ Session::Session(const Options& options) {
 bool Session::Open(const std::string& path) {
     const std::size_t before = platform.messages.size();
     dlg.OpenTape(path);
-    bool readable = dlg.m_tapeData != nullptr;
     for (std::size_t i = before; i < platform.messages.size(); ++i) {
-        const auto& message = platform.messages[i];
-        WriteErr(message.text);
+        WriteErr(platform.messages[i].text);
         WriteErrLine("");
-        if (message.caption == kCaptionHow)
-            readable = false;
     }
-    return readable;
+    // Every failure to read the tape leaves no tape image behind.
+    return dlg.m_tapeData != nullptr;
 }
 
 int Session::VerdictStatus() const {
