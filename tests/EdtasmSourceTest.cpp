@@ -1,5 +1,6 @@
 // Listing EDTASM sources: name, numbered lines with their tabs, and what damage or a cut
 // recording shows.
+#include "DecoderFixture.h"
 #include "app/TonvaleDlg.h"
 #include "builder/EdtasmBuilder.h"
 #include "builder/TapeBuilder.h"
@@ -15,30 +16,13 @@ namespace {
 
 using test::EdtasmSource;
 
-class EdtasmListing : public ::testing::Test {
+class EdtasmListing : public test::DecoderFixture {
   protected:
     void SetUp() override {
-        dlg.OnInitDialog();
-        dlg.ClearReport();
-        dlg.SetControlText(ControlId::SummaryLine, std::string_view("Files:"));
+        DecoderFixture::SetUp();
         dlg.m_format = TapeFormat::Level2;
     }
-    // Lists the bytes as the first tape file of an image; returns where the listing stopped.
-    std::size_t List(const Bytes& file) {
-        m_file = file; // exactly as large as the tape file, so a read beyond it is caught
-        return dlg.ListEdtasmSource(m_file);
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-            lines.emplace_back(AsChars(dlg.m_report.Line(i)));
-        return lines;
-    }
-    std::string Text(ControlId id) const { return std::string(AsChars(dlg.ControlText(id))); }
-
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg{platform};
-    Bytes m_file;
+    std::size_t List(const Bytes& file) { return Run(&CTonvaleDlg::ListEdtasmSource, file); }
 };
 
 TEST_F(EdtasmListing, ListsNumberedLinesWithTabsExpanded) {

@@ -1,5 +1,6 @@
 // Listing Level 1 BASIC programs: their lines, stop address and checksum, and what a damaged
 // or cut recording shows.
+#include "DecoderFixture.h"
 #include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/TapeBuilder.h"
@@ -16,30 +17,13 @@ namespace {
 
 using test::Level1Basic;
 
-class Level1BasicListing : public ::testing::Test {
+class Level1BasicListing : public test::DecoderFixture {
   protected:
     void SetUp() override {
-        dlg.OnInitDialog();
-        dlg.ClearReport();
-        dlg.SetControlText(ControlId::SummaryLine, std::string_view("Files:"));
+        DecoderFixture::SetUp();
         dlg.m_format = TapeFormat::Level1;
     }
-    // Lists the bytes as the first tape file of an image; returns where the listing stopped.
-    std::size_t List(const Bytes& file) {
-        m_file = file; // exactly as large as the tape file, so a read beyond it is caught
-        return dlg.ListLevel1Basic(m_file);
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-            lines.emplace_back(AsChars(dlg.m_report.Line(i)));
-        return lines;
-    }
-    std::string Text(ControlId id) const { return std::string(AsChars(dlg.ControlText(id))); }
-
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg{platform};
-    Bytes m_file;
+    std::size_t List(const Bytes& file) { return Run(&CTonvaleDlg::ListLevel1Basic, file); }
 };
 
 // A program whose stop address is `stop`: numbered lines of REM text filling it exactly.

@@ -1,5 +1,6 @@
 // The Level 1 "empty CSAVE": the whole 64 KB of a Level 1 machine on tape, of which the report
 // checks the checksum and shows the ROM, however much of it the recording holds.
+#include "DecoderFixture.h"
 #include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/TapeBuilder.h"
@@ -19,30 +20,13 @@ using test::Level1EmptyCsave;
 constexpr std::size_t kWhole = 65541;
 constexpr std::size_t kChecksumAt = 65540;
 
-class Level1EmptyCsaveReport : public ::testing::Test {
+class Level1EmptyCsaveReport : public test::DecoderFixture {
   protected:
-    void SetUp() override {
-        dlg.OnInitDialog();
-        dlg.ClearReport();
-        dlg.SetControlText(ControlId::SummaryLine, std::string_view("Files:"));
-    }
     // Analyses the bytes as the first tape file behind a 00h leader.
     std::size_t Analyse(const Bytes& file) {
-        m_file = file;
         dlg.m_format = TapeFormat::Level1or2;
-        return dlg.AnalyseTapeFile(m_file);
+        return Run(&CTonvaleDlg::AnalyseTapeFile, file);
     }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-            lines.emplace_back(AsChars(dlg.m_report.Line(i)));
-        return lines;
-    }
-    std::string Text(ControlId id) const { return std::string(AsChars(dlg.ControlText(id))); }
-
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg{platform};
-    Bytes m_file;
 };
 
 std::string ChecksumLine(const Bytes& file, const char* word) {

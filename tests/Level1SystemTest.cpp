@@ -1,5 +1,6 @@
 // Reporting Level 1 machine-code tapes: stop address against the memory sizes, entry address,
 // the code as a dump, the checksum, and what a cut recording shows.
+#include "DecoderFixture.h"
 #include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/TapeBuilder.h"
@@ -16,30 +17,13 @@ namespace {
 
 using test::Level1MachineCode;
 
-class Level1SystemReport : public ::testing::Test {
+class Level1SystemReport : public test::DecoderFixture {
   protected:
     void SetUp() override {
-        dlg.OnInitDialog();
-        dlg.ClearReport();
-        dlg.SetControlText(ControlId::SummaryLine, std::string_view("Files:"));
+        DecoderFixture::SetUp();
         dlg.m_format = TapeFormat::Level1;
     }
-    // Decodes the bytes as the first tape file of an image; returns where the decoder stopped.
-    std::size_t Decode(const Bytes& file) {
-        m_file = file; // exactly as large as the tape file, so a read beyond it is caught
-        return dlg.DecodeLevel1System(m_file);
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-            lines.emplace_back(AsChars(dlg.m_report.Line(i)));
-        return lines;
-    }
-    std::string Text(ControlId id) const { return std::string(AsChars(dlg.ControlText(id))); }
-
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg{platform};
-    Bytes m_file;
+    std::size_t Decode(const Bytes& file) { return Run(&CTonvaleDlg::DecodeLevel1System, file); }
 };
 
 // `count` bytes of code, all NOPs.
