@@ -1,10 +1,8 @@
 // Listing EDTASM sources: name, numbered lines with their tabs, and what damage or a cut
 // recording shows.
 #include "DecoderFixture.h"
-#include "app/TonvaleDlg.h"
 #include "builder/EdtasmBuilder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -34,15 +32,16 @@ TEST_F(EdtasmListing, ListsNumberedLinesWithTabsExpanded) {
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
 }
 
-TEST_F(EdtasmListing, NamesTheHighspeedFormatAndDescribesLaterFilesInTheReport) {
+TEST_F(EdtasmListing,
+       NamesTheHighspeedFormatDescribesLaterFilesInTheReportAndKeepsOnlyLettersAndDigitsOfTheName) {
     dlg.m_format = TapeFormat::Highspeed;
     dlg.m_prevFormat = TapeFormat::Highspeed;
     List(EdtasmSource("AB CD").Line(10, "X").Build());
     EXPECT_EQ(Lines()[0], "Highspeed EDTASM named 'ABCD'");
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
-}
 
-TEST_F(EdtasmListing, LeavesOutNameBytesThatAreNotLettersOrDigits) {
+    SetUp();
+    dlg.m_prevFormat = TapeFormat::None;
     List(EdtasmSource("A.B\xC1").Line(10, "X").Build());
     EXPECT_EQ(Text(ControlId::FileLine), "Level 2 EDTASM named 'AB' bad");
 }
@@ -87,20 +86,16 @@ TEST_F(EdtasmListing, LeavesOutCharactersThatEdtasmDoesNotWrite) {
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
 }
 
-TEST_F(EdtasmListing, ShowsAndCountsADigitWithoutItsHighBit) {
-    const Bytes digits = {0xB0, 0xB0, 0xB0, '1', 0xB0};
-    List(EdtasmSource("A").Line(digits, "X").Line(10, "Y").Build());
-    const std::vector<std::string> expected = {"00010 X", "00010 Y",
-                                               "line numbers are not sequential"};
-    EXPECT_EQ(Lines(), expected);
+TEST_F(EdtasmListing,
+       ShowsAndCountsADigitWithoutItsHighBitButEndsTheTextAtOneThatLosesItToNothing) {
+    List(EdtasmSource("A").Line(Bytes{0xB0, 0xB0, 0xB0, '1', 0xB0}, "X").Line(10, "Y").Build());
+    EXPECT_EQ(Lines(),
+              (std::vector<std::string>{"00010 X", "00010 Y", "line numbers are not sequential"}));
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
-}
 
-TEST_F(EdtasmListing, EndsTheTextAtADigitThatLosesItsHighBitToNothing) {
-    const Bytes digits = {0xB0, 0xB0, 0x80, 0xB1, 0xB0};
-    List(EdtasmSource("A").Line(digits, "X").Line(20, "Y").Build());
-    const std::vector<std::string> expected = {"00", "00020 Y"};
-    EXPECT_EQ(Lines(), expected);
+    SetUp();
+    List(EdtasmSource("A").Line(Bytes{0xB0, 0xB0, 0x80, 0xB1, 0xB0}, "X").Line(20, "Y").Build());
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"00", "00020 Y"}));
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
 }
 
@@ -117,30 +112,26 @@ TEST_F(EdtasmListing, AcceptsASourceThatEndsBehindALineWithoutItsEndMarker) {
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
 }
 
-TEST_F(EdtasmListing, ShowsTheUnfinishedLineOfASourceCutInItsText) {
+TEST_F(EdtasmListing, ShowsWhereASourceWasCutInItsTextItsLineNumberOrItsName) {
+    using L = std::vector<std::string>;
     // The name, the line 00010, then 00020, its space and two characters.
-    const Bytes file = EdtasmSource("A").Line(10, "X").Line(20, "LD A,B").CutTo(7 + 8 + 8).Build();
-    EXPECT_EQ(List(file), file.size());
-    const std::vector<std::string> expected = {"00010 X", "00020 LD", "truncated"};
-    EXPECT_EQ(Lines(), expected);
+    const Bytes inText =
+        EdtasmSource("A").Line(10, "X").Line(20, "LD A,B").CutTo(7 + 8 + 8).Build();
+    EXPECT_EQ(List(inText), inText.size());
+    EXPECT_EQ(Lines(), (L{"00010 X", "00020 LD", "truncated"}));
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
-}
 
-TEST_F(EdtasmListing, ReturnsToTheLineStartOfASourceCutInALineNumber) {
+    // Cut in a line number: back to that line's start.
+    SetUp();
     const EdtasmSource source = EdtasmSource("A").Line(10, "X");
     const std::size_t lineStart = source.Size();
-    const Bytes file = EdtasmSource(source).Line(20, "Y").CutTo(lineStart + 2).Build();
-    EXPECT_EQ(List(file), lineStart);
-    const std::vector<std::string> expected = {"00010 X", "00", "truncated"};
-    EXPECT_EQ(Lines(), expected);
-    EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
-}
+    EXPECT_EQ(List(EdtasmSource(source).Line(20, "Y").CutTo(lineStart + 2).Build()), lineStart);
+    EXPECT_EQ(Lines(), (L{"00010 X", "00", "truncated"}));
 
-TEST_F(EdtasmListing, CallsASourceCutInItsNameTruncated) {
-    const Bytes file = EdtasmSource("ASM").CutTo(3).Build();
-    EXPECT_EQ(List(file), file.size());
-    const std::vector<std::string> expected = {"truncated"};
-    EXPECT_EQ(Lines(), expected);
+    SetUp();
+    const Bytes inName = EdtasmSource("ASM").CutTo(3).Build();
+    EXPECT_EQ(List(inName), inName.size());
+    EXPECT_EQ(Lines(), L{"truncated"});
     EXPECT_EQ(Text(ControlId::FileLine), "Level 2 EDTASM named 'AS' bad");
 }
 

@@ -1,10 +1,8 @@
 // Listing Level 1 BASIC programs: their lines, stop address and checksum, and what a damaged
 // or cut recording shows.
 #include "DecoderFixture.h"
-#include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +34,7 @@ Level1Basic ProgramUpTo(std::uint16_t stop) {
     return program.Line(number, std::string(remaining - 3, 'E'));
 }
 
-TEST_F(Level1BasicListing, ListsEachLineWithItsNumberAndChecksTheChecksum) {
+TEST_F(Level1BasicListing, ListsEachLineWithItsNumberAndNamesTheRightChecksumWhenItIsWrong) {
     const Bytes file = Level1Basic().Line(1, "A").Line(2, "B").Build();
     EXPECT_EQ(List(file), file.size());
     const std::vector<std::string> expected = {
@@ -50,9 +48,9 @@ TEST_F(Level1BasicListing, ListsEachLineWithItsNumberAndChecksTheChecksum) {
     EXPECT_EQ(Lines(), expected);
     EXPECT_EQ(Text(ControlId::FileLine), "Level 1 BASIC ok");
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
-}
 
-TEST_F(Level1BasicListing, NamesTheChecksumThatWouldHaveBeenRight) {
+    // A wrong checksum is named with the one that would have been right.
+    SetUp();
     List(Level1Basic().Line(1, "A").Line(2, "B").Checksum(0x61).Build());
     EXPECT_EQ(Lines().back(), "checksum 61h error (calculated 60h)");
     EXPECT_EQ(Text(ControlId::FileLine), "Level 1 BASIC bad");
@@ -68,7 +66,7 @@ TEST_F(Level1BasicListing, ShowsBytesThatCannotStandInALineAsHex) {
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
 }
 
-TEST_F(Level1BasicListing, MarksLineNumbersThatDoNotGoUp) {
+TEST_F(Level1BasicListing, MarksLineNumbersThatDoNotGoUpButNeverChecksTheFirst) {
     List(Level1Basic().Line(10, "A").Line(20, "B").Line(20, "C").Line(5, "D").Build());
     const std::vector<std::string> lines = Lines();
     const std::vector<std::string> listing(lines.begin() + 3, lines.end() - 1);
@@ -76,9 +74,8 @@ TEST_F(Level1BasicListing, MarksLineNumbersThatDoNotGoUp) {
         " 10 A", " 20 B", "<bad linenumber>", " 20 C", "<bad linenumber>", " 5 D"};
     EXPECT_EQ(listing, expected);
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
-}
 
-TEST_F(Level1BasicListing, NeverChecksTheFirstLineNumber) {
+    SetUp();
     List(Level1Basic().Line(0, "A").Line(1, "B").Build());
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
 }
@@ -117,21 +114,21 @@ TEST_F(Level1BasicListing, MarksALineThatTheStopAddressEndsBeforeItsEnd) {
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: bad");
 }
 
-TEST_F(Level1BasicListing, ListsEveryByteOfACutRecordingAndNeverCallsItsChecksumOk) {
-    // Cut behind a complete line: only the lost checksum tells.
+TEST_F(Level1BasicListing,
+       ListsEveryByteOfACutRecordingSaysTruncatedOnceAndNeverCallsItsChecksumOk) {
+    // Cut behind a complete line, only the lost checksum tells; cut inside one, it ends there.
     const Bytes cut = Level1Basic().Line(1, "A").Line(2, "B").DropLast(1).Build();
     EXPECT_EQ(List(cut), cut.size());
-    const std::vector<std::string> expected = {" 1 A", " 2 B", "<truncated>", "checksum missing"};
-    const std::vector<std::string> lines = Lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()), expected);
+    std::vector<std::string> lines = Lines();
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+              (std::vector<std::string>{" 1 A", " 2 B", "<truncated>", "checksum missing"}));
     EXPECT_EQ(Text(ControlId::FileLine), "Level 1 BASIC bad");
-}
 
-TEST_F(Level1BasicListing, SaysTruncatedOnceForARecordingCutInsideALine) {
+    SetUp();
     List(Level1Basic().Line(1, "A").Line(2, "BCD").DropLast(3).Build());
-    const std::vector<std::string> expected = {" 1 A", " 2 BC", "<truncated>", "checksum missing"};
-    const std::vector<std::string> lines = Lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()), expected);
+    lines = Lines();
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+              (std::vector<std::string>{" 1 A", " 2 BC", "<truncated>", "checksum missing"}));
 }
 
 TEST_F(Level1BasicListing, TakesAStopAddressBelowTheStartAsNoProgram) {

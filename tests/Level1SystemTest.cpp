@@ -1,10 +1,8 @@
 // Reporting Level 1 machine-code tapes: stop address against the memory sizes, entry address,
 // the code as a dump, the checksum, and what a cut recording shows.
 #include "DecoderFixture.h"
-#include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +29,8 @@ Bytes Code(std::size_t count) {
     return Bytes(count, 0x00);
 }
 
-TEST_F(Level1SystemReport, ReportsACompleteTapeWithItsDumpAndChecksum) {
+TEST_F(Level1SystemReport,
+       ReportsACompleteTapeWithItsDumpAndChecksumAndCallsAWrongChecksumAnError) {
     const Bytes file = Level1MachineCode(Code(256)).Build();
     EXPECT_EQ(Decode(file), file.size());
     const std::vector<std::string> lines = Lines();
@@ -44,9 +43,8 @@ TEST_F(Level1SystemReport, ReportsACompleteTapeWithItsDumpAndChecksum) {
     EXPECT_EQ(lines[19], "checksum BEh ok"); // the entry bytes 00h 42h sum to 42h
     EXPECT_EQ(Text(ControlId::FileLine), "Level 1 \"SYSTEM\" ok");
     EXPECT_EQ(Text(ControlId::SummaryLine), "Files: ok!");
-}
 
-TEST_F(Level1SystemReport, CallsAWrongChecksumAnError) {
+    SetUp();
     Decode(Level1MachineCode(Code(16)).ChecksumOffBy(1).Build());
     EXPECT_EQ(Lines().back(), "checksum BFh error");
     EXPECT_EQ(Text(ControlId::FileLine), "Level 1 \"SYSTEM\" bad");

@@ -56,22 +56,18 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/tapes/game.cas.bak", ".txt", "/tapes/game.cas.bak.txt"},
                       NameCase{"", ".wav", ".wav"}));
 
-TEST(ProposedNameLength, LongPathIsCutBeforeTheExtensionWithin259Characters) {
+TEST(ProposedNameLength,
+     LongPathIsCutBeforeTheExtensionWithin259CharactersAndNeverInsideAUtf8Character) {
     const std::string path = "/" + std::string(300, 'a');
     const std::string name = ProposedName(path, ".wav");
     EXPECT_EQ(name.size(), kMaxPath);
     EXPECT_EQ(name, path.substr(0, kMaxPath - 4) + ".wav");
+    // The cut never splits a UTF-8 character: "é" (C3h A9h) straddles where it would fall.
+    EXPECT_EQ(ProposedName("/" + std::string(253, 'a') + "\xC3\xA9" + "bbbb.bin", ".wav"),
+              "/" + std::string(253, 'a') + ".wav");
 }
 
-TEST(ProposedNameLength, CutNeverSplitsAUtf8Character) {
-    // "é" (C3h A9h) straddles the place where the cut would fall.
-    const std::string path = "/" + std::string(253, 'a') + "\xC3\xA9" + "bbbb.bin";
-    const std::string name = ProposedName(path, ".wav");
-    EXPECT_EQ(name, "/" + std::string(253, 'a') + ".wav");
-}
-
-// --- Helpers
-// ---------------------------------------------------------------------------------------
+// --- Helpers ------------------------------------------------------------------------------------
 
 // Writes half of what it is given and fails, as a disk that fills up part-way does.
 class FillingDisk : public FileLayer {
@@ -125,29 +121,29 @@ class SaveFiles : public ::testing::Test {
     std::string dir;
 };
 
-// --- Save Wav
-// ---------------------------------------------------------------------------------------
+// --- Save Wav -----------------------------------------------------------------------------------
 
-TEST_F(SaveFiles, WavIsTheImageByteForByteUnderTheNameAsTyped) {
+TEST_F(SaveFiles, WavIsTheImageByteForByteUnderTheNameAsTypedWithLnwAndWhenReplacedByLess) {
     Open(DemoTape(), "GAME.CAS");
     platform.saveFileName = dir + "/copy";
     dlg.OnSaveWav();
     EXPECT_EQ(platform.lastProposedName, dir + "/GAME.wav");
-    EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(test::ReadFile(dir + "/copy"), Image());
     EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"GAME.CAS", "copy"}));
-}
 
-TEST_F(SaveFiles, WavWithLnwTickedCarriesTheDoubledRate) {
-    Open(DemoTape());
     platform.SetChecked(ControlId::Lnw, true);
     dlg.OnLnw1kHz();
-    platform.saveFileName = dir + "/fast.wav";
     dlg.OnSaveWav();
-    const Bytes saved = test::ReadFile(dir + "/fast.wav");
-    ASSERT_GE(saved.size(), kWavHeaderSize);
-    EXPECT_EQ(ReadLe32(saved.data() + 24), 44100u);
-    EXPECT_EQ(ReadLe32(saved.data() + 28), 44100u);
+    const Bytes fast = test::ReadFile(dir + "/copy");
+    ASSERT_GE(fast.size(), kWavHeaderSize);
+    EXPECT_EQ(ReadLe32(fast.data() + 24), 44100u);
+    EXPECT_EQ(ReadLe32(fast.data() + 28), 44100u);
+
+    // Saved again with a shorter image, the file is replaced wholly.
+    Open(test::TapeBuilder().Level2File(test::Level2Basic('X').Line(1, "END").Build(), 16).Build());
+    dlg.OnSaveWav();
+    EXPECT_EQ(test::ReadFile(dir + "/copy"), Image());
+    EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(SaveFiles, WavOfAnEmptyTapeIs66Bytes) {
@@ -157,22 +153,15 @@ TEST_F(SaveFiles, WavOfAnEmptyTapeIs66Bytes) {
     EXPECT_EQ(test::ReadFile(dir + "/empty.wav").size(), 66u);
 }
 
-TEST_F(SaveFiles, WavSavedAgainReplacesTheFileWhollyWithAShorterImage) {
-    platform.saveFileName = dir + "/out.wav";
-    Open(DemoTape());
-    dlg.OnSaveWav();
-    Open(test::TapeBuilder().Level2File(test::Level2Basic('X').Line(1, "END").Build(), 16).Build());
-    dlg.OnSaveWav();
-    EXPECT_EQ(test::ReadFile(dir + "/out.wav"), Image());
-    EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(SaveFiles, WavWithoutAnImageSaysSoAndAsksNothing) {
-    platform.saveFileName = dir + "/never.wav";
+TEST_F(SaveFiles, WithNothingLoadedEachSaveSaysSoAndAsksNothing) {
+    platform.saveFileName = dir + "/never";
     dlg.OnSaveWav();
     ExpectOneMessage("There is no WAV present");
+    platform.messages.clear();
+    dlg.OnSave();
+    ExpectOneMessage("There is no CAS loaded yet");
     EXPECT_EQ(platform.lastProposedName, "");
-    EXPECT_FALSE(fs::exists(dir + "/never.wav"));
+    EXPECT_FALSE(fs::exists(dir + "/never"));
 }
 
 TEST_F(SaveFiles, CancelledSaveWritesNothingAndSaysNothing) {
@@ -184,17 +173,21 @@ TEST_F(SaveFiles, CancelledSaveWritesNothingAndSaysNothing) {
     EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"tape.cas"}));
 }
 
-TEST_F(SaveFiles, TargetThatIsADirectoryCannotBeOpened) {
+TEST_F(SaveFiles, TargetThatIsADirectoryOrInAMissingFolderCannotBeOpened) {
     Open(DemoTape());
     fs::create_directory(dir + "/folder.wav");
     platform.saveFileName = dir + "/folder.wav";
     dlg.OnSaveWav();
     ExpectOneMessage("Error opening file");
     EXPECT_TRUE(fs::is_directory(dir + "/folder.wav"));
+
+    platform.messages.clear();
+    platform.saveFileName = dir + "/missing/report.txt";
+    dlg.OnSave();
+    ExpectOneMessage("Error opening file");
 }
 
-// --- Failures part-way
-// --------------------------------------------------------------------------------
+// --- Failures part-way --------------------------------------------------------------------------
 
 struct DiskFailure {
     const char* what;
@@ -329,8 +322,7 @@ TEST_F(SaveFiles, ReplacedFileKeepsItsPermissionsAndLinksStayLinks) {
 
 #endif
 
-// --- Save (the report)
-// -------------------------------------------------------------------------------
+// --- Save (the report) --------------------------------------------------------------------------
 
 TEST_F(SaveFiles, ReportIsWrittenAsComposedAndProposedAsTxt) {
     Open(DemoTape(), "TAPE.Cas");
@@ -346,21 +338,6 @@ TEST_F(SaveFiles, ReportIsWrittenAsComposedAndProposedAsTxt) {
     EXPECT_TRUE(std::equal(fileLine.begin(), fileLine.end(), saved.begin()));
     EXPECT_EQ(saved[fileLine.size()], '\r');
     EXPECT_EQ(saved[fileLine.size() + 1], '\n');
-}
-
-TEST_F(SaveFiles, ReportWithNothingLoadedSaysSoAndAsksNothing) {
-    platform.saveFileName = dir + "/never.txt";
-    dlg.OnSave();
-    ExpectOneMessage("There is no CAS loaded yet");
-    EXPECT_EQ(platform.lastProposedName, "");
-    EXPECT_FALSE(fs::exists(dir + "/never.txt"));
-}
-
-TEST_F(SaveFiles, ReportToAFolderThatDoesNotExistCannotBeOpened) {
-    Open(DemoTape());
-    platform.saveFileName = dir + "/missing/report.txt";
-    dlg.OnSave();
-    ExpectOneMessage("Error opening file");
 }
 
 } // namespace

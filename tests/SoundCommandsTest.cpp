@@ -70,10 +70,6 @@ class WavCommand : public ::testing::Test {
         return {Bytes(dlg.m_wavImage.get(), dlg.m_wavImage.get() + dlg.m_wavSize),
                 std::string(AsChars(dlg.ControlText(ControlId::DurationLine)))};
     }
-    Bytes WindowImage(const std::string& tape, bool lnw = false,
-                      TapeFormat format = TapeFormat::Level2) {
-        return InWindow(tape, lnw, format).image;
-    }
     std::string dir;
 };
 
@@ -81,7 +77,7 @@ TEST_F(WavCommand, WritesTheWindowsImageUnderTheProposedName) {
     const std::string tape = Tape("GAME.CAS", test::TapeBuilder().Level2File(Program('G')).Build());
     const CliRun run = RunCli("wav " + Quote(tape));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(test::ReadFile(dir + "/GAME.wav"), WindowImage(tape));
+    EXPECT_EQ(test::ReadFile(dir + "/GAME.wav"), InWindow(tape).image);
     EXPECT_EQ(run.err, dir + "/GAME.wav: " + InWindow(tape).duration + "\n");
     EXPECT_EQ(run.out, "");
 }
@@ -91,7 +87,7 @@ TEST_F(WavCommand, OutputNameIsUsedAsGivenAndLnwDoublesTheRate) {
     const CliRun run = RunCli("wav --lnw -o " + Quote(dir + "/fast") + " " + Quote(tape));
     EXPECT_EQ(run.status, 0) << run.err;
     const Bytes saved = test::ReadFile(dir + "/fast");
-    EXPECT_EQ(saved, WindowImage(tape, true));
+    EXPECT_EQ(saved, InWindow(tape, true).image);
     ASSERT_GE(saved.size(), kWavHeaderSize);
     EXPECT_EQ(ReadLe32(saved.data() + kWavRateOffset), 44100u);
     EXPECT_EQ(run.err, dir + "/fast: " + InWindow(tape, true).duration + "\n");
@@ -103,10 +99,10 @@ TEST_F(WavCommand, FormatOptionAnswersTheMixedFormatsQuestion) {
         Tape("mixed.cas",
              test::TapeBuilder().Level2File(Program('A')).HighspeedFile(Program('B')).Build());
     EXPECT_EQ(RunCli("wav --format H -o " + Quote(dir + "/h.wav") + " " + Quote(tape)).status, 0);
-    EXPECT_EQ(test::ReadFile(dir + "/h.wav"), WindowImage(tape, false, TapeFormat::Highspeed));
+    EXPECT_EQ(test::ReadFile(dir + "/h.wav"), InWindow(tape, false, TapeFormat::Highspeed).image);
     // Unasked and not on a terminal: as the prompt's close box, Level 2.
     EXPECT_EQ(RunCli("wav -o " + Quote(dir + "/2.wav") + " " + Quote(tape)).status, 0);
-    EXPECT_EQ(test::ReadFile(dir + "/2.wav"), WindowImage(tape, false, TapeFormat::Level2));
+    EXPECT_EQ(test::ReadFile(dir + "/2.wav"), InWindow(tape).image);
     EXPECT_NE(test::ReadFile(dir + "/h.wav"), test::ReadFile(dir + "/2.wav"));
 }
 

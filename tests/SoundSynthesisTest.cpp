@@ -124,6 +124,12 @@ class Synthesis : public ::testing::Test {
     std::string Duration() {
         return std::string(AsChars(dlg.ControlText(ControlId::DurationLine)));
     }
+    void ExpectOneStopSign(const char* text) {
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(AsChars(platform.messages[0].text), text);
+        EXPECT_EQ(platform.messages[0].caption, kCaptionHow);
+        EXPECT_EQ(platform.messages[0].icon, MessageIcon::StopSign);
+    }
     void ClickLnw(bool ticked) {
         platform.SetChecked(ControlId::Lnw, ticked);
         dlg.OnLnw1kHz();
@@ -175,22 +181,6 @@ TEST_F(Synthesis, Level2Byte80hIsOneCellWithBothPulsesThenSevenWithTheClockOnly)
     EXPECT_EQ(Data(dlg), Concat({kTenSilent, oneBit, Repeat(zeroBit, 7), kTenSilent}));
 }
 
-TEST_F(Synthesis, Level2SignalPlaysBackTheRawImageEvenOffTheByteGrid) {
-    // The program adds no leader or sync of its own and does not realign: the file's bits
-    // are the signal, shift and all.
-    const Bytes tape = TapeBuilder().Shift(3).Level2File(DemoBasic()).Noise(5).Build();
-    Open(tape);
-    ASSERT_EQ(dlg.m_format, TapeFormat::Level2);
-    ExpectHeard(test::ListenToPulses(Data(dlg), 44), tape);
-}
-
-TEST_F(Synthesis, Level2ThousandBytesPlayFor16Seconds) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x5A));
-    EXPECT_EQ(dlg.m_wavSize, 46u + 352020u);
-    EXPECT_EQ(dlg.m_playMillis, 15964u);
-    EXPECT_EQ(Duration(), "16 seconds");
-}
-
 // --- Level 1 -----------------------------------------------------------------------------------
 
 TEST_F(Synthesis, Level1CellsAre84SamplesWithTheDataPulseHalfWay) {
@@ -199,15 +189,6 @@ TEST_F(Synthesis, Level1CellsAre84SamplesWithTheDataPulseHalfWay) {
         Samples({{3, 0xFF}, {3, 0x00}, {36, 0x80}, {3, 0xFF}, {3, 0x00}, {36, 0x80}});
     const Bytes zeroBit = Samples({{3, 0xFF}, {3, 0x00}, {78, 0x80}});
     EXPECT_EQ(Data(dlg), Concat({kTenSilent, zeroBit, oneBit, Repeat(zeroBit, 6), kTenSilent}));
-}
-
-TEST_F(Synthesis, Level1ProgramPlaysBackItsWholeImageAt672SamplesPerByte) {
-    const Bytes program = test::Level1Basic().Line(10, "PRINT \"HI\"").Line(20, "GOTO 10").Build();
-    const Bytes tape = TapeBuilder().Level1File(program).Build();
-    Open(tape);
-    ASSERT_EQ(dlg.m_format, TapeFormat::Level1);
-    EXPECT_EQ(dlg.m_wavSize, 46u + tape.size() * 672 + 20);
-    ExpectHeard(test::ListenToPulses(Data(dlg), 84), tape);
 }
 
 // --- Highspeed ---------------------------------------------------------------------------------
@@ -222,27 +203,6 @@ TEST_F(Synthesis, HighspeedFFhIsEightShortCyclesAnd00hEightLongOnes) {
               Concat({kTenSilent, Repeat(shortCycle, 8), Repeat(longCycle, 8), trailer}));
 }
 
-struct HighspeedLength {
-    Byte value;
-    std::uint64_t samples;
-};
-
-void PrintTo(const HighspeedLength& c, std::ostream* os) {
-    *os << "byte " << std::hex << unsigned(c.value) << "h, " << std::dec << c.samples << " samples";
-}
-
-class HighspeedByteLength : public ::testing::TestWithParam<HighspeedLength> {};
-
-TEST_P(HighspeedByteLength, Is128LessEightPerOneBit) {
-    const Bytes tape{GetParam().value};
-    EXPECT_EQ(WavDataLength(TapeFormat::Highspeed, tape), 20 + GetParam().samples);
-}
-
-INSTANTIATE_TEST_SUITE_P(Synthesis, HighspeedByteLength,
-                         ::testing::Values(HighspeedLength{0x00, 128}, HighspeedLength{0x01, 120},
-                                           HighspeedLength{0x80, 120}, HighspeedLength{0x7F, 72},
-                                           HighspeedLength{0xFF, 64}));
-
 TEST_F(Synthesis, HighspeedImageEndsExactlyAtItsLastSampleWhateverTheLastBytes) {
     // FFh bytes have the shortest groups; their ends come closest to the end of the image.
     for (const Bytes& tape : {Bytes{0xFF}, Bytes{0xFF, 0xFF}, Bytes{0xFF, 0xFF, 0xFF},
@@ -256,11 +216,25 @@ TEST_F(Synthesis, HighspeedImageEndsExactlyAtItsLastSampleWhateverTheLastBytes) 
     }
 }
 
-TEST_F(Synthesis, HighspeedTapePlaysBackItsWholeImageIncludingStartBits) {
-    const Bytes tape = TapeBuilder().HighspeedFile(DemoBasic()).Build();
-    Open(tape);
+TEST_F(Synthesis, EachFormatPlaysBackItsWholeImageBitForBit) {
+    // No leader or sync of its own, no realigning: the file's bits are the signal, shift,
+    // noise and Highspeed start bits and all.
+    const Bytes level2 = TapeBuilder().Shift(3).Level2File(DemoBasic()).Noise(5).Build();
+    Open(level2);
+    ASSERT_EQ(dlg.m_format, TapeFormat::Level2);
+    ExpectHeard(test::ListenToPulses(Data(dlg), 44), level2);
+
+    const Bytes level1 =
+        TapeBuilder().Level1File(test::Level1Basic().Line(10, "PRINT \"HI\"").Build()).Build();
+    Open(level1);
+    ASSERT_EQ(dlg.m_format, TapeFormat::Level1);
+    EXPECT_EQ(dlg.m_wavSize, 46u + level1.size() * 672 + 20);
+    ExpectHeard(test::ListenToPulses(Data(dlg), 84), level1);
+
+    const Bytes highspeed = TapeBuilder().HighspeedFile(DemoBasic()).Build();
+    Open(highspeed);
     ASSERT_EQ(dlg.m_format, TapeFormat::Highspeed);
-    ExpectHeard(test::ListenToCycles(Data(dlg)), tape);
+    ExpectHeard(test::ListenToCycles(Data(dlg)), highspeed);
 }
 
 // --- Playing time ------------------------------------------------------------------------------
@@ -294,16 +268,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- No tape, no sound ---------------------------------------------------------------------------
 
-TEST_F(Synthesis, NothingLoadedGivesA66ByteImageOfSilence) {
+TEST_F(Synthesis, NothingLoadedOrAFailedLoadGivesA66ByteImageOfSilence) {
     dlg.BuildWavImage();
     EXPECT_EQ(Image(dlg).size(), 66u);
     EXPECT_EQ(Data(dlg), Samples({{20, 0x80}}));
     EXPECT_EQ(dlg.m_playMillis, 0u);
     EXPECT_EQ(Duration(), "0 seconds");
     EXPECT_TRUE(platform.IsControlEnabled(ControlId::Play));
-}
 
-TEST_F(Synthesis, FailedLoadWithoutTapeBytesCountsAsEmptyWhateverTheSizeSays) {
+    // A failed load leaves no tape bytes: empty, whatever the size says.
     dlg.m_tapeData.reset();
     dlg.m_tapeSize = 100000;
     dlg.m_format = TapeFormat::Level1;
@@ -368,26 +341,19 @@ TEST_F(Synthesis, MixedFormatsClosedPromptMeansLevel2) {
 
 // --- The LNW option ------------------------------------------------------------------------------
 
-TEST_F(Synthesis, LnwTickedBeforeTheBuildDoublesTheRateAndHalvesTheShownTime) {
-    platform.SetChecked(ControlId::Lnw, true);
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    const Bytes image = Image(dlg);
-    EXPECT_EQ(Le32(image, 24), 44100u);
-    EXPECT_EQ(Le32(image, 28), 44100u);
-    EXPECT_EQ(dlg.m_playMillis, 15964u); // always the 22050 time
-    EXPECT_EQ(Duration(), "8 seconds");
-}
-
-TEST_F(Synthesis, LnwToggledTwiceRestoresTheImageAndTheDurationExactly) {
-    Build(TapeFormat::Level2, Bytes(4000, 0x33));
+TEST_F(Synthesis, Level2ThousandBytesPlayFor16SecondsAndLnwToggledTwiceHalvesThenRestoresThat) {
+    Build(TapeFormat::Level2, Bytes(1000, 0x33));
     const Bytes before = Image(dlg);
-    const std::string shownBefore = Duration();
+    EXPECT_EQ(dlg.m_wavSize, 46u + 352020u);
+    EXPECT_EQ(dlg.m_playMillis, 15964u);
+    EXPECT_EQ(Duration(), "16 seconds");
 
     ClickLnw(true);
     const Bytes doubled = Image(dlg);
     EXPECT_EQ(Le32(doubled, 24), 44100u);
     EXPECT_EQ(Le32(doubled, 28), 44100u);
-    EXPECT_EQ(Duration(), "32 seconds");
+    EXPECT_EQ(Duration(), "8 seconds");
+    EXPECT_EQ(dlg.m_playMillis, 15964u); // always the 22050 time
     // Only the two rate fields change; the samples stay.
     std::size_t changed = 0;
     for (std::size_t i = 0; i < before.size(); ++i)
@@ -396,19 +362,16 @@ TEST_F(Synthesis, LnwToggledTwiceRestoresTheImageAndTheDurationExactly) {
 
     ClickLnw(false);
     EXPECT_EQ(Image(dlg), before);
-    EXPECT_EQ(Duration(), shownBefore);
+    EXPECT_EQ(Duration(), "16 seconds");
 }
 
 // --- Too long for a WAV file ---------------------------------------------------------------------
 
-TEST(WavSizeLimit, RiffSizeFieldBoundsTheDataLength) {
+TEST(WavSizeLimit, RiffSizeFieldBoundsTheDataLengthAndSoTheLongestTapePerFormat) {
     const std::uint64_t largest = 0xFFFFFFFFull - 38;
     EXPECT_TRUE(FitsWavSizeFields(largest));
     EXPECT_FALSE(FitsWavSizeFields(largest + 1));
     EXPECT_FALSE(FitsWavSizeFields(0x1'0000'0000ull + 20)); // what 32 bits would wrap to 20
-}
-
-TEST(WavSizeLimit, LongestTapesPerFormat) {
     // Level 1 at 672 samples per byte and Level 2 at 352: the last byte counts that fit.
     EXPECT_TRUE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(6391320))));
     EXPECT_FALSE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(6391321))));
@@ -424,19 +387,22 @@ TEST_F(Synthesis, TapeTooLongForAWavFileEndsTheProgramWithAClearMessage) {
     Build(TapeFormat::Level1, Bytes(6391321, 0x00));
     EXPECT_FALSE(dlg.m_wavImage);
     EXPECT_EQ(platform.exitStatus, 1);
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(AsChars(platform.messages[0].text),
-              "Unable to allocate sound buffer (4294967778)!\n"
-              "The tape is too long for a WAV file (4 GB at most).");
-    EXPECT_EQ(platform.messages[0].caption, kCaptionHow);
-    EXPECT_EQ(platform.messages[0].icon, MessageIcon::StopSign);
+    ExpectOneStopSign("Unable to allocate sound buffer (4294967778)!\n"
+                      "The tape is too long for a WAV file (4 GB at most).");
 }
 
-// --- Playback
-// --------------------------------------------------------------------------------------
+// --- Playback -----------------------------------------------------------------------------------
 
 class Playback : public Synthesis {
   protected:
+    void PlayThousandBytes() { // 15964 ms
+        Build(TapeFormat::Level2, Bytes(1000, 0x00));
+        dlg.OnOK();
+    }
+    void Tick(int times) {
+        for (int tick = 0; tick < times; ++tick)
+            dlg.OnTimer(1);
+    }
     std::string PlayText() { return std::string(AsChars(platform.Text(ControlId::Play))); }
     bool LockedOut() {
         return !platform.IsControlEnabled(ControlId::OpenNew) &&
@@ -446,15 +412,13 @@ class Playback : public Synthesis {
         EXPECT_EQ(dlg.m_timer, 0u);
         EXPECT_FALSE(platform.timerRunning);
         EXPECT_EQ(PlayText(), "&Play");
-        EXPECT_TRUE(platform.IsControlEnabled(ControlId::OpenNew));
-        EXPECT_TRUE(platform.IsControlEnabled(ControlId::Lnw));
+        EXPECT_FALSE(LockedOut());
         EXPECT_EQ(platform.progressPos, 0);
     }
 };
 
-TEST_F(Playback, PlayHandsTheWholeImageToTheSoundOutputAndLocksOpenAndLnw) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00)); // 15964 ms
-    dlg.OnOK();
+TEST_F(Playback, PlayHandsOverTheWholeImageLocksOpenAndLnwAndFiftyTicksReturnToIdle) {
+    PlayThousandBytes();
     EXPECT_EQ(sound.plays, 1);
     EXPECT_EQ(sound.playedImage, dlg.m_wavImage.get());
     EXPECT_EQ(sound.playedSize, dlg.m_wavSize);
@@ -464,49 +428,40 @@ TEST_F(Playback, PlayHandsTheWholeImageToTheSoundOutputAndLocksOpenAndLnw) {
     EXPECT_EQ(platform.progressMax, 15950);
     EXPECT_EQ(PlayText(), "&Stop");
     EXPECT_TRUE(LockedOut());
-}
 
-TEST_F(Playback, FiftyTicksFillTheBarTo49FiftiethsThenReturnToIdle) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
-    for (int tick = 1; tick <= 49; ++tick)
-        dlg.OnTimer(1);
+    Tick(49);
     EXPECT_EQ(platform.progressPos, 49 * 319);
     EXPECT_EQ(dlg.m_timer, 0u);
     EXPECT_EQ(PlayText(), "&Stop"); // Ending: the last fiftieth still plays
     EXPECT_TRUE(LockedOut());
-    dlg.OnTimer(1);
+    Tick(1);
     ExpectIdle();
 }
 
-TEST_F(Playback, StopSilencesAtOnceAndTheNextTickRestoresIdle) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
-    dlg.OnTimer(1);
+TEST_F(Playback, StopSilencesAtOncePlayWhileEndingStartsAgainAndTheNextTickRestoresIdle) {
+    PlayThousandBytes();
+    Tick(1);
     dlg.OnOK();
     EXPECT_EQ(sound.stops, 1);
     EXPECT_EQ(dlg.m_timer, 0u);
-    dlg.OnTimer(1);
-    ExpectIdle();
-}
-
-TEST_F(Playback, PlayWhileEndingStartsAgainFromTheBeginning) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
-    dlg.OnOK(); // Stop: Ending
     dlg.OnOK(); // the button still reads "&Stop", but this is Play again
     EXPECT_EQ(sound.plays, 2);
     EXPECT_EQ(dlg.m_timer, 49u);
     EXPECT_TRUE(platform.timerRunning);
+    dlg.OnOK();
+    Tick(1);
+    ExpectIdle();
 }
 
-TEST_F(Playback, LnwHalvesTheStep) {
+TEST_F(Playback, LnwTickedBeforeTheBuildDoublesTheRateAndHalvesTheShownTimeAndTheStep) {
     platform.SetChecked(ControlId::Lnw, true);
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
+    PlayThousandBytes();
+    EXPECT_EQ(Le32(Image(dlg), 24), 44100u);
+    EXPECT_EQ(Le32(Image(dlg), 28), 44100u);
+    EXPECT_EQ(dlg.m_playMillis, 15964u); // always the 22050 time
+    EXPECT_EQ(Duration(), "8 seconds");
     EXPECT_EQ(platform.timerInterval, 159u);
     EXPECT_EQ(platform.progressMax, 7950);
-    EXPECT_EQ(Duration(), "8 seconds");
 }
 
 TEST_F(Playback, ImageShorterThan50MillisecondsTicksAtStepZeroAndStillEnds) {
@@ -514,8 +469,7 @@ TEST_F(Playback, ImageShorterThan50MillisecondsTicksAtStepZeroAndStillEnds) {
     dlg.OnOK();
     EXPECT_EQ(platform.timerInterval, 0u);
     EXPECT_EQ(platform.progressMax, 0);
-    for (int tick = 0; tick < 50; ++tick)
-        dlg.OnTimer(1);
+    Tick(50);
     ExpectIdle();
 }
 
@@ -525,10 +479,7 @@ TEST_F(Playback, NoTimerMeansNoSoundAndAMessage) {
     dlg.OnOK();
     EXPECT_EQ(sound.plays, 0);
     ExpectIdle();
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(AsChars(platform.messages[0].text), "Unable to create timer");
-    EXPECT_EQ(platform.messages[0].caption, kCaptionHow);
-    EXPECT_EQ(platform.messages[0].icon, MessageIcon::StopSign);
+    ExpectOneStopSign("Unable to create timer");
 }
 
 TEST_F(Playback, NoSoundDeviceShowsTheFailureAndTheFirstTickRestoresIdle) {
@@ -536,31 +487,26 @@ TEST_F(Playback, NoSoundDeviceShowsTheFailureAndTheFirstTickRestoresIdle) {
     Build(TapeFormat::Level2, Bytes(10, 0x00));
     dlg.OnOK();
     EXPECT_EQ(dlg.m_timer, 0u);
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(AsChars(platform.messages[0].text), "Audio device problem on PlaySound");
-    EXPECT_EQ(platform.messages[0].caption, kCaptionHow);
+    ExpectOneStopSign("Audio device problem on PlaySound");
     EXPECT_TRUE(platform.timerRunning);
-    dlg.OnTimer(1);
+    Tick(1);
     ExpectIdle();
 }
 
-TEST_F(Playback, NewBuildStopsTheSoundBeforeTheImageGoes) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
+TEST_F(Playback, NewBuildStopsTheSoundBeforeTheImageGoesEvenAfterTheCountRanOut) {
+    PlayThousandBytes();
     Build(TapeFormat::Level2, Bytes(10, 0x00));
     EXPECT_EQ(sound.stops, 1);
     EXPECT_EQ(sound.imageHeldWhenStopped, true);
     EXPECT_EQ(dlg.m_timer, 0u);
-}
 
-TEST_F(Playback, NewBuildAfterTheCountRanOutStillStopsTheLastFiftieth) {
-    Build(TapeFormat::Level2, Bytes(1000, 0x00));
-    dlg.OnOK();
-    for (int tick = 0; tick < 49; ++tick)
-        dlg.OnTimer(1);
+    sound.imageHeldWhenStopped.reset();
+    PlayThousandBytes();
+    Tick(49); // the count runs out; the last fiftieth still plays
     ASSERT_EQ(dlg.m_timer, 0u);
+    const int stopsBefore = sound.stops;
     Build(TapeFormat::Level2, Bytes(10, 0x00));
-    EXPECT_EQ(sound.stops, 1);
+    EXPECT_EQ(sound.stops, stopsBefore + 1);
     EXPECT_EQ(sound.imageHeldWhenStopped, true);
 }
 

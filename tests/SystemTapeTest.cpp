@@ -1,12 +1,12 @@
-#include "app/TonvaleDlg.h"
+// SYSTEM tapes: the name, the load blocks, where a tape file ends, and a Highspeed entry
+// address that lost the end of its last byte.
+#include "DecoderFixture.h"
 #include "builder/SystemTapeBuilder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,68 +29,43 @@ Bytes Counting(std::size_t count) {
         bytes[i] = static_cast<Byte>(i);
     return bytes;
 }
+using TextLines = std::vector<std::string>;
 
 // Parameterised cases carry their own names.
 template <typename Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
     return info.param.name;
 }
 
-std::string Text(ByteView bytes) {
-    return std::string(AsChars(bytes));
-}
-
-std::vector<std::string> ReportOf(const CTonvaleDlg& dlg) {
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-        lines.push_back(Text(dlg.m_report.Line(i)));
-    return lines;
-}
-
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           std::string_view start) {
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-        if (line.starts_with(start)) found.push_back(line);
-    }
+TextLines StartingWith(const TextLines& lines, std::string_view start) {
+    TextLines found;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+                 [&](const std::string& line) { return line.starts_with(start); });
     return found;
 }
-
-std::vector<std::string> Tail(const std::vector<std::string>& lines, std::size_t count) {
+TextLines Tail(const TextLines& lines, std::size_t count) {
     return {lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())), lines.end()};
 }
 
-bool Contains(const std::vector<std::string>& lines, std::string_view line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+// A tape of one 16-byte block and its transfer record, behind the given name bytes.
+Bytes NamedTape(const Bytes& name) {
+    return SystemTape::RawName(name).Block(0x4200, Zeros(16)).Transfer(0x4200).Build();
 }
 
-// One tape file handed straight to the decoder, in a buffer of exactly its size so that a
-// read past its end cannot go unnoticed.
-class SystemTapeDecoding : public ::testing::Test {
+// One tape file handed straight to the decoder, in a buffer of exactly its size.
+class SystemTapeDecoding : public test::DecoderFixture {
   protected:
-    SystemTapeDecoding() {
-        dlg.OnInitDialog();
-        dlg.ClearReport();
-        dlg.SetControlText(ControlId::SummaryLine, std::string_view("Files:"));
-    }
-
     std::size_t Decode(const Bytes& file, TapeFormat format = TapeFormat::Level2,
                        TapeFormat previous = TapeFormat::None) {
         dlg.m_format = format;
         dlg.m_prevFormat = previous;
-        std::unique_ptr<Byte[]> exact(new Byte[file.size()]);
-        std::copy(file.begin(), file.end(), exact.get());
-        return dlg.DecodeSystemTape(ByteView(exact.get(), file.size()));
+        return Run(&CTonvaleDlg::DecodeSystemTape, file);
     }
-
-    std::vector<std::string> Report() const { return ReportOf(dlg); }
     std::string Line(std::size_t i) const {
-        return i < dlg.m_report.Count() ? Text(dlg.m_report.Line(i)) : "<no such line>";
+        const TextLines lines = Lines();
+        return i < lines.size() ? lines[i] : "<no such line>";
     }
-    std::string FileLine() const { return Text(dlg.ControlText(ControlId::FileLine)); }
-    std::string Summary() const { return Text(dlg.ControlText(ControlId::SummaryLine)); }
-
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg{platform};
+    std::string FileLine() const { return Text(ControlId::FileLine); }
+    std::string Summary() const { return Text(ControlId::SummaryLine); }
 };
 
 // --- The name ---------------------------------------------------------------------------------
@@ -101,8 +76,8 @@ TEST_F(SystemTapeName, OfSixLettersBeforeTheFirstBlockGivesAPlainReport) {
     Decode(
         SystemTape("SIXLET").Block(0x4200, ToBytes("TRS-80 MODEL I/III")).Transfer(0x4200).Build());
 
-    EXPECT_EQ(Report(),
-              (std::vector<std::string>{
+    EXPECT_EQ(Lines(),
+              (TextLines{
                   "Level 2 header (many 00h then 5Ah)",
                   "SYSTEM tape 55h name 'SIXLET'",
                   "load block 3Ch 12h 4200h (4200h-4212h)     csum D4h OK",
@@ -115,81 +90,119 @@ TEST_F(SystemTapeName, OfSixLettersBeforeTheFirstBlockGivesAPlainReport) {
     EXPECT_EQ(Summary(), "Files: ok!");
 }
 
-TEST_F(SystemTapeName, PaddedWithSpacesCountsThemAndTheTitleKeepsThem) {
-    Decode(SystemTape("ABC").Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
+struct NameCase {
+    const char* name;
+    Bytes tape;
+    TextLines linesFromTheSecond;
+    std::string fileLine; // empty: not looked at
+    std::string summary;
+};
 
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'ABC' padded with 3 spaces");
-    EXPECT_EQ(Line(2), "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK");
-    EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'ABC   ' ok");
+void PrintTo(const NameCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST_F(SystemTapeName, OfTwoLettersBeforeAGoodBlockIsShortAndSuspicious) {
-    Decode(SystemTape::RawName(ToBytes("AB")).Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
+class SystemTapeNames : public SystemTapeDecoding,
+                        public ::testing::WithParamInterface<NameCase> {};
 
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'AB'");
-    EXPECT_EQ(Line(2), "the name is shorter than 6 characters OK but odd");
-    EXPECT_EQ(Line(3), "would normally have been padded (suspicious)");
-    EXPECT_EQ(Line(4), "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK");
-    EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'AB' suspicious");
-    EXPECT_EQ(Summary(), "Files: ok?");
+TEST_P(SystemTapeNames, AreReportedCountedAndTitled) {
+    const NameCase& c = GetParam();
+    Decode(c.tape);
+    for (std::size_t i = 0; i < c.linesFromTheSecond.size(); ++i)
+        EXPECT_EQ(Line(i + 1), c.linesFromTheSecond[i]);
+    if (!c.fileLine.empty()) {
+        EXPECT_EQ(FileLine(), c.fileLine);
+    }
+    EXPECT_EQ(Summary(), c.summary);
 }
+
+const std::string kBlockLine = "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK";
+
+INSTANTIATE_TEST_SUITE_P(
+    SystemTapeName, SystemTapeNames,
+    ::testing::Values(
+        NameCase{"PaddedWithSpacesCountsThemAndTheTitleKeepsThem",
+                 SystemTape("ABC").Block(0x4200, Zeros(16)).Transfer(0x4200).Build(),
+                 {"SYSTEM tape 55h name 'ABC' padded with 3 spaces", kBlockLine},
+                 "Level 2 SYSTEM tape 'ABC   ' ok",
+                 "Files: ok!"},
+        NameCase{"OfTwoLettersBeforeAGoodBlockIsShortAndSuspicious",
+                 NamedTape(ToBytes("AB")),
+                 {"SYSTEM tape 55h name 'AB'", "the name is shorter than 6 characters OK but odd",
+                  "would normally have been padded (suspicious)", kBlockLine},
+                 "Level 2 SYSTEM tape 'AB' suspicious",
+                 "Files: ok?"},
+        NameCase{"KeepsALessThanSignFollowedByAnotherWithinSixBytes",
+                 NamedTape(ToBytes("AB<C<D")),
+                 {"SYSTEM tape 55h name 'AB<C<D'", kBlockLine},
+                 "",
+                 "Files: ok!"},
+        // The block's data are two more 3Ch bytes; its checksum and the record behind it decide.
+        NameCase{"EndsAtALessThanSignThatStartsAGoodBlockEvenWithAnotherAhead",
+                 SystemTape::RawName(ToBytes("AB"))
+                     .Block(0x4200, Bytes{0x3C, 0x3C})
+                     .Transfer(0x4200)
+                     .Build(),
+                 {"SYSTEM tape 55h name 'AB'", "the name is shorter than 6 characters OK but odd",
+                  "would normally have been padded (suspicious)",
+                  "load block 3Ch 02h 4200h (4200h-4202h)     csum BAh OK"},
+                 "",
+                 "Files: ok?"},
+        NameCase{"EndsAtLowerCaseWhoseBytesAreDumpedAndCounted",
+                 NamedTape(ToBytes("Gamer!")),
+                 {"SYSTEM tape 55h name 'G'", "61 6D 65 72 21" + std::string(34, ' ') + "'amer!'",
+                  kBlockLine},
+                 "Level 2 SYSTEM tape 'Gamer!' ok",
+                 "Files: ok!"},
+        NameCase{"LongerThanSixIsShownWholeAndSuspicious",
+                 NamedTape(ToBytes("LONGNAME")),
+                 {"SYSTEM tape 55h name 'LONGNAME'", "the name is longer than 6 characters,",
+                  "only 6 are significant (suspicious)"},
+                 "",
+                 "Files: ok?"},
+        NameCase{"ANulByteEndsTheTitle",
+                 NamedTape(Bytes{'A', 'B', 0x00, 'C', 'D', 'E'}),
+                 {"SYSTEM tape 55h name 'AB'", "00 43 44 45" + std::string(37, ' ') + "'.CDE'"},
+                 "Level 2 SYSTEM tape 'AB ok",
+                 "Files: ok!"}),
+    CaseName<NameCase>);
 
 TEST_F(SystemTapeName, MissingAltogetherLeavesAnEmptyShortName) {
     EXPECT_EQ(Decode(SystemTape::RawName(Bytes{}).Build()), 1u);
 
-    EXPECT_EQ(Report(), (std::vector<std::string>{
-                            "Level 2 header (many 00h then 5Ah)",
-                            "SYSTEM tape 55h name ''",
-                            "the name is shorter than 6 characters OK but odd",
-                            "would normally have been padded (suspicious)",
-                        }));
+    EXPECT_EQ(Lines(), (TextLines{
+                           "Level 2 header (many 00h then 5Ah)",
+                           "SYSTEM tape 55h name ''",
+                           "the name is shorter than 6 characters OK but odd",
+                           "would normally have been padded (suspicious)",
+                       }));
     EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape '' suspicious");
     EXPECT_EQ(Summary(), "Files: ok?");
 }
 
-TEST_F(SystemTapeName, KeepsALessThanSignFollowedByAnotherWithinSixBytes) {
-    Decode(
-        SystemTape::RawName(ToBytes("AB<C<D")).Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
+TEST_F(SystemTapeName, OfHundredsOfBytesStaysWithinTheLinesAndKeepsTheVerdict) {
+    Bytes name = Letters(400, 'A');
+    const Bytes spaces = Letters(300, ' ');
+    name.insert(name.end(), spaces.begin(), spaces.end());
+    Decode(NamedTape(name));
 
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'AB<C<D'");
-    EXPECT_EQ(Line(2), "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK");
-    EXPECT_EQ(Summary(), "Files: ok!");
-}
+    const std::string fileLine = FileLine();
+    EXPECT_TRUE(fileLine.starts_with("Level 2 SYSTEM tape 'AAAAAAAA"));
+    EXPECT_TRUE(fileLine.ends_with("AAAA' suspicious"));
+    // Saved with the loader's remark behind it, the file line still fits its 356 characters.
+    EXPECT_LE(fileLine.size() + std::string_view(" (and more files)").size(), 356u);
 
-TEST_F(SystemTapeName, EndsAtALessThanSignThatStartsAGoodBlockEvenWithAnotherAhead) {
-    // The block's data are two more 3Ch bytes; its checksum and the record behind it decide.
-    Decode(SystemTape::RawName(ToBytes("AB"))
-               .Block(0x4200, Bytes{0x3C, 0x3C})
-               .Transfer(0x4200)
-               .Build());
-
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'AB'");
-    EXPECT_EQ(Line(4), "load block 3Ch 02h 4200h (4200h-4202h)     csum BAh OK");
-}
-
-TEST_F(SystemTapeName, EndsAtLowerCaseWhoseBytesAreDumpedAndCounted) {
-    Decode(
-        SystemTape::RawName(ToBytes("Gamer!")).Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
-
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'G'");
-    EXPECT_EQ(Line(2), "61 6D 65 72 21" + std::string(34, ' ') + "'amer!'");
-    EXPECT_EQ(Line(3), "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK");
-    EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'Gamer!' ok");
-}
-
-TEST_F(SystemTapeName, LongerThanSixIsShownWholeAndSuspicious) {
-    Decode(SystemTape("LONGNAME").Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
-
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'LONGNAME'");
+    EXPECT_TRUE(Line(1).starts_with("SYSTEM tape 55h name 'AAAAAAAA"));
+    EXPECT_TRUE(Line(1).ends_with("AAAA' padded with 300 spaces"));
+    EXPECT_LE(Line(1).size(), TextBuffer::kCapacity);
     EXPECT_EQ(Line(2), "the name is longer than 6 characters,");
-    EXPECT_EQ(Line(3), "only 6 are significant (suspicious)");
+    EXPECT_EQ(Line(4), kBlockLine);
     EXPECT_EQ(Summary(), "Files: ok?");
 }
 
 TEST_F(SystemTapeName, OfALaterHighspeedFileIsTitledInTheReport) {
     dlg.SetControlText(ControlId::FileLine, std::string_view("Level 2 BASIC ok"));
-    Decode(SystemTape("GAME").Block(0x4200, Zeros(16)).Transfer(0x4200).Build(),
-           TapeFormat::Highspeed, TapeFormat::Level2);
+    Decode(NamedTape(ToBytes("GAME  ")), TapeFormat::Highspeed, TapeFormat::Level2);
 
     EXPECT_EQ(Line(0), "Highspeed header (many 55h then 7Fh)");
     EXPECT_EQ(Line(1), "Highspeed SYSTEM tape 'GAME  '");
@@ -210,8 +223,8 @@ TEST_F(SystemTapeBlocks, ThatFollowOnAreJoinedAndALaterOneShowsAGap) {
                .Transfer(0x4200)
                .Build());
 
-    EXPECT_EQ(LinesStartingWith(Report(), "load block"),
-              (std::vector<std::string>{
+    EXPECT_EQ(StartingWith(Lines(), "load block"),
+              (TextLines{
                   "load block 3Ch 00h 4200h (4200h-4300h)     csum 42h OK",
                   "load block 3Ch 00h 4300h (4300h-4400h)     csum 43h OK",
                   "load block 3Ch 10h 5000h (5000h-5010h) gap  csum 50h OK",
@@ -225,13 +238,13 @@ TEST_F(SystemTapeBlocks, ReachingTheTopOfMemoryEndAt10000hAndWrapWithoutAGap) {
                .Transfer(0x0000)
                .Build());
 
-    const auto report = Report();
-    EXPECT_EQ(LinesStartingWith(report, "load block"),
-              (std::vector<std::string>{
+    const auto report = Lines();
+    EXPECT_EQ(StartingWith(report, "load block"),
+              (TextLines{
                   "load block 3Ch 00h FF00h (FF00h-10000h)     csum FFh OK",
                   "load block 3Ch 10h 0000h (0000h-0010h)     csum 00h OK",
               }));
-    EXPECT_EQ(LinesStartingWith(report, "FFF0 ").size(), 1u);
+    EXPECT_EQ(StartingWith(report, "FFF0 ").size(), 1u);
 }
 
 TEST_F(SystemTapeBlocks, WithAWrongChecksumShowBothMakeTheFileBadAndTheWalkGoesOn) {
@@ -242,13 +255,13 @@ TEST_F(SystemTapeBlocks, WithAWrongChecksumShowBothMakeTheFileBadAndTheWalkGoesO
                .Transfer(0x4200)
                .Build());
 
-    const auto report = Report();
-    EXPECT_EQ(LinesStartingWith(report, "load block"),
-              (std::vector<std::string>{
+    const auto report = Lines();
+    EXPECT_EQ(StartingWith(report, "load block"),
+              (TextLines{
                   "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h!=43h bad!",
                   "load block 3Ch 10h 4210h (4210h-4220h)     csum 52h OK",
               }));
-    EXPECT_TRUE(Contains(report, "transfer address 78h 4200h"));
+    EXPECT_NE(std::find(report.begin(), report.end(), "transfer address 78h 4200h"), report.end());
     EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'GAME  ' bad");
     EXPECT_EQ(Summary(), "Files: bad");
 }
@@ -261,7 +274,7 @@ TEST_F(SystemTapeBlocks, AreSeparatedByGarbageThatIsShownAndForgiven) {
                .Transfer(0x4200)
                .Build());
 
-    const auto report = Report();
+    const auto report = Lines();
     const auto garbage =
         std::find(report.begin(), report.end(), "\"garbage\" 0003h bytes (ignored by ROM)");
     ASSERT_NE(garbage, report.end());
@@ -297,7 +310,7 @@ TEST_P(SystemTapeEnding, IsReportedWithTheRightVerdictAndPosition) {
 
     const std::size_t consumed = Decode(file, ending.format);
 
-    EXPECT_EQ(Tail(Report(), ending.lastLines.size()), ending.lastLines);
+    EXPECT_EQ(Tail(Lines(), ending.lastLines.size()), ending.lastLines);
     EXPECT_EQ(file.size() - consumed, ending.leftBehind);
     EXPECT_EQ(Summary(), std::string("Files:") + ending.verdict);
 }
@@ -351,26 +364,28 @@ struct IncompleteByte {
     std::string rangeLine;
 };
 
-const std::vector<std::string> kHangWarning = {
-    "The last (incomplete) byte is missing resulting in the bad transfer-",
-    "address. Loading this on a real machine will hang.",
-    "(An older version of tapegrab may have done this, sorry).",
-    "unexpected end of file",
-};
+// The last lines of the report: the truncated address, what its high byte could be, and the
+// warning that the tape hangs a real machine.
+TextLines HangReport(const IncompleteByte& incomplete) {
+    return {incomplete.truncatedLine,
+            incomplete.rangeLine,
+            "The last (incomplete) byte is missing resulting in the bad transfer-",
+            "address. Loading this on a real machine will hang.",
+            "(An older version of tapegrab may have done this, sorry).",
+            "unexpected end of file"};
+}
 
 class SystemTapeIncompleteEntry : public SystemTapeDecoding,
                                   public ::testing::WithParamInterface<IncompleteByte> {};
 
 TEST_P(SystemTapeIncompleteEntry, NamesTheValuesTheHighByteCouldHave) {
-    const IncompleteByte& incomplete = GetParam();
-    dlg.m_hsBitsShort = incomplete.bitsShort;
-    dlg.m_hsLastBits = incomplete.knownBits;
+    dlg.m_hsBitsShort = GetParam().bitsShort;
+    dlg.m_hsLastBits = GetParam().knownBits;
 
     Decode(TwoBlocks().Transfer(0x532D).DropLast(1).Build(), TapeFormat::Highspeed);
 
-    std::vector<std::string> expected = {incomplete.truncatedLine, incomplete.rangeLine};
-    expected.insert(expected.end(), kHangWarning.begin(), kHangWarning.end());
-    EXPECT_EQ(Tail(Report(), expected.size()), expected);
+    const TextLines expected = HangReport(GetParam());
+    EXPECT_EQ(Tail(Lines(), expected.size()), expected);
     EXPECT_EQ(Summary(), "Files: bad");
 }
 
@@ -389,128 +404,9 @@ INSTANTIATE_TEST_SUITE_P(
                       IncompleteByte{7, 0x80, "transfer address 78h truncated ??2D bad",
                                      "where '^ can be 80 to FF"}));
 
-// --- Damaged tapes that must not hurt --------------------------------------------------------
-
-using SystemTapeDamage = SystemTapeDecoding;
-
-TEST_F(SystemTapeDamage, HundredsOfNameBytesStayWithinTheLinesAndKeepTheVerdict) {
-    Bytes name = Letters(400, 'A');
-    const Bytes spaces = Letters(300, ' ');
-    name.insert(name.end(), spaces.begin(), spaces.end());
-    Decode(SystemTape::RawName(name).Block(0x4200, Zeros(16)).Transfer(0x4200).Build());
-
-    const std::string fileLine = FileLine();
-    EXPECT_TRUE(fileLine.starts_with("Level 2 SYSTEM tape 'AAAAAAAA"));
-    EXPECT_TRUE(fileLine.ends_with("AAAA' suspicious"));
-    // Saved with the loader's remark behind it, the file line still fits its 356 characters.
-    EXPECT_LE(fileLine.size() + std::string_view(" (and more files)").size(), 356u);
-
-    EXPECT_TRUE(Line(1).starts_with("SYSTEM tape 55h name 'AAAAAAAA"));
-    EXPECT_TRUE(Line(1).ends_with("AAAA' padded with 300 spaces"));
-    EXPECT_LE(Line(1).size(), TextBuffer::kCapacity);
-    EXPECT_EQ(Line(2), "the name is longer than 6 characters,");
-    EXPECT_EQ(Line(4), "load block 3Ch 10h 4200h (4200h-4210h)     csum 42h OK");
-    EXPECT_EQ(Summary(), "Files: ok?");
-}
-
-TEST_F(SystemTapeDamage, ANulByteEndsTheTitle) {
-    Decode(SystemTape::RawName(Bytes{'A', 'B', 0x00, 'C', 'D', 'E'})
-               .Block(0x4200, Zeros(16))
-               .Transfer(0x4200)
-               .Build());
-
-    EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'AB ok");
-    EXPECT_EQ(Line(1), "SYSTEM tape 55h name 'AB'");
-    EXPECT_EQ(Line(2), "00 43 44 45" + std::string(37, ' ') + "'.CDE'");
-}
-
-// Every prefix of a good tape, from nothing to all of it, each in a buffer of exactly its
-// size: never a read outside the bytes, and at most one byte left behind for the loader.
-struct PrefixResult {
-    std::size_t leftBehind;
-    Verdict verdict;
-};
-
-PrefixResult DecodePrefix(const Bytes& whole, std::size_t length) {
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
-    dlg.m_format = TapeFormat::Level2;
-    std::unique_ptr<Byte[]> exact(new Byte[length]);
-    std::copy_n(whole.begin(), length, exact.get());
-    const std::size_t consumed = dlg.DecodeSystemTape(ByteView(exact.get(), length));
-    EXPECT_LE(consumed, length);
-    EXPECT_EQ(dlg.m_verdicts.size(), 1u);
-    return {length - consumed, dlg.m_verdicts.empty() ? Verdict::Noise : dlg.m_verdicts[0]};
-}
-
-TEST(SystemTapePrefixes, StayWithinTheirBytesAndAreBadOnlyWhenCutInsideARecord) {
-    SystemTape tape("GAME");
-    const std::size_t nameEnd = tape.Length();
-    tape.Block(0x4200, Counting(256));
-    const std::size_t firstEnd = tape.Length();
-    tape.Block(0x4300, Counting(16));
-    const std::size_t secondEnd = tape.Length();
-    const Bytes whole = tape.Transfer(0x4200).Build();
-
-    for (std::size_t length = 0; length <= whole.size(); ++length) {
-        SCOPED_TRACE(length);
-        const PrefixResult result = DecodePrefix(whole, length);
-
-        EXPECT_LE(result.leftBehind, 1u);
-        const bool atBoundary = length == nameEnd || length == firstEnd || length == secondEnd ||
-                                length == whole.size();
-        EXPECT_EQ(result.verdict, length < nameEnd ? Verdict::Suspicious
-                                  : atBoundary     ? Verdict::Ok
-                                                   : Verdict::Bad);
-    }
-}
-
-TEST(SystemTapePrefixes, WithAShortNameStayWithinTheirBytesWhileLookingAhead) {
-    // At every cut the 3Ch behind the name is weighed as a block start or a name character.
-    const Bytes whole = SystemTape::RawName(ToBytes("AB"))
-                            .Block(0x4200, Counting(256))
-                            .Block(0x4300, Counting(16))
-                            .Transfer(0x4200)
-                            .Build();
-    for (std::size_t length = 0; length <= whole.size(); ++length) {
-        SCOPED_TRACE(length);
-        EXPECT_LE(DecodePrefix(whole, length).leftBehind, 1u);
-    }
-}
-
-// --- Whole tape images --------------------------------------------------------------------
-
-std::string LoadImage(CTonvaleDlg& dlg, const Bytes& image, std::string_view name) {
-    const std::string path = test::WriteFile(test::TempDir(name) + "/t.cas", image);
-    dlg.LoadTapeImage(path);
-    return path;
-}
-
-TEST(SystemTapeImage, OfTwoLevel2FilesDescribesTheFirstAndTitlesTheSecondInTheReport) {
-    const Bytes first = SystemTape("ONE").Block(0x4200, Zeros(16)).Transfer(0x4200).Build();
-    const Bytes second = SystemTape("TWO").Block(0x5200, Zeros(16)).Transfer(0x5200).Build();
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
-
-    LoadImage(dlg, TapeBuilder().Level2File(first).Level2File(second).Build(), "system-two");
-
-    EXPECT_EQ(Text(dlg.ControlText(ControlId::FileLine)),
-              "Level 2 SYSTEM tape 'ONE   ' ok (and more files)");
-    EXPECT_EQ(Text(dlg.ControlText(ControlId::SummaryLine)), "Files: ok! ok!");
-    const auto report = ReportOf(dlg);
-    const auto gap = std::find(report.begin(), report.end(), "");
-    ASSERT_NE(gap, report.end());
-    EXPECT_EQ(gap[1], "Level 2 header (many 00h then 5Ah)");
-    EXPECT_EQ(gap[2], "Level 2 SYSTEM tape 'TWO   '");
-    EXPECT_EQ(gap[3], "SYSTEM tape 55h name 'TWO' padded with 3 spaces");
-    EXPECT_EQ(report.back(), "end");
-}
-
 // A Highspeed image cut a few bits into the entry address's high byte, as a tape grabber that
 // stopped too early leaves it: the loader's note of the missing bits reaches the report.
-class SystemTapeHighspeedImage : public ::testing::TestWithParam<IncompleteByte> {};
+class SystemTapeHighspeedImage : public SystemTapeIncompleteEntry {};
 
 TEST_P(SystemTapeHighspeedImage, CutInsideTheEntryAddressNamesTheMissingBits) {
     const IncompleteByte& incomplete = GetParam();
@@ -518,21 +414,16 @@ TEST_P(SystemTapeHighspeedImage, CutInsideTheEntryAddressNamesTheMissingBits) {
     // Cutting the image at a byte boundary drops the last group's low bits; a few zero bits in
     // front of the leader decide how many.
     const auto shift = static_cast<int>((incomplete.bitsShort + 8 * 8 - file.size() % 8) % 8);
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
-
-    LoadImage(dlg, TapeBuilder().Shift(shift).HighspeedFile(file).BuildCutting(),
-              "system-highspeed");
+    const Bytes image = TapeBuilder().Shift(shift).HighspeedFile(file).BuildCutting();
+    dlg.LoadTapeImage(test::WriteFile(test::TempDir("system-highspeed") + "/t.cas", image));
 
     EXPECT_EQ(dlg.m_hsBitsShort, incomplete.bitsShort);
     EXPECT_EQ(dlg.m_hsLastBits, incomplete.knownBits);
-    std::vector<std::string> expected = {incomplete.truncatedLine, incomplete.rangeLine};
-    expected.insert(expected.end(), kHangWarning.begin(), kHangWarning.end());
-    EXPECT_EQ(Tail(ReportOf(dlg), expected.size()), expected);
-    EXPECT_EQ(Text(dlg.ControlText(ControlId::FileLine)), "Highspeed SYSTEM tape 'GAME  ' bad");
+    const TextLines expected = HangReport(incomplete);
+    EXPECT_EQ(Tail(Lines(), expected.size()), expected);
+    EXPECT_EQ(FileLine(), "Highspeed SYSTEM tape 'GAME  ' bad");
     // The low address byte left behind is the end of the image, not another tape file.
-    EXPECT_EQ(Text(dlg.ControlText(ControlId::SummaryLine)), "Files: bad");
+    EXPECT_EQ(Summary(), "Files: bad");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -541,6 +432,62 @@ INSTANTIATE_TEST_SUITE_P(
                                      "where '?' can be 0 to 7"},
                       IncompleteByte{6, 0x40, "transfer address 78h truncated ??2D bad",
                                      "where '^ can be 40 to 7F"}));
+
+// --- Every prefix and whole images ----------------------------------------------------------
+
+// Every prefix of a good tape, each in a buffer of exactly its size: at most one byte left
+// behind for the loader, and bad only when cut inside a record. With a short name, the 3Ch
+// behind it is weighed at every cut as a block start or a name character.
+TEST_F(SystemTapeDecoding, PrefixesLeaveAtMostOneByteAndAreBadOnlyWhenCutInsideARecord) {
+    SystemTape tape("GAME");
+    const std::size_t nameEnd = tape.Length();
+    tape.Block(0x4200, Counting(256));
+    const std::size_t firstEnd = tape.Length();
+    tape.Block(0x4300, Counting(16));
+    const std::size_t secondEnd = tape.Length();
+    const Bytes whole = tape.Transfer(0x4200).Build();
+    const Bytes shortName = SystemTape::RawName(ToBytes("AB"))
+                                .Block(0x4200, Counting(256))
+                                .Block(0x4300, Counting(16))
+                                .Transfer(0x4200)
+                                .Build();
+
+    for (const Bytes* tapeFile : {&whole, &shortName}) {
+        for (std::size_t length = 0; length <= tapeFile->size(); ++length) {
+            SCOPED_TRACE(length);
+            dlg.m_verdicts.clear();
+            const Bytes prefix(tapeFile->begin(), tapeFile->begin() + static_cast<long>(length));
+            const std::size_t consumed = Decode(prefix);
+            ASSERT_LE(consumed, length);
+            EXPECT_LE(length - consumed, 1u);
+            ASSERT_EQ(dlg.m_verdicts.size(), 1u);
+            if (tapeFile != &whole) continue;
+            const bool atBoundary = length == nameEnd || length == firstEnd ||
+                                    length == secondEnd || length == whole.size();
+            EXPECT_EQ(dlg.m_verdicts[0], length < nameEnd ? Verdict::Suspicious
+                                         : atBoundary     ? Verdict::Ok
+                                                          : Verdict::Bad);
+        }
+    }
+}
+
+TEST_F(SystemTapeDecoding, ImageOfTwoLevel2FilesDescribesTheFirstAndTitlesTheSecondInTheReport) {
+    const Bytes image = TapeBuilder()
+                            .Level2File(NamedTape(ToBytes("ONE   ")))
+                            .Level2File(NamedTape(ToBytes("TWO   ")))
+                            .Build();
+    dlg.LoadTapeImage(test::WriteFile(test::TempDir("system-two") + "/t.cas", image));
+
+    EXPECT_EQ(FileLine(), "Level 2 SYSTEM tape 'ONE   ' ok (and more files)");
+    EXPECT_EQ(Summary(), "Files: ok! ok!");
+    const auto report = Lines();
+    const auto gap = std::find(report.begin(), report.end(), "");
+    ASSERT_NE(gap, report.end());
+    EXPECT_EQ(gap[1], "Level 2 header (many 00h then 5Ah)");
+    EXPECT_EQ(gap[2], "Level 2 SYSTEM tape 'TWO   '");
+    EXPECT_EQ(gap[3], "SYSTEM tape 55h name 'TWO' padded with 3 spaces");
+    EXPECT_EQ(report.back(), "end");
+}
 
 } // namespace
 } // namespace tonvale
