@@ -1,4 +1,5 @@
-// tonvale-cli play: the tape through the sound output, with a progress bar on the terminal.
+// tonvale-play (run by `tonvale-cli play`): the tape through the sound output, with a progress
+// bar on the terminal.
 #include "cli/Commands.h"
 #include "cli/Options.h"
 #include "cli/SoundSession.h"
@@ -6,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#if defined(TONVALE_HAVE_AUDIO)
 #include "platform/qt/audio/QtSoundOutput.h"
 
 #include <QCoreApplication>
@@ -22,7 +22,6 @@
 #define fileno _fileno
 #else
 #include <unistd.h>
-#endif
 #endif
 
 namespace tonvale::cli {
@@ -47,7 +46,6 @@ constexpr const char* kHelp =
     "Level 1 empty CSAVE, or is too long for a WAV file), 4 no sound device can play,\n"
     "130 stopped with Ctrl-C.\n";
 
-#if defined(TONVALE_HAVE_AUDIO)
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -162,8 +160,6 @@ int PlayTape(const Options& options, const std::string& tape) {
     bar.End(stopped ? static_cast<std::uint64_t>(clock.elapsed()) : total, stopped);
     return stopped ? kExitInterrupted : session.VerdictStatus();
 }
-
-#endif
 
 } // namespace
 
