@@ -1,4 +1,5 @@
 // tonvale-cli as a user runs it: a real process, real files, its exit status.
+#include "CliRunner.h"
 #include "app/TonvaleDlg.h"
 #include "builder/TapeBuilder.h"
 #include "cli/TerminalText.h"
@@ -8,36 +9,13 @@
 
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace tonvale {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs tonvale-cli with the arguments (already shell-quoted) and standard input from
-// /dev/null, so that no prompt can wait for a person.
-CliRun RunCli(const std::string& args) {
-    const std::string dir = test::TempDir("cli-run");
-    const std::string command =
-        std::string(TONVALE_CLI) + " " + args + " </dev/null >" + dir + "/out 2>" + dir + "/err";
-    CliRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const Bytes out = test::ReadFile(dir + "/out");
-    const Bytes err = test::ReadFile(dir + "/err");
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-std::string Quote(const std::string& path) {
-    return "'" + path + "'";
-}
+using test::CliRun;
+using test::Quote;
+using test::RunCli;
 
 class CliTest : public ::testing::Test {
   protected:

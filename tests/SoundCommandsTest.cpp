@@ -1,5 +1,6 @@
 // tonvale-cli wav as a user runs it: a real process, real files, its exit status. (play needs a
 // sound server: tests/audio.)
+#include "CliRunner.h"
 #include "app/TonvaleDlg.h"
 #include "builder/Level1Builder.h"
 #include "builder/Level2BasicBuilder.h"
@@ -12,37 +13,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace tonvale {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    return "'" + text + "'";
-}
-
-// Standard input from /dev/null: no prompt can wait for a person.
-CliRun RunCli(const std::string& args) {
-    const std::string dir = test::TempDir("sound-cli-run");
-    const std::string command =
-        std::string(TONVALE_CLI) + " " + args + " </dev/null >" + dir + "/out 2>" + dir + "/err";
-    CliRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const Bytes out = test::ReadFile(dir + "/out");
-    const Bytes err = test::ReadFile(dir + "/err");
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
+using test::CliRun;
+using test::Quote;
+using test::RunCli;
 
 Bytes Program(Byte name) {
     return test::Level2Basic(name).Line(10, "PRINT \"WAV\"").Line(20, "GOTO 10").Build();
