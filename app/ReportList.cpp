@@ -25,7 +25,11 @@ bool ReportList::Add(ByteView text) {
             while (next < m_blocks.size() && m_blocks[next].size < length)
                 ++next;
             if (next == m_blocks.size()) {
-                const std::size_t size = std::max(kBlockSize, length);
+                // Small reports stay small: blocks start at 16 KiB and double up to 1 MiB.
+                const std::size_t grown =
+                    m_blocks.empty() ? kFirstBlockSize
+                                     : std::min(kBlockSize, m_blocks.back().size * 2);
+                const std::size_t size = std::max(grown, length);
                 m_blocks.push_back({std::unique_ptr<Byte[]>(new Byte[size]), size});
             }
             m_current = next;

@@ -1,6 +1,6 @@
 #pragma once
 // The report's lines, as the list view shows them: appended one by one, emptied at each load.
-// Lines are packed into blocks of 1 MiB that never move, so a report of a million lines costs
+// Lines are packed into blocks (up to 1 MiB) that never move, so a report of a million lines costs
 // its bytes and a few more per line, grows without copying what it holds, and finds any line
 // at once. The blocks are kept for the next report.
 #include "app/Bytes.h"
@@ -24,6 +24,7 @@ class ReportList {
     }
 
   private:
+    static constexpr std::size_t kFirstBlockSize = std::size_t{16} << 10;
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
     struct Entry {
         std::uint32_t block;
