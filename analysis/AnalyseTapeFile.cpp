@@ -19,7 +19,7 @@ constexpr std::size_t kCsaveChecksum = 65540;
 constexpr std::size_t kRomOffset = 48644;
 constexpr std::size_t kRomSize = 4096;
 
-constexpr Byte kBasicMarker = 0xD3;  // D3h D3h D3h: Level 2 BASIC; D3h alone: EDTASM
+constexpr Byte kBasicMarker = 0xD3; // D3h D3h D3h: Level 2 BASIC; D3h alone: EDTASM
 constexpr Byte kSystemMarker = 0x55;
 
 const char* FormatName(TapeFormat format) {
@@ -40,12 +40,9 @@ bool ThreeBasicMarkers(TapeBytes t) {
 }
 
 ContentKind ClassifyLevel2(TapeBytes t) {
-    if (ThreeBasicMarkers(t))
-        return ContentKind::Basic;
-    if (t.Has(0, 1) && t[0] == kSystemMarker)
-        return ContentKind::System;
-    if (t.Has(0, 1) && t[0] == kBasicMarker)
-        return ContentKind::EdtasmSource;
+    if (ThreeBasicMarkers(t)) return ContentKind::Basic;
+    if (t.Has(0, 1) && t[0] == kSystemMarker) return ContentKind::System;
+    if (t.Has(0, 1) && t[0] == kBasicMarker) return ContentKind::EdtasmSource;
     return ContentKind::Unidentified;
 }
 
@@ -82,7 +79,7 @@ std::size_t CTonvaleDlg::AnalyseTapeFile(ByteView file) {
             m_format = m_prevFormat;
         else
             m_format = m_platform.AskLevel() == TapeFormat::Level1 ? TapeFormat::Level1
-                                                                     : TapeFormat::Level2;
+                                                                   : TapeFormat::Level2;
     }
 
     if (m_format == TapeFormat::Level1 && m_contentKind == ContentKind::Basic)
@@ -128,8 +125,8 @@ std::size_t CTonvaleDlg::ReportUnidentified(ByteView file) {
         break;
     }
 
-    const bool noise = m_format == TapeFormat::None && m_prevFormat != TapeFormat::None &&
-                       file.size() < 20;
+    const bool noise =
+        m_format == TapeFormat::None && m_prevFormat != TapeFormat::None && file.size() < 20;
     AppendSummaryWord(noise ? Verdict::Noise : Verdict::Bad);
     AddHexDump(false, file, 0);
     return file.size();
@@ -160,8 +157,7 @@ std::size_t CTonvaleDlg::ReportEmptyLevel1Csave(ByteView file) {
             m_verdicts.push_back(Verdict::Bad);
             return length;
         }
-        if (length < kRomOffset + kRomSize)
-            m_text.Append(" before the end of the ROM");
+        if (length < kRomOffset + kRomSize) m_text.Append(" before the end of the ROM");
         AddReportLine(m_text);
     }
 

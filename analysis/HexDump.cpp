@@ -10,7 +10,7 @@ namespace tonvale {
 
 namespace {
 
-constexpr std::size_t kHexColumn = 5;   // first hex digit
+constexpr std::size_t kHexColumn = 5;    // first hex digit
 constexpr std::size_t kQuoteColumn = 53; // closes the hex part
 constexpr std::size_t kCharColumn = 54;  // first display character
 constexpr std::size_t kLineLength = 71;
@@ -25,17 +25,14 @@ void CTonvaleDlg::FormatHexByte(Byte* destination, Byte value) {
 }
 
 Byte CTonvaleDlg::ToDisplayChar(Byte value) const {
-    if (value < 0x20)
-        return '.';
-    if (value < 0x7F || m_trsFont)
-        return value;
+    if (value < 0x20) return '.';
+    if (value < 0x7F || m_trsFont) return value;
     return '.';
 }
 
 void CTonvaleDlg::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t address) {
     m_text.Format("%4s %48s'%16s'", "", "", "");
-    if (bytes.empty())
-        return;
+    if (bytes.empty()) return;
     const std::size_t from = withAddress ? 0 : kHexColumn;
     std::size_t n = 0;
     for (Byte b : bytes) {
@@ -51,8 +48,7 @@ void CTonvaleDlg::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t add
             n = 0;
         }
     }
-    if (n == 0)
-        return;
+    if (n == 0) return;
     // A partial last line: the character column closes right behind the last character, the
     // hex part keeps its closing quote at column 53.
     m_text[kCharColumn + n] = '\'';

@@ -13,7 +13,9 @@ using Byte = std::uint8_t;
 using Bytes = std::vector<Byte>;
 using ByteView = std::span<const Byte>;
 
-inline Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+inline Bytes ToBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 inline std::string_view AsChars(ByteView bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};

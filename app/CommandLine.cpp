@@ -29,7 +29,9 @@ std::string FromPath(const fs::path& path) {
 
 } // namespace
 
-std::string_view FileNamePart(std::string_view path) { return path.substr(DirectoryPartLength(path)); }
+std::string_view FileNamePart(std::string_view path) {
+    return path.substr(DirectoryPartLength(path));
+}
 
 std::string FirstArgument(std::string_view commandLine) {
     if (!commandLine.empty() && commandLine.front() == '"') {
@@ -62,19 +64,16 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 }
 
 std::optional<std::string> FindFirstFile(std::string_view argument) {
-    if (argument.empty() || argument.size() > kMaxPath)
-        return std::nullopt;
+    if (argument.empty() || argument.size() > kMaxPath) return std::nullopt;
     const std::size_t dirLength = DirectoryPartLength(argument);
     const std::string_view directory = argument.substr(0, dirLength);
     const std::string_view pattern = argument.substr(dirLength);
-    if (pattern.empty())
-        return std::nullopt;
+    if (pattern.empty()) return std::nullopt;
 
     std::string found;
     if (pattern.find_first_of("*?") == std::string_view::npos) {
         std::error_code error;
-        if (!fs::exists(Utf8Path(argument), error))
-            return std::nullopt;
+        if (!fs::exists(Utf8Path(argument), error)) return std::nullopt;
         found = std::string(pattern);
     } else {
         std::error_code error;
@@ -82,16 +81,13 @@ std::optional<std::string> FindFirstFile(std::string_view argument) {
         std::vector<std::string> matches;
         for (; !error && it != fs::directory_iterator(); it.increment(error)) {
             std::string name = FromPath(it->path().filename());
-            if (MatchesWildcard(pattern, name))
-                matches.push_back(std::move(name));
+            if (MatchesWildcard(pattern, name)) matches.push_back(std::move(name));
         }
-        if (matches.empty())
-            return std::nullopt;
+        if (matches.empty()) return std::nullopt;
         found = *std::min_element(matches.begin(), matches.end());
     }
     std::string path = std::string(directory) + found;
-    if (path.size() > kMaxPath)
-        return std::nullopt;
+    if (path.size() > kMaxPath) return std::nullopt;
     return path;
 }
 

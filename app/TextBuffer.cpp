@@ -10,8 +10,7 @@ void TextBuffer::AppendFormatV(const char* format, va_list args) {
     // One formatted piece never needs more than the buffer itself; the rest is dropped anyway.
     char piece[kCapacity + 1];
     int n = std::vsnprintf(piece, sizeof piece, format, args);
-    if (n < 0)
-        return;
+    if (n < 0) return;
     // A %c with a NUL argument ends the text there, as it ended the C string (AppendByte).
     std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(n), kCapacity);
     Append(std::string_view(piece, len));

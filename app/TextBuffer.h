@@ -42,14 +42,12 @@ class TextBuffer {
             AppendByte(static_cast<Byte>(c));
     }
     void AppendByte(Byte b) {
-        if (m_ended)
-            return;
+        if (m_ended) return;
         if (b == 0) {
             m_ended = true;
             return;
         }
-        if (m_length < kCapacity)
-            m_buffer[m_length++] = b;
+        if (m_length < kCapacity) m_buffer[m_length++] = b;
     }
     // printf-style formatting, bounded like every other append.
     void AppendFormat(const char* format, ...) TONVALE_PRINTF(2, 3);
@@ -57,8 +55,7 @@ class TextBuffer {
 
     // Keeps the first n characters (n at most the length).
     void Truncate(std::size_t n) {
-        if (n < m_length)
-            m_length = n;
+        if (n < m_length) m_length = n;
     }
     // Drops the first n characters and keeps the rest.
     void DropFront(std::size_t n);

@@ -9,7 +9,9 @@ namespace tonvale {
 
 CTonvaleDlg::CTonvaleDlg(Platform& platform) : m_platform(platform) {}
 
-CTonvaleDlg::~CTonvaleDlg() { DestroyWindow(); }
+CTonvaleDlg::~CTonvaleDlg() {
+    DestroyWindow();
+}
 
 void CTonvaleDlg::OnInitDialog() {
     m_timer = 0;
@@ -33,8 +35,7 @@ void CTonvaleDlg::OnInitDialog() {
 
 void CTonvaleDlg::DestroyWindow() {
     // The sound output may still read the image: stop it before anything is freed.
-    if (m_wavImage)
-        m_platform.StopSound();
+    if (m_wavImage) m_platform.StopSound();
     m_timer = 0;
     m_wavImage.reset();
     m_tapeData.reset();
@@ -48,8 +49,7 @@ void CTonvaleDlg::OpenTape(const std::string& path) {
     m_platform.SetWindowTitle(m_text.View());
     LoadTapeImage(m_path);
     BuildWavImage();
-    if (m_platform.IsChecked(ControlId::Autoplay))
-        OnOK();
+    if (m_platform.IsChecked(ControlId::Autoplay)) OnOK();
 }
 
 void CTonvaleDlg::OnOpenCommandLine(std::string_view commandLine) {
@@ -66,8 +66,7 @@ void CTonvaleDlg::OnOpenCommandLine(std::string_view commandLine) {
 }
 
 void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
-    if (m_timer != 0 || !m_platform.IsControlEnabled(ControlId::OpenNew))
-        return;
+    if (m_timer != 0 || !m_platform.IsControlEnabled(ControlId::OpenNew)) return;
     if (paths.size() != 1) {
         m_platform.ShowMessage(ToBytes("Tonvale can accept\nonly one file at a time"), kCaptionHow,
                                MessageIcon::Exclamation);
@@ -77,13 +76,10 @@ void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
 }
 
 void CTonvaleDlg::OnOpenNew() {
-    if (m_timer != 0)
-        return;
+    if (m_timer != 0) return;
     std::optional<std::string> path = m_platform.AskOpenFileName(
-        "Open (*.CAS)", "CAS",
-        {{"Cassette file (*.cas)", "*.CAS"}, {"All files (*.*)", "*.*"}});
-    if (path)
-        OpenTape(*path);
+        "Open (*.CAS)", "CAS", {{"Cassette file (*.cas)", "*.CAS"}, {"All files (*.*)", "*.*"}});
+    if (path) OpenTape(*path);
 }
 
 // --- The report --------------------------------------------------------------------------
@@ -100,8 +96,7 @@ void CTonvaleDlg::AddReportLine(ByteView text, Byte tag) {
         }
         m_lineTagCap += 1000;
     }
-    if (!m_report.Add(text))
-        return;
+    if (!m_report.Add(text)) return;
     m_lineTags[i] = tag;
     if (n > m_widestLine) {
         m_widestLine = n;
@@ -131,7 +126,8 @@ Bytes CTonvaleDlg::ComposeReportText() const {
     Bytes out;
     // The file line is read back through a 357-byte window text buffer.
     ByteView fileLine = ControlText(ControlId::FileLine);
-    out.insert(out.end(), fileLine.begin(), fileLine.begin() + std::min<std::size_t>(fileLine.size(), 356));
+    out.insert(out.end(), fileLine.begin(),
+               fileLine.begin() + std::min<std::size_t>(fileLine.size(), 356));
     out.push_back('\r');
     out.push_back('\n');
     for (std::size_t i = 0; i < m_report.Count(); ++i) {

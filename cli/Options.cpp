@@ -19,16 +19,13 @@ namespace tonvale::cli {
 namespace {
 
 std::optional<TapeFormat> ParseLevel(const std::string& value) {
-    if (value == "1")
-        return TapeFormat::Level1;
-    if (value == "2")
-        return TapeFormat::Level2;
+    if (value == "1") return TapeFormat::Level1;
+    if (value == "2") return TapeFormat::Level2;
     return std::nullopt;
 }
 
 std::optional<TapeFormat> ParseFormat(const std::string& value) {
-    if (value == "H" || value == "h")
-        return TapeFormat::Highspeed;
+    if (value == "H" || value == "h") return TapeFormat::Highspeed;
     return ParseLevel(value);
 }
 
@@ -41,10 +38,8 @@ TapeFormat AskLevelOnTerminal() {
         std::string answer;
         if (!std::getline(std::cin, answer))
             return TapeFormat::Level2; // end of input: as the close box
-        if (answer.empty() || answer == "2")
-            return TapeFormat::Level2;
-        if (answer == "1")
-            return TapeFormat::Level1;
+        if (answer.empty() || answer == "2") return TapeFormat::Level2;
+        if (answer == "1") return TapeFormat::Level1;
     }
 }
 
@@ -55,12 +50,9 @@ TapeFormat AskFormatOnTerminal() {
                    "Please select the output format: Level [2], Level [1] or [H]ighspeed? ",
                    stderr);
         std::string answer;
-        if (!std::getline(std::cin, answer))
-            return TapeFormat::Level2;
-        if (answer.empty())
-            return TapeFormat::Level2;
-        if (auto format = ParseFormat(answer))
-            return *format;
+        if (!std::getline(std::cin, answer)) return TapeFormat::Level2;
+        if (answer.empty()) return TapeFormat::Level2;
+        if (auto format = ParseFormat(answer)) return *format;
     }
 }
 
@@ -71,32 +63,27 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args,
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
+            if (i + 1 >= args.size()) return std::nullopt;
             return args[++i];
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             continue;
         }
-        if (arg.size() > 1 && arg[0] == '-' && !allowed.count(arg))
-            return "unknown option " + arg;
+        if (arg.size() > 1 && arg[0] == '-' && !allowed.count(arg)) return "unknown option " + arg;
         if (arg == "--level") {
             auto v = value();
-            if (!v || !(options.level = ParseLevel(*v)))
-                return "--level takes 1 or 2";
+            if (!v || !(options.level = ParseLevel(*v))) return "--level takes 1 or 2";
         } else if (arg == "--format") {
             auto v = value();
-            if (!v || !(options.format = ParseFormat(*v)))
-                return "--format takes 1, 2 or H";
+            if (!v || !(options.format = ParseFormat(*v))) return "--format takes 1, 2 or H";
         } else if (arg == "--trs-font") {
             options.trsFont = true;
         } else if (arg == "--lnw") {
             options.lnw = true;
         } else if (arg == "-o") {
             auto v = value();
-            if (!v)
-                return "-o takes a file name";
+            if (!v) return "-o takes a file name";
             options.output = *v;
         } else {
             options.tapes.push_back(arg);
@@ -140,12 +127,13 @@ bool Session::Open(const std::string& path) {
 
 int Session::VerdictStatus() const {
     for (Verdict verdict : dlg.m_verdicts)
-        if (verdict == Verdict::Bad || verdict == Verdict::Suspicious)
-            return kExitDamaged;
+        if (verdict == Verdict::Bad || verdict == Verdict::Suspicious) return kExitDamaged;
     return kExitOk;
 }
 
-bool StdinIsTerminal() { return isatty(fileno(stdin)) != 0; }
+bool StdinIsTerminal() {
+    return isatty(fileno(stdin)) != 0;
+}
 
 void WriteOut(ByteView bytes) {
     if (isatty(fileno(stdout))) {

@@ -13,10 +13,10 @@ namespace tonvale::cli {
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitDamaged = 1;  // a tape file's verdict is bad or suspicious
-inline constexpr int kExitUsage = 2;    // wrong arguments, or a tape that cannot be read
-inline constexpr int kExitNoWav = 3;    // nothing to play
-inline constexpr int kExitNoSound = 4;  // no sound device
+inline constexpr int kExitDamaged = 1; // a tape file's verdict is bad or suspicious
+inline constexpr int kExitUsage = 2;   // wrong arguments, or a tape that cannot be read
+inline constexpr int kExitNoWav = 3;   // nothing to play
+inline constexpr int kExitNoSound = 4; // no sound device
 
 struct Options {
     std::vector<std::string> tapes;

@@ -46,7 +46,6 @@ constexpr const char* kHelp =
     "Level 1 empty CSAVE, or is too long for a WAV file), 4 no sound device can play,\n"
     "130 stopped with Ctrl-C.\n";
 
-
 volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void OnInterrupt(int) {

@@ -43,8 +43,7 @@ fs::path FindPlayer(const char* argv0) {
     std::error_code error;
     for (const fs::path& dir : {OwnDirectory(), fs::path(argv0).parent_path()}) {
         const fs::path candidate = dir / name;
-        if (!dir.empty() && fs::exists(candidate, error))
-            return candidate;
+        if (!dir.empty() && fs::exists(candidate, error)) return candidate;
     }
     return {};
 }

@@ -54,16 +54,14 @@ int RunReport(const std::vector<std::string>& args) {
         }
         WriteOut(session.dlg.ComposeReportText());
         std::fflush(stdout);
-        if (several)
-            WriteErr(ToBytes(tape + ": "));
+        if (several) WriteErr(ToBytes(tape + ": "));
         WriteErr(session.dlg.ControlText(ControlId::SummaryLine));
         WriteErrLine("");
         if (!session.dlg.ControlText(ControlId::DurationLine).empty()) {
             WriteErr(session.dlg.ControlText(ControlId::DurationLine));
             WriteErrLine("");
         }
-        if (status == kExitOk)
-            status = session.VerdictStatus();
+        if (status == kExitOk) status = session.VerdictStatus();
     }
     return status;
 }

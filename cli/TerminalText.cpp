@@ -5,7 +5,9 @@ namespace tonvale::cli {
 namespace {
 
 // Below 20h, 7Fh, and the C1 controls 80h-9Fh, which some terminals take as CSI and friends.
-bool IsControl(Byte b) { return b < 0x20 || b == 0x7F || (b >= 0x80 && b <= 0x9F); }
+bool IsControl(Byte b) {
+    return b < 0x20 || b == 0x7F || (b >= 0x80 && b <= 0x9F);
+}
 
 } // namespace
 
@@ -15,12 +17,14 @@ Bytes EscapeForTerminal(ByteView bytes) {
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const Byte b = bytes[i];
-        const bool lineEnd = b == '\n' || (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
+        const bool lineEnd =
+            b == '\n' || (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
         if (!IsControl(b) || lineEnd) {
             out.push_back(b);
             continue;
         }
-        out.insert(out.end(), {'\\', 'x', static_cast<Byte>(kHex[b >> 4]), static_cast<Byte>(kHex[b & 15])});
+        out.insert(out.end(),
+                   {'\\', 'x', static_cast<Byte>(kHex[b >> 4]), static_cast<Byte>(kHex[b & 15])});
     }
     return out;
 }

@@ -11,7 +11,9 @@ namespace {
 
 const char* g_argv0 = "";
 
-int RunPlay(const std::vector<std::string>& args) { return tonvale::cli::RunPlay(args, g_argv0); }
+int RunPlay(const std::vector<std::string>& args) {
+    return tonvale::cli::RunPlay(args, g_argv0);
+}
 
 struct Command {
     const char* name;

@@ -172,8 +172,7 @@ constexpr std::size_t kClosingEdgeSamples = 4;
 
 Byte* PutTrailer(TapeFormat format, bool anyBits, Byte* out) {
     Byte* end = PutSilence(out);
-    if (format == TapeFormat::Highspeed && anyBits)
-        std::memset(out, kLow, kClosingEdgeSamples);
+    if (format == TapeFormat::Highspeed && anyBits) std::memset(out, kLow, kClosingEdgeSamples);
     return end;
 }
 

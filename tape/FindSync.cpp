@@ -43,9 +43,9 @@ constexpr SyncPattern kAfterAA[] = {
 template <std::size_t N>
 bool MatchSync(const SyncPattern (&patterns)[N], ByteView s, std::size_t q, SyncResult& result) {
     for (const SyncPattern& pattern : patterns) {
-        if ((s[q] & pattern.maskQ) != pattern.atQ)
-            continue;
-        if (pattern.maskNext != 0 && (q + 1 >= s.size() || (s[q + 1] & pattern.maskNext) != pattern.next))
+        if ((s[q] & pattern.maskQ) != pattern.atQ) continue;
+        if (pattern.maskNext != 0 &&
+            (q + 1 >= s.size() || (s[q + 1] & pattern.maskNext) != pattern.next))
             continue;
         result.shift = pattern.shift;
         result.dataPos = pattern.dataAtQ ? q : q + 1;

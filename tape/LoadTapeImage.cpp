@@ -121,15 +121,14 @@ void CTonvaleDlg::WalkTapeFiles() {
     ByteView work = *data.bytes;
     std::size_t consumed = AnalyseTapeFile(work);
     // A single byte left behind a Highspeed first tape file is the rest of its last group.
-    if (consumed + 1 == work.size() && m_format == TapeFormat::Highspeed)
-        consumed = work.size();
+    if (consumed + 1 == work.size() && m_format == TapeFormat::Highspeed) consumed = work.size();
 
     // Every further tape file, searched for in what the analysis left.
     while (consumed < work.size()) {
         const std::uint64_t remaining = work.size() - consumed;
-        const std::uint64_t raw =
-            m_format == TapeFormat::Highspeed ? remaining * 9 / 8 : remaining;
-        const std::size_t from = raw >= image.size() ? 0 : image.size() - static_cast<std::size_t>(raw);
+        const std::uint64_t raw = m_format == TapeFormat::Highspeed ? remaining * 9 / 8 : remaining;
+        const std::size_t from =
+            raw >= image.size() ? 0 : image.size() - static_cast<std::size_t>(raw);
         m_prevFormat = m_format;
         data = cut(from);
         m_format = data.sync.format;
@@ -140,10 +139,8 @@ void CTonvaleDlg::WalkTapeFiles() {
         work = *data.bytes;
         AddReportLine(std::string_view(), kTagPlain);
         consumed = AnalyseTapeFile(work);
-        if (m_format == TapeFormat::None)
-            m_format = m_prevFormat;
-        if (m_prevFormat != TapeFormat::None && m_prevFormat != m_format)
-            m_mixedFormats = true;
+        if (m_format == TapeFormat::None) m_format = m_prevFormat;
+        if (m_prevFormat != TapeFormat::None && m_prevFormat != m_format) m_mixedFormats = true;
     }
 
     if (ControlText(ControlId::SummaryLine).size() > 10)

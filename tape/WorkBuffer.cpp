@@ -19,8 +19,7 @@ Byte BitsAt(ByteView image, std::uint64_t bit) {
 
 std::optional<ByteView> WorkBuffers::Level(std::size_t dataPos, std::uint32_t shift,
                                            std::uint64_t& asked) {
-    if (shift == 0)
-        return m_image.subspan(dataPos);
+    if (shift == 0) return m_image.subspan(dataPos);
     const std::uint64_t startBit = std::uint64_t{dataPos} * 8 + shift;
     Realigned& r = m_level[shift];
     if (!r.valid || startBit < r.startBit) {

@@ -31,8 +31,8 @@ class WorkBuffers {
     std::optional<ByteView> Level(std::size_t dataPos, std::uint32_t shift, std::uint64_t& asked);
 
     // Highspeed data from bit `shift` of image byte `dataPos`, unpacked from its groups.
-    std::optional<ByteView> Highspeed(std::size_t dataPos, std::uint32_t shift,
-                                      HighspeedTail& tail, std::uint64_t& asked);
+    std::optional<ByteView> Highspeed(std::size_t dataPos, std::uint32_t shift, HighspeedTail& tail,
+                                      std::uint64_t& asked);
 
   private:
     struct Realigned {

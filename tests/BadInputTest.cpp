@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <set>
+#include <string>
 
 namespace tonvale {
 namespace {
@@ -40,8 +40,7 @@ void CheckLoad(const Bytes& image, bool trsFont, TapeFormat level) {
     CTonvaleDlg dlg(platform);
     dlg.OnInitDialog();
     dlg.m_tapeData.reset(new Byte[image.size()]);
-    if (!image.empty())
-        std::memcpy(dlg.m_tapeData.get(), image.data(), image.size());
+    if (!image.empty()) std::memcpy(dlg.m_tapeData.get(), image.data(), image.size());
     dlg.m_tapeSize = image.size();
     dlg.WalkTapeFiles();
     dlg.BuildWavImage();
@@ -52,7 +51,8 @@ void CheckLoad(const Bytes& image, bool trsFont, TapeFormat level) {
     EXPECT_LE(dlg.ControlText(ControlId::FileLine).size(), TextBuffer::kCapacity);
     EXPECT_FALSE(dlg.ComposeReportText().empty());
     for (std::size_t i = 0; i < dlg.m_report.Count(); ++i)
-        ASSERT_EQ(std::memchr(dlg.m_report.Line(i).data(), 0, dlg.m_report.Line(i).size()), nullptr);
+        ASSERT_EQ(std::memchr(dlg.m_report.Line(i).data(), 0, dlg.m_report.Line(i).size()),
+                  nullptr);
 }
 
 class CutTape : public ::testing::TestWithParam<test::SampleTape> {};
@@ -63,9 +63,9 @@ TEST_P(CutTape, IsReportedWithoutFaultAtEveryLength) {
         SCOPED_TRACE("cut to " + std::to_string(length));
         const Bytes image(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
         for (int variant = 0; variant < 4; ++variant)
-            CheckLoad(image, (variant & 1) != 0, (variant & 2) ? TapeFormat::Level1 : TapeFormat::Level2);
-        if (HasFatalFailure())
-            return;
+            CheckLoad(image, (variant & 1) != 0,
+                      (variant & 2) ? TapeFormat::Level1 : TapeFormat::Level2);
+        if (HasFatalFailure()) return;
     }
 }
 

@@ -30,6 +30,8 @@ inline CliRun RunCli(const std::string& args) {
     return run;
 }
 
-inline std::string Quote(const std::string& text) { return "'" + text + "'"; }
+inline std::string Quote(const std::string& text) {
+    return "'" + text + "'";
+}
 
 } // namespace tonvale::test

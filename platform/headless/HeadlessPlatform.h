@@ -69,8 +69,7 @@ class HeadlessPlatform : public Platform {
         return soundOutput ? soundOutput->PlaySound(image, size) : false;
     }
     void StopSound() override {
-        if (soundOutput)
-            soundOutput->StopSound();
+        if (soundOutput) soundOutput->StopSound();
     }
 
     void Exit(int status) override;

@@ -20,8 +20,8 @@ namespace {
 //     700E  "TONVALE"    MSG
 constexpr std::uint16_t kDemoOrigin = 0x7000;
 Bytes DemoMachineCode() {
-    Bytes code = {0x21, 0x0E, 0x70, 0x11, 0x00, 0x3C, 0x01, 0x07, 0x00,
-                  0xED, 0xB0, 0xC3, 0x0B, 0x70};
+    Bytes code = {0x21, 0x0E, 0x70, 0x11, 0x00, 0x3C, 0x01,
+                  0x07, 0x00, 0xED, 0xB0, 0xC3, 0x0B, 0x70};
     const Bytes message = ToBytes("TONVALE");
     code.insert(code.end(), message.begin(), message.end());
     return code;
@@ -77,17 +77,18 @@ std::vector<SampleTape> SampleTapes() {
     const TapeFormat level2 = TapeFormat::Level2;
 
     tapes.push_back({"demo", true, level2, TapeBuilder().Level2File(DemoBasicProgram()).Build()});
-    tapes.push_back({"demo-system", true, level2,
-                     TapeBuilder().Level2File(DemoSystemProgram()).Build()});
-    tapes.push_back({"demo-highspeed", true, level2,
-                     TapeBuilder().HighspeedFile(DemoBasicProgram()).Build()});
+    tapes.push_back(
+        {"demo-system", true, level2, TapeBuilder().Level2File(DemoSystemProgram()).Build()});
+    tapes.push_back(
+        {"demo-highspeed", true, level2, TapeBuilder().HighspeedFile(DemoBasicProgram()).Build()});
     tapes.push_back({"demo-level1", true, TapeFormat::Level1,
                      TapeBuilder().Level1File(DemoLevel1Program()).Build()});
 
-    tapes.push_back({"edtasm-source", false, level2,
-                     TapeBuilder().Level2File(DemoEdtasmSource()).Build()});
-    tapes.push_back({"level1-machine-code", false, TapeFormat::Level1,
-                     TapeBuilder().Level1File(Level1MachineCode(DemoMachineCode()).Build()).Build()});
+    tapes.push_back(
+        {"edtasm-source", false, level2, TapeBuilder().Level2File(DemoEdtasmSource()).Build()});
+    tapes.push_back(
+        {"level1-machine-code", false, TapeFormat::Level1,
+         TapeBuilder().Level1File(Level1MachineCode(DemoMachineCode()).Build()).Build()});
 
     // A BASIC program three bits off the byte grid, a Highspeed SYSTEM tape behind it, and the
     // noise of the recorder being switched off.
@@ -131,8 +132,9 @@ std::vector<SampleTape> SampleTapes() {
                          .Build()});
 
     // The whole memory of a Level 1 machine, its ROM a made-up one: nothing to CLOAD.
-    tapes.push_back({"level1-empty-csave", false, TapeFormat::Level1,
-                     TapeBuilder().Level1File(Level1EmptyCsave().Rom(MadeUpRom()).Build()).Build()});
+    tapes.push_back(
+        {"level1-empty-csave", false, TapeFormat::Level1,
+         TapeBuilder().Level1File(Level1EmptyCsave().Rom(MadeUpRom()).Build()).Build()});
 
     tapes.push_back({"no-leader", false, level2, TapeBuilder().Noise(100).Build()});
     tapes.push_back({"empty", false, level2, Bytes{}});

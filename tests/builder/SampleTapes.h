@@ -11,16 +11,18 @@
 namespace tonvale::test {
 
 struct SampleTape {
-    std::string name;        // file name without ".cas"
-    bool demo;               // shipped in examples/
-    TapeFormat levelAnswer;  // the answer to "Level 1 or 2?", should it be asked
+    std::string name;       // file name without ".cas"
+    bool demo;              // shipped in examples/
+    TapeFormat levelAnswer; // the answer to "Level 1 or 2?", should it be asked
     Bytes image;
 };
 
 std::vector<SampleTape> SampleTapes();
 
 // For test output: a sample tape by its name.
-inline void PrintTo(const SampleTape& tape, std::ostream* out) { *out << tape.name; }
+inline void PrintTo(const SampleTape& tape, std::ostream* out) {
+    *out << tape.name;
+}
 
 // Pieces the samples are made of, for tests that need one of them alone.
 Bytes DemoBasicProgram();  // Level 2 BASIC, the bytes after the sync byte

@@ -74,7 +74,8 @@ Heard ListenToCycles(ByteView signal) {
         while (i < signal.size() && signal[i] == kHigh)
             ++high, ++i;
         // The low half that ends the last bit: a falling edge, then the zero line.
-        if (heard.bits > 0 && low == 4 && high == 0 && (i == signal.size() || signal[i] == kZeroLine)) {
+        if (heard.bits > 0 && low == 4 && high == 0 &&
+            (i == signal.size() || signal[i] == kZeroLine)) {
             heard.closed = true;
             continue;
         }

@@ -1,18 +1,16 @@
 #include "builder/TapeBuilder.h"
 
 #include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <unistd.h>
 
 namespace tonvale::test {
 
 void TapeBuilder::PushBit(bool bit) {
-    if (m_bits % 8 == 0)
-        m_bytes.push_back(0);
-    if (bit)
-        m_bytes.back() |= static_cast<Byte>(0x80 >> (m_bits % 8));
+    if (m_bits % 8 == 0) m_bytes.push_back(0);
+    if (bit) m_bytes.back() |= static_cast<Byte>(0x80 >> (m_bits % 8));
     ++m_bits;
 }
 
@@ -28,7 +26,9 @@ TapeBuilder& TapeBuilder::Leader(std::size_t count, std::uint8_t value) {
     return *this;
 }
 
-TapeBuilder& TapeBuilder::Sync(std::uint8_t value) { return Bits(value, 8); }
+TapeBuilder& TapeBuilder::Sync(std::uint8_t value) {
+    return Bits(value, 8);
+}
 
 TapeBuilder& TapeBuilder::Data(ByteView data) {
     for (Byte b : data)
@@ -36,7 +36,9 @@ TapeBuilder& TapeBuilder::Data(ByteView data) {
     return *this;
 }
 
-TapeBuilder& TapeBuilder::Data(std::string_view text) { return Data(ToBytes(text)); }
+TapeBuilder& TapeBuilder::Data(std::string_view text) {
+    return Data(ToBytes(text));
+}
 
 TapeBuilder& TapeBuilder::HighspeedData(ByteView data) {
     for (Byte b : data)
@@ -63,18 +65,20 @@ TapeBuilder& TapeBuilder::Noise(std::size_t count, std::uint32_t seed) {
     return *this;
 }
 
-Bytes TapeBuilder::Build() const { return m_bytes; }
+Bytes TapeBuilder::Build() const {
+    return m_bytes;
+}
 
 Bytes TapeBuilder::BuildCutting() const {
     Bytes bytes = m_bytes;
-    if (m_bits % 8 != 0)
-        bytes.pop_back();
+    if (m_bits % 8 != 0) bytes.pop_back();
     return bytes;
 }
 
 std::string WriteFile(const std::string& path, ByteView bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
