@@ -143,34 +143,28 @@ Bytes CTonvaleDlg::ComposeReportText() const {
 
 // --- Status lines and verdicts -------------------------------------------------------------
 
-ByteView CTonvaleDlg::ControlText(ControlId id) const {
+int CTonvaleDlg::StatusIndex(ControlId id) {
     switch (id) {
     case ControlId::FileLine:
-        return m_fileLine;
+        return 0;
     case ControlId::DurationLine:
-        return m_durationLine;
+        return 1;
     case ControlId::SummaryLine:
-        return m_summaryLine;
+        return 2;
     default:
-        return {};
+        return -1;
     }
 }
 
+ByteView CTonvaleDlg::ControlText(ControlId id) const {
+    const int i = StatusIndex(id);
+    return i < 0 ? ByteView() : ByteView(m_statusLines[static_cast<std::size_t>(i)]);
+}
+
 void CTonvaleDlg::SetControlText(ControlId id, ByteView text) {
-    Bytes value(text.begin(), text.end());
-    switch (id) {
-    case ControlId::FileLine:
-        m_fileLine = value;
-        break;
-    case ControlId::DurationLine:
-        m_durationLine = value;
-        break;
-    case ControlId::SummaryLine:
-        m_summaryLine = value;
-        break;
-    default:
-        break;
-    }
+    // Only the status lines are read back; the window shows every text.
+    if (const int i = StatusIndex(id); i >= 0)
+        m_statusLines[static_cast<std::size_t>(i)].assign(text.begin(), text.end());
     m_platform.SetControlText(id, text);
 }
 

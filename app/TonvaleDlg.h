@@ -8,6 +8,7 @@
 #include "app/TextBuffer.h"
 #include "platform/Platform.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -142,9 +143,10 @@ class CTonvaleDlg {
     std::vector<Verdict> m_verdicts;
 
   private:
-    Bytes m_fileLine;
-    Bytes m_durationLine;
-    Bytes m_summaryLine;
+    // The index in m_statusLines of the file, duration and summary line; -1 for other controls.
+    static int StatusIndex(ControlId id);
+
+    std::array<Bytes, 3> m_statusLines;
 };
 
 } // namespace tonvale

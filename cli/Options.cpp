@@ -135,6 +135,10 @@ bool StdinIsTerminal() {
     return isatty(fileno(stdin)) != 0;
 }
 
+bool StderrIsTerminal() {
+    return isatty(fileno(stderr)) != 0;
+}
+
 void WriteOut(ByteView bytes) {
     if (isatty(fileno(stdout))) {
         Bytes safe = EscapeForTerminal(bytes);

@@ -52,5 +52,6 @@ void WriteOut(ByteView bytes);
 void WriteErr(ByteView bytes);
 void WriteErrLine(std::string_view text);
 bool StdinIsTerminal();
+bool StderrIsTerminal();
 
 } // namespace tonvale::cli

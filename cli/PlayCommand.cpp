@@ -16,14 +16,6 @@
 #include <algorithm>
 #include <csignal>
 
-#if defined(_WIN32)
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
 namespace tonvale::cli {
 
 namespace {
@@ -77,7 +69,7 @@ std::string Clock(std::uint64_t millis) {
 class ProgressBar {
   public:
     explicit ProgressBar(std::uint32_t totalMillis)
-        : m_total(totalMillis), m_terminal(isatty(fileno(stderr)) != 0) {}
+        : m_total(totalMillis), m_terminal(StderrIsTerminal()) {}
 
     void Draw(std::uint64_t elapsedMillis) {
         if (m_terminal) std::fprintf(stderr, "\r%s", Line(elapsedMillis).c_str());
