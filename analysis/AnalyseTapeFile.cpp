@@ -1,6 +1,6 @@
 // Classifying one tape file by its first bytes and handing it to its decoder.
+#include "analysis/Decoders.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 #include <algorithm>
 
@@ -48,95 +48,100 @@ ContentKind ClassifyLevel2(TapeBytes t) {
 
 } // namespace
 
-std::size_t CTonvaleDlg::AnalyseTapeFile(ByteView file) {
+std::size_t AnalyseTapeFile(ReportWriter& out, LevelQuestion& questions, ByteView file) {
     const TapeBytes t(file);
-    m_contentKind = ContentKind::Unidentified;
+    TapeFormat format = out.Format();
+    ContentKind kind = ContentKind::Unidentified;
 
-    if (m_format == TapeFormat::Level1or2) {
+    if (format == TapeFormat::Level1or2) {
         const bool haveAddresses = t.Has(0, 4);
         const unsigned start = haveAddresses ? t.Be16(0) : 0;
         const unsigned stop = haveAddresses ? t.Be16(2) : 0;
         if (haveAddresses && start == kLevel1MachineCode && stop > kLevel1Program && t.Has(4, 2) &&
             t[4] == 0x00 && t[5] == 0x42) {
-            m_format = TapeFormat::Level1;
-            m_contentKind = ContentKind::System;
+            format = TapeFormat::Level1;
+            kind = ContentKind::System;
         } else if (haveAddresses && start == kLevel1Program && stop > kLevel1Program) {
-            m_format = TapeFormat::Level1;
-            m_contentKind = ContentKind::Basic;
+            format = TapeFormat::Level1;
+            kind = ContentKind::Basic;
         } else if (haveAddresses && start == kLevel1Program && stop == kLevel1Program) {
-            m_format = TapeFormat::Level1;
-            m_contentKind = ContentKind::EmptyLevel1Csave;
-        } else if ((m_contentKind = ClassifyLevel2(t)) != ContentKind::Unidentified) {
-            m_format = TapeFormat::Level2;
+            format = TapeFormat::Level1;
+            kind = ContentKind::EmptyLevel1Csave;
+        } else if ((kind = ClassifyLevel2(t)) != ContentKind::Unidentified) {
+            format = TapeFormat::Level2;
         }
-    } else if (m_format == TapeFormat::Highspeed) {
-        m_contentKind = ClassifyLevel2(t);
+    } else if (format == TapeFormat::Highspeed) {
+        kind = ClassifyLevel2(t);
     }
 
     // Still undecided: inherit from the tape file before, or ask.
-    if (m_format == TapeFormat::Level1or2) {
-        if (m_prevFormat == TapeFormat::Level1 || m_prevFormat == TapeFormat::Level2)
-            m_format = m_prevFormat;
+    if (format == TapeFormat::Level1or2) {
+        if (out.PrevFormat() == TapeFormat::Level1 || out.PrevFormat() == TapeFormat::Level2)
+            format = out.PrevFormat();
         else
-            m_format = m_platform.AskLevel() == TapeFormat::Level1 ? TapeFormat::Level1
-                                                                   : TapeFormat::Level2;
+            format = questions.AskLevel() == TapeFormat::Level1 ? TapeFormat::Level1
+                                                                : TapeFormat::Level2;
     }
+    out.SetFormat(format);
+    out.File().kind = kind;
 
-    if (m_format == TapeFormat::Level1 && m_contentKind == ContentKind::Basic)
-        return ListLevel1Basic(file);
-    if (m_format == TapeFormat::Level1 && m_contentKind == ContentKind::System)
-        return DecodeLevel1System(file);
-    switch (m_contentKind) {
+    if (format == TapeFormat::Level1 && kind == ContentKind::Basic)
+        return ListLevel1Basic(out, file);
+    if (format == TapeFormat::Level1 && kind == ContentKind::System)
+        return DecodeLevel1System(out, file);
+    switch (kind) {
     case ContentKind::Basic:
-        return ListLevel2Basic(file);
+        return ListLevel2Basic(out, file);
     case ContentKind::System:
-        return DecodeSystemTape(file);
+        return DecodeSystemTape(out, file);
     case ContentKind::EdtasmSource:
-        return ListEdtasmSource(file);
+        return ListEdtasmSource(out, file);
     case ContentKind::EmptyLevel1Csave:
-        return ReportEmptyLevel1Csave(file);
+        return ReportEmptyLevel1Csave(out, file);
     default:
-        return ReportUnidentified(file);
+        return ReportUnidentified(out, file);
     }
 }
 
-std::size_t CTonvaleDlg::ReportUnidentified(ByteView file) {
-    m_text.Set(FormatName(m_format));
-    m_text.Append(" unidentified or unsupported");
-    Describe(m_text);
+std::size_t ReportUnidentified(ReportWriter& out, ByteView file) {
+    TextBuffer text;
+    text.Set(FormatName(out.Format()));
+    text.Append(" unidentified or unsupported");
+    out.Describe(text);
 
-    switch (m_format) {
+    switch (out.Format()) {
     case TapeFormat::Highspeed:
-        AddReportLine("Highspeed header (many 55h then 7Fh)");
+        out.AddReportLine("Highspeed header (many 55h then 7Fh)");
         break;
     case TapeFormat::Level2:
-        AddReportLine("Level 2 header (many 00h then 5Ah)");
+        out.AddReportLine("Level 2 header (many 00h then 5Ah)");
         break;
     case TapeFormat::Level1:
-        AddReportLine("Level 1 header (many 00h then 5Ah)");
+        out.AddReportLine("Level 1 header (many 00h then 5Ah)");
         break;
     default:
-        if (m_prevFormat == TapeFormat::None)
-            AddReportLine("No header detected (fragment? not CAS?)");
+        if (out.PrevFormat() == TapeFormat::None)
+            out.AddReportLine("No header detected (fragment? not CAS?)");
         else if (file.size() < 20)
-            AddReportLine("Garbage (turning off noise?)");
+            out.AddReportLine("Garbage (turning off noise?)");
         else
-            AddReportLine("Premature end? Remainder of garbeled \"file\"");
+            out.AddReportLine("Premature end? Remainder of garbeled \"file\"");
         break;
     }
 
-    const bool noise =
-        m_format == TapeFormat::None && m_prevFormat != TapeFormat::None && file.size() < 20;
-    AppendSummaryWord(noise ? Verdict::Noise : Verdict::Bad);
-    AddHexDump(false, file, 0);
+    const bool noise = out.Format() == TapeFormat::None && out.PrevFormat() != TapeFormat::None &&
+                       file.size() < 20;
+    out.AppendSummaryWord(noise ? Verdict::Noise : Verdict::Bad);
+    out.AddHexDump(false, file, 0);
     return file.size();
 }
 
-std::size_t CTonvaleDlg::ReportEmptyLevel1Csave(ByteView file) {
-    if (m_prevFormat == TapeFormat::None)
-        SetControlText(ControlId::FileLine,
-                       std::string_view("Model I Level 1 empty CSAVE can't be CLOAD'ed"));
-    AddReportLine("Level 1 CSAVE without program from 4200h to 4200h");
+std::size_t ReportEmptyLevel1Csave(ReportWriter& out, ByteView file) {
+    TextBuffer text;
+    if (out.FirstFile()) out.SetFileLine("Model I Level 1 empty CSAVE can't be CLOAD'ed");
+    out.AddReportLine("Level 1 CSAVE without program from 4200h to 4200h");
+    out.File().load = kLevel1Program;
+    out.File().end = kLevel1Program;
 
     const std::size_t length = file.size();
     bool checksumOk = false;
@@ -145,33 +150,33 @@ std::size_t CTonvaleDlg::ReportEmptyLevel1Csave(ByteView file) {
         for (std::size_t i = 4; i <= kCsaveChecksum; ++i)
             sum = static_cast<Byte>(sum + file[i]);
         checksumOk = sum == 0;
-        m_text.Format("Checksum %02X %s", file[kCsaveChecksum], checksumOk ? "ok" : "BAD");
-        AddReportLine(m_text);
+        text.Format("Checksum %02X %s", file[kCsaveChecksum], checksumOk ? "ok" : "BAD");
+        out.AddReportLine(text);
     } else {
-        m_text.Set("Truncated");
+        text.Set("Truncated");
         if (length < kRomOffset) {
-            m_text.Append(" before the ROM, useless");
-            AddReportLine(m_text);
+            text.Append(" before the ROM, useless");
+            out.AddReportLine(text);
             // No word goes to the summary line here, but the tape file is still a bad one
             // for whoever asks (the command line's exit status).
-            m_verdicts.push_back(Verdict::Bad);
+            out.SetVerdict(Verdict::Bad);
             return length;
         }
-        if (length < kRomOffset + kRomSize) m_text.Append(" before the end of the ROM");
-        AddReportLine(m_text);
+        if (length < kRomOffset + kRomSize) text.Append(" before the end of the ROM");
+        out.AddReportLine(text);
     }
 
     if (length >= kCsaveLength && checksumOk)
-        AppendSummaryWord(Verdict::Ok);
+        out.AppendSummaryWord(Verdict::Ok);
     else if (length >= kRomOffset + kRomSize && length < kCsaveLength)
-        AppendSummaryWord(Verdict::Suspicious);
+        out.AppendSummaryWord(Verdict::Suspicious);
     else
-        AppendSummaryWord(Verdict::Bad);
+        out.AppendSummaryWord(Verdict::Bad);
 
-    AddReportLine("... the Level 1 ROM");
+    out.AddReportLine("... the Level 1 ROM");
     const std::size_t n = std::min(length - kRomOffset, kRomSize);
-    AddHexDump(true, file.subspan(kRomOffset, n), 0x0000);
-    AddReportLine(n == kRomSize ? "..." : "Truncated");
+    out.AddHexDump(true, file.subspan(kRomOffset, n), 0x0000);
+    out.AddReportLine(n == kRomSize ? "..." : "Truncated");
     return length;
 }
 

@@ -2,8 +2,8 @@
 //
 // On tape: D3h, a six-byte name padded with spaces, then the lines, then 1Ah. A line is five
 // decimal digits with bit 7 set (B0h-B9h), a space, the text (20h-7Eh and tabs) and 0Dh.
+#include "analysis/Decoders.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 namespace tonvale {
 
@@ -32,7 +32,8 @@ bool IsPrintable(Byte b) {
 
 } // namespace
 
-std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
+std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
+    TextBuffer text;
     const TapeBytes t(file);
     bool odd = false; // something EDTASM does not write
     bool notSequential = false;
@@ -40,20 +41,25 @@ std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
     long previous = -1;
 
     // The name, shown without its padding.
-    m_text.Format("%s EDTASM named '", m_format == TapeFormat::Highspeed ? "Highspeed" : "Level 2");
+    text.Format("%s EDTASM named '",
+                out.Format() == TapeFormat::Highspeed ? "Highspeed" : "Level 2");
     for (std::size_t i = kNameOffset; i < kNameOffset + kNameLength && t.Has(i, 1); ++i) {
         const Byte b = t[i];
         if (IsLetterOrDigit(b))
-            m_text.AppendByte(b);
+            text.AppendByte(b);
         else if (b != ' ')
             odd = true;
     }
-    m_text.Append("'");
-    Describe(m_text);
+    text.Append("'");
+    out.Describe(text);
+
+    const std::size_t nameEnd = std::min(kNameOffset + kNameLength, t.Size());
+    if (nameEnd > kNameOffset)
+        out.File().name = Bytes(file.begin() + kNameOffset, file.begin() + nameEnd);
 
     std::size_t p = kNameOffset + kNameLength;
     std::size_t resume = t.Size(); // where the loader goes on
-    m_text.Clear();
+    text.Clear();
     // Cut within the name: the file is not all there, whatever its lines would have said.
     if (t.Size() < p) truncated = true;
 
@@ -65,12 +71,12 @@ std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
 
         // The line number: five digits with bit 7 set, shown without it.
         const std::size_t lineStart = p;
-        m_text.Clear();
+        text.Clear();
         long number = 0;
         for (; p < lineStart + kDigits && t.Has(p, 1); ++p) {
             const Byte b = t[p];
             // A digit byte 80h becomes 00h, which ends the text as it stands.
-            m_text.AppendByte(static_cast<Byte>(b & ~kDigitBit));
+            text.AppendByte(static_cast<Byte>(b & ~kDigitBit));
             odd = odd || !IsLineNumberDigit(b);
             number = number * 10 + (b & 0x0F);
         }
@@ -89,7 +95,7 @@ std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
         }
 
         if (t[p] == kSeparator)
-            m_text.AppendByte(' ');
+            text.AppendByte(' ');
         else
             odd = true;
         ++p;
@@ -98,15 +104,15 @@ std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
         for (; t.Has(p, 1) && t[p] != kLineEnd; ++p) {
             const Byte b = t[p];
             if (b == kTab) {
-                m_text.Append(std::string_view("        ", kTabWidth - column));
+                text.Append(std::string_view("        ", kTabWidth - column));
                 column = 0;
             } else if (IsPrintable(b)) {
-                m_text.AppendByte(b);
+                text.AppendByte(b);
                 column = (column + 1) % kTabWidth;
                 // One piece per character: a line that grows long only by its last tab stays whole.
-                if (m_text.Length() > kListingWidth) {
-                    AddReportLine(m_text.View().first(kListingWidth), kTagContinued);
-                    m_text.DropFront(kListingWidth);
+                if (text.Length() > kListingWidth) {
+                    out.AddReportLine(text.View().first(kListingWidth), kTagContinued);
+                    text.DropFront(kListingWidth);
                 }
             } else {
                 odd = true;
@@ -117,17 +123,17 @@ std::size_t CTonvaleDlg::ListEdtasmSource(ByteView file) {
             resume = t.Size();
             break;
         }
-        AddReportLine(m_text);
+        out.AddReportLine(text);
         ++p; // the 0Dh
         resume = p;
     }
 
     if (truncated) {
-        if (!m_text.Empty()) AddReportLine(m_text);
-        AddReportLine("truncated");
+        if (!text.Empty()) out.AddReportLine(text);
+        out.AddReportLine("truncated");
     }
-    if (notSequential) AddReportLine("line numbers are not sequential");
-    AppendVerdict(odd || notSequential || truncated, false);
+    if (notSequential) out.AddReportLine("line numbers are not sequential");
+    out.AppendVerdict(odd || notSequential || truncated, false);
     return resume;
 }
 

@@ -3,8 +3,8 @@
 // On tape: start address 4200h and stop address (high byte first), the program bytes from
 // 4200h up to the stop address, one checksum byte. A line is its number (low byte first),
 // plain characters 20h-5Fh (Level 1 has no tokens) and 0Dh.
+#include "analysis/Decoders.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 namespace tonvale {
 
@@ -20,37 +20,40 @@ constexpr Byte kFirstPlain = 0x20, kLastPlain = 0x5F;
 
 } // namespace
 
-std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
+std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
+    TextBuffer text;
     const TapeBytes t(file);
     bool bad = false;
     bool suspicious = false;
 
-    AddReportLine("Level 1 header many 00h one 5Ah");
-    m_text.Set("Level 1 BASIC");
-    Describe(m_text);
-    AddReportLine("Start at 4200h BASIC");
+    out.AddReportLine("Level 1 header many 00h one 5Ah");
+    text.Set("Level 1 BASIC");
+    out.Describe(text);
+    out.AddReportLine("Start at 4200h BASIC");
 
     if (!t.Has(kStopOffset, 2)) {
-        AddReportLine("Stop address missing");
-        AddReportLine("checksum missing");
-        AppendVerdict(true, false);
+        out.AddReportLine("Stop address missing");
+        out.AddReportLine("checksum missing");
+        out.AppendVerdict(true, false);
         return t.Size();
     }
 
     const unsigned stop = t.Be16(kStopOffset);
-    m_text.Format("Stop address %04Xh ", stop);
+    out.File().load = kProgramStart;
+    out.File().end = stop;
+    text.Format("Stop address %04Xh ", stop);
     if (stop < kProgramStart) {
         // Nothing of the program can be where the stop address says.
-        m_text.Append("before the program");
+        text.Append("before the program");
         bad = true;
     } else {
-        m_text.Append("ok");
+        text.Append("ok");
         if (stop >= kFirstBeyond4K) {
-            m_text.AppendFormat(" but needs %uK RAM", (stop - 1) / kRamStep * 16);
+            text.AppendFormat(" but needs %uK RAM", (stop - 1) / kRamStep * 16);
             suspicious = true;
         }
     }
-    AddReportLine(m_text);
+    out.AddReportLine(text);
 
     // The checksum follows the program; a stop address below the start means no program.
     const std::size_t checksumAt =
@@ -66,12 +69,12 @@ std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
         for (; p < textEnd && t[p] != kLineEnd; ++p) {
             const Byte b = t[p];
             if (b >= kFirstPlain && b <= kLastPlain) {
-                m_text.AppendByte(b);
+                text.AppendByte(b);
             } else {
-                m_text.AppendFormat("<%02X>", b);
+                text.AppendFormat("<%02X>", b);
                 bad = true;
             }
-            if (split) SplitLongLine(m_text);
+            if (split) out.SplitLongLine(text);
         }
     };
     auto endLine = [&] {
@@ -79,7 +82,7 @@ std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
             ++p; // the 0Dh
         } else {
             bad = true;
-            AddReportLine("<truncated>");
+            out.AddReportLine("<truncated>");
         }
     };
 
@@ -88,16 +91,16 @@ std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
     bool lastLineTruncated = false;
     if (p < textEnd && t.Has(p, 2)) {
         previous = t.Le16(p);
-        m_text.Format(" %u ", previous);
+        text.Format(" %u ", previous);
         p += 2;
         collectText(false);
-        AddReportLine(m_text);
+        out.AddReportLine(text);
         lastLineTruncated = p >= textEnd;
         endLine();
     } else {
         bad = true;
         lastLineTruncated = true;
-        AddReportLine("<truncated>");
+        out.AddReportLine("<truncated>");
     }
 
     while (p < textEnd) {
@@ -105,19 +108,19 @@ std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
             // A lone byte at the end of a cut recording: not even a line number.
             bad = true;
             lastLineTruncated = true;
-            AddReportLine("<truncated>");
+            out.AddReportLine("<truncated>");
             break;
         }
         const std::uint16_t number = t.Le16(p);
         if (number <= previous) {
             bad = true;
-            AddReportLine("<bad linenumber>");
+            out.AddReportLine("<bad linenumber>");
         }
         previous = number;
-        m_text.Format(" %u ", number);
+        text.Format(" %u ", number);
         p += 2;
         collectText(true);
-        AddReportLine(m_text);
+        out.AddReportLine(text);
         lastLineTruncated = p >= textEnd;
         endLine();
     }
@@ -125,24 +128,24 @@ std::size_t CTonvaleDlg::ListLevel1Basic(ByteView file) {
     if (!complete) {
         // The stop address promised more than the recording holds.
         bad = true;
-        if (!lastLineTruncated) AddReportLine("<truncated>");
-        AddReportLine("checksum missing");
+        if (!lastLineTruncated) out.AddReportLine("<truncated>");
+        out.AddReportLine("checksum missing");
     } else {
         Byte sum = 0;
         for (std::size_t i = kProgramOffset; i < checksumAt; ++i)
             sum = static_cast<Byte>(sum + t[i]);
         const Byte checksum = t[checksumAt];
-        m_text.Format("checksum %02Xh ", checksum);
+        text.Format("checksum %02Xh ", checksum);
         if (static_cast<Byte>(sum + checksum) == 0) {
-            m_text.Append("ok");
+            text.Append("ok");
         } else {
-            m_text.AppendFormat("error (calculated %02Xh)", static_cast<Byte>(-sum));
+            text.AppendFormat("error (calculated %02Xh)", static_cast<Byte>(-sum));
             bad = true;
         }
-        AddReportLine(m_text);
+        out.AddReportLine(text);
     }
 
-    AppendVerdict(bad, suspicious);
+    out.AppendVerdict(bad, suspicious);
     return end;
 }
 

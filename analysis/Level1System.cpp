@@ -3,8 +3,8 @@
 // On tape: start address 41FEh and stop address (high byte first), the entry address (low
 // byte first, loaded at 41FEh), the machine code from 4200h up to the stop address, one
 // checksum byte over the entry address and the code.
+#include "analysis/Decoders.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 #include <algorithm>
 
@@ -44,85 +44,89 @@ const EntryRegion& RegionOf(unsigned address) {
 
 } // namespace
 
-std::size_t CTonvaleDlg::DecodeLevel1System(ByteView file) {
+std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
+    TextBuffer text;
     const TapeBytes t(file);
     bool bad = false;
     bool suspicious = false;
 
-    m_text.Set("Level 1 \"SYSTEM\"");
-    Describe(m_text);
-    AddReportLine("Start address 41FEh level 1 machine code");
+    text.Set("Level 1 \"SYSTEM\"");
+    out.Describe(text);
+    out.AddReportLine("Start address 41FEh level 1 machine code");
 
     if (!t.Has(kStopOffset, 2)) {
-        AddReportLine("Stop address missing");
-        AddReportLine("transfer address missing");
-        AddReportLine("checksum missing");
-        AppendVerdict(true, false);
+        out.AddReportLine("Stop address missing");
+        out.AddReportLine("transfer address missing");
+        out.AddReportLine("checksum missing");
+        out.AppendVerdict(true, false);
         return t.Size();
     }
 
     const unsigned stop = t.Be16(kStopOffset);
+    out.File().load = kCodeStart;
+    out.File().end = stop;
+    if (t.Has(kEntryOffset, 2)) out.File().entry = t.Le16(kEntryOffset);
     // A stop address below 4200h leaves no room for code; the checksum then follows the entry.
     const std::size_t codeLength = stop > kCodeStart ? stop - kCodeStart : 0;
     const std::size_t checksumAt = kCodeOffset + codeLength;
     const bool complete = t.Has(checksumAt, 1);
 
-    m_text.Format("Stop address %04Xh ", stop);
+    text.Format("Stop address %04Xh ", stop);
     if (stop < kCodeStart) {
-        m_text.Append("before the program");
+        text.Append("before the program");
         bad = true;
     } else if (complete) {
         if (stop < kFirstBeyond4K) {
-            m_text.Append("ok");
+            text.Append("ok");
         } else {
-            m_text.Append(stop < kFirstBeyond16K ? "ok but exceedes 4K RAM"
-                                                 : "ok but exceedes 16K RAM");
+            text.Append(stop < kFirstBeyond16K ? "ok but exceedes 4K RAM"
+                                               : "ok but exceedes 16K RAM");
             suspicious = true;
         }
     } else {
-        m_text.Append(stop < kFirstBeyond4K    ? "mismatch but within 4K RAM"
-                      : stop < kFirstBeyond16K ? "mismatch but within 16K RAM"
-                                               : "mismatch and very unlikely");
+        text.Append(stop < kFirstBeyond4K    ? "mismatch but within 4K RAM"
+                    : stop < kFirstBeyond16K ? "mismatch but within 16K RAM"
+                                             : "mismatch and very unlikely");
         bad = true;
     }
-    AddReportLine(m_text);
+    out.AddReportLine(text);
 
     if (t.Has(kEntryOffset, 2)) {
         const unsigned entry = t.Le16(kEntryOffset);
-        m_text.Format("transfer address %04Xh ", entry);
+        text.Format("transfer address %04Xh ", entry);
         const EntryRegion& region = RegionOf(entry);
-        if (region.remark) m_text.Append(region.remark);
+        if (region.remark) text.Append(region.remark);
         bad = bad || region.bad;
         suspicious = suspicious || region.suspicious;
-        AddReportLine(m_text);
+        out.AddReportLine(text);
     } else {
-        AddReportLine("transfer address missing");
+        out.AddReportLine("transfer address missing");
         bad = true;
     }
 
     // Only the code that is really there.
     const std::size_t present = t.Size() > kCodeOffset ? t.Size() - kCodeOffset : 0;
     if (present > 0)
-        AddHexDump(true, t.From(kCodeOffset).first(std::min(codeLength, present)), kCodeStart);
+        out.AddHexDump(true, t.From(kCodeOffset).first(std::min(codeLength, present)), kCodeStart);
 
     if (complete) {
         Byte sum = 0;
         for (std::size_t i = kEntryOffset; i <= checksumAt; ++i)
             sum = static_cast<Byte>(sum + t[i]);
-        m_text.Format("checksum %02Xh ", t[checksumAt]);
+        text.Format("checksum %02Xh ", t[checksumAt]);
         if (sum == 0) {
-            m_text.Append("ok");
+            text.Append("ok");
         } else {
-            m_text.Append("error");
+            text.Append("error");
             bad = true;
         }
-        AddReportLine(m_text);
+        out.AddReportLine(text);
     } else {
-        AddReportLine("checksum missing");
+        out.AddReportLine("checksum missing");
         bad = true;
     }
 
-    AppendVerdict(bad, suspicious);
+    out.AppendVerdict(bad, suspicious);
     return complete ? checksumAt + 1 : t.Size();
 }
 

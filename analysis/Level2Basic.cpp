@@ -4,9 +4,9 @@
 //
 //     D3 D3 D3 name | next number text... 00 | next number text... 00 | 00 00
 //                     ^ little-endian; next is an address in the memory of the saving machine
+#include "analysis/Decoders.h"
 #include "analysis/Level2Keywords.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 #include <cstdint>
 
@@ -52,7 +52,7 @@ struct ProgramLine {
 
 class Level2Lister {
   public:
-    Level2Lister(CTonvaleDlg& dlg, ByteView file) : m_dlg(dlg), m_text(dlg.m_text), m_t(file) {}
+    Level2Lister(ReportWriter& out, ByteView file) : m_out(out), m_t(file) {}
 
     void Describe();
     // Lists the program; returns where the listing stopped.
@@ -75,8 +75,8 @@ class Level2Lister {
     void Show(Byte c, const ProgramLine& line);
     void ReportFindings(const ProgramLine& line);
 
-    CTonvaleDlg& m_dlg;
-    TextBuffer& m_text;
+    ReportWriter& m_out;
+    TextBuffer m_text;
     TapeBytes m_t;
     std::uint16_t m_loadAddress = 0;
     unsigned m_previousNumber = 0;
@@ -86,9 +86,10 @@ class Level2Lister {
 
 void Level2Lister::Describe() {
     const Byte name = m_t.Has(kNameOffset, 1) ? m_t[kNameOffset] : kMissingName;
-    const bool highspeed = m_dlg.m_format == TapeFormat::Highspeed;
+    if (m_t.Has(kNameOffset, 1)) m_out.File().name = Bytes{name};
+    const bool highspeed = m_out.Format() == TapeFormat::Highspeed;
     m_text.Format("%s BASIC named '%c'", highspeed ? "Highspeed" : "Level 2", name);
-    m_dlg.Describe(m_text);
+    m_out.Describe(m_text);
 }
 
 // The tape does not say where the program was; the first line's next pointer minus the
@@ -105,6 +106,7 @@ std::uint16_t Level2Lister::LoadAddress() const {
 std::size_t Level2Lister::ListProgram() {
     if (m_t.Size() <= kFirstLine) return m_t.Size();
     m_loadAddress = LoadAddress();
+    if (m_t.Has(kFirstLine, kPointerSize)) m_out.File().load = m_loadAddress;
     std::size_t position = kFirstLine;
     while (position < m_t.Size()) {
         if (!ListLine(position)) break;
@@ -141,8 +143,8 @@ bool Level2Lister::ListLine(std::size_t& position) {
     if (position == m_t.Size()) return false;
 
     ListText(line, position);
-    m_dlg.SplitLongLine(m_text);
-    m_dlg.AddReportLine(m_text, kTagPlain);
+    m_out.SplitLongLine(m_text);
+    m_out.AddReportLine(m_text, kTagPlain);
     ReportFindings(line);
     return position < m_t.Size();
 }
@@ -150,12 +152,12 @@ bool Level2Lister::ListLine(std::size_t& position) {
 // The end marker lacks its last byte: a recording stopped a moment too early.
 void Level2Lister::HintAtMissingEndByte(std::size_t position) {
     m_bad = true;
-    if (m_t[position] == kTerminator && m_dlg.m_format == TapeFormat::Highspeed &&
-        m_dlg.m_hsLastBits == 0 && m_dlg.m_hsBitsShort != 0) {
-        m_text.Format("This CAS file is %d bits short", static_cast<int>(m_dlg.m_hsBitsShort));
-        m_dlg.AddReportLine(m_text);
+    if (m_t[position] == kTerminator && m_out.Format() == TapeFormat::Highspeed &&
+        m_out.Tail().lastBits == 0 && m_out.Tail().bitsShort != 0) {
+        m_text.Format("This CAS file is %d bits short", static_cast<int>(m_out.Tail().bitsShort));
+        m_out.AddReportLine(m_text);
     }
-    m_dlg.AddReportLine("You can fix this file by adding one byte of 00 with a hexeditor");
+    m_out.AddReportLine("You can fix this file by adding one byte of 00 with a hexeditor");
 }
 
 ProgramLine Level2Lister::CheckNextPointer(std::size_t start, std::uint16_t stored) {
@@ -221,7 +223,7 @@ void Level2Lister::ListText(ProgramLine& line, std::size_t& position) {
             ++position;
             return;
         }
-        m_dlg.SplitLongLine(m_text);
+        m_out.SplitLongLine(m_text);
         if (position == m_t.Size()) return;
     }
 }
@@ -254,7 +256,7 @@ bool Level2Lister::HoldsNonAscii(std::size_t from, ProgramLine& line, bool endAt
 void Level2Lister::Show(Byte c, const ProgramLine& line) {
     if (c >= kFirstLevel2Token) {
         // In a string the TRS-80 font shows the machine's own character or block graphic.
-        if (line.inString && m_dlg.m_trsFont)
+        if (line.inString && m_out.TrsFont())
             m_text.AppendByte(c);
         else
             m_text.Append(Level2Keyword(c));
@@ -264,8 +266,8 @@ void Level2Lister::Show(Byte c, const ProgramLine& line) {
         // A line feed typed into a string or remark: the line stays one report line.
     } else {
         // Any other control byte breaks the report line; the rest follows without a number.
-        m_dlg.SplitLongLine(m_text);
-        m_dlg.AddReportLine(m_text, kTagPlain);
+        m_out.SplitLongLine(m_text);
+        m_out.AddReportLine(m_text, kTagPlain);
         m_text.Clear();
     }
 }
@@ -274,23 +276,23 @@ void Level2Lister::ReportFindings(const ProgramLine& line) {
     // A pointer beyond the end of the bytes is a cut recording: only the verdict tells.
     if (line.badPointer && !line.beyondEnd) {
         m_text.Format("bad next pointer %04Xh in this line", unsigned{line.stored});
-        m_dlg.AddReportLine(m_text);
+        m_out.AddReportLine(m_text);
         if (line.effective != line.stored) {
             m_text.Format("<possible real next pointer %04Xh>", unsigned{line.effective});
-            m_dlg.AddReportLine(m_text);
+            m_out.AddReportLine(m_text);
         }
     }
     if (line.stringNonAscii) {
-        m_dlg.AddReportLine("<string with non ascii characters found>");
-        m_dlg.AddReportLine("<possible machine code.>");
+        m_out.AddReportLine("<string with non ascii characters found>");
+        m_out.AddReportLine("<possible machine code.>");
     }
     if (line.remarkNonAscii) {
-        m_dlg.AddReportLine("<REM followed by non ascii characters found>");
-        m_dlg.AddReportLine("<possible machine code.>");
+        m_out.AddReportLine("<REM followed by non ascii characters found>");
+        m_out.AddReportLine("<possible machine code.>");
     }
     // A previous number of 0 means "no line yet" (and so a line 0 is never judged against).
     if (m_previousNumber != 0 && line.number <= m_previousNumber) {
-        m_dlg.AddReportLine("<Bad linenumber, not in rising order>");
+        m_out.AddReportLine("<Bad linenumber, not in rising order>");
         m_bad = true;
     }
     m_previousNumber = line.number;
@@ -298,11 +300,11 @@ void Level2Lister::ReportFindings(const ProgramLine& line) {
 
 } // namespace
 
-std::size_t CTonvaleDlg::ListLevel2Basic(ByteView file) {
-    Level2Lister lister(*this, file);
+std::size_t ListLevel2Basic(ReportWriter& out, ByteView file) {
+    Level2Lister lister(out, file);
     lister.Describe();
     const std::size_t end = lister.ListProgram();
-    AppendVerdict(lister.Bad(), false);
+    out.AppendVerdict(lister.Bad(), false);
     return end;
 }
 

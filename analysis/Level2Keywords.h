@@ -2,7 +2,7 @@
 // The keywords of Level 2 BASIC as a program stores them: every byte from 80h up is a token
 // that stands for one keyword. The listing spells tokens out with this table; the tests'
 // program builder tokenises readable lines with the same table.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <array>
 #include <string_view>

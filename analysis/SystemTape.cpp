@@ -7,8 +7,8 @@
 // Bytes where a record type belongs that are neither 3Ch nor 78h are skipped by the ROM; the
 // report shows them as garbage. Damage never stops the walk: it becomes report lines and the
 // file's verdict.
+#include "analysis/Decoders.h"
 #include "analysis/TapeBytes.h"
-#include "app/TonvaleDlg.h"
 
 #include <optional>
 #include <string_view>
@@ -62,26 +62,26 @@ Byte Checksum(ByteView bytes) {
 
 class SystemTapeDecoder {
   public:
-    SystemTapeDecoder(CTonvaleDlg& dlg, ByteView file)
-        : m_dlg(dlg), m_text(dlg.m_text), m_tape(file),
-          m_highspeed(dlg.m_format == TapeFormat::Highspeed) {}
+    SystemTapeDecoder(ReportWriter& out, ByteView file)
+        : m_out(out), m_tape(file), m_highspeed(out.Format() == TapeFormat::Highspeed) {}
 
     std::size_t Decode() {
         AddHeaderLine();
         // The name starts behind the 55h marker.
         m_p = m_tape.Has(0, 1) ? 1 : 0;
         DescribeTitle();
+        RecordName();
         ReadName();
         DumpBytesBehindName();
         WarnAboutNameLength();
         const std::size_t end = WalkRecords();
-        m_dlg.AppendVerdict(m_bad, m_suspicious);
+        m_out.AppendVerdict(m_bad, m_suspicious);
         return end;
     }
 
   private:
-    void AddLine() { m_dlg.AddReportLine(m_text); }
-    void AddLine(std::string_view text) { m_dlg.AddReportLine(text); }
+    void AddLine() { m_out.AddReportLine(m_text); }
+    void AddLine(std::string_view text) { m_out.AddReportLine(text); }
     bool More() const { return m_tape.Has(m_p, 1); }
 
     // The first record type byte at or behind `from`, or the end of the tape file.
@@ -92,7 +92,7 @@ class SystemTapeDecoder {
     }
 
     void AddHeaderLine() {
-        if (m_dlg.m_format == TapeFormat::Level2)
+        if (m_out.Format() == TapeFormat::Level2)
             AddLine("Level 2 header (many 00h then 5Ah)");
         else if (m_highspeed)
             AddLine("Highspeed header (many 55h then 7Fh)");
@@ -105,7 +105,13 @@ class SystemTapeDecoder {
         for (std::size_t i = m_p; i < end && m_text.Length() < kTitleRoom; ++i)
             m_text.AppendByte(m_tape[i]);
         m_text.Append("'");
-        m_dlg.Describe(m_text);
+        m_out.Describe(m_text);
+    }
+
+    // The six name positions as they stand, up to the first record.
+    void RecordName() {
+        const std::size_t end = std::min(NextRecord(m_p), m_p + kNameLength);
+        m_out.File().name = Bytes(m_tape.View().begin() + m_p, m_tape.View().begin() + end);
     }
 
     void AppendNameChar(Byte b) {
@@ -169,7 +175,7 @@ class SystemTapeDecoder {
     void DumpBytesBehindName() {
         if (!More() || IsRecordType(m_tape[m_p])) return;
         const std::size_t end = NextRecord(m_p);
-        m_dlg.AddHexDump(false, m_tape.View().subspan(m_p, end - m_p), 0);
+        m_out.AddHexDump(false, m_tape.View().subspan(m_p, end - m_p), 0);
         m_nameLength += end - m_p;
         m_p = end;
     }
@@ -203,7 +209,7 @@ class SystemTapeDecoder {
         const std::size_t end = NextRecord(m_p);
         m_text.Format("\"garbage\" %04zXh bytes (ignored by ROM)", end - m_p);
         AddLine();
-        m_dlg.AddHexDump(false, m_tape.View().subspan(m_p, end - m_p), 0);
+        m_out.AddHexDump(false, m_tape.View().subspan(m_p, end - m_p), 0);
         m_p = end;
     }
 
@@ -225,18 +231,25 @@ class SystemTapeDecoder {
         m_text.Append(m_firstBlock || follows ? "    " : " gap ");
         m_firstBlock = false;
         m_expected = end;
+        SystemBlock& block = m_out.File().blocks.emplace_back();
+        block.address = static_cast<std::uint16_t>(address);
+        block.length = static_cast<std::uint32_t>(count);
+        if (!m_out.File().load) m_out.File().load = block.address;
+        if (!m_out.File().end || *m_out.File().end < end) m_out.File().end = end;
 
         if (!m_tape.Has(m_p, count + 1)) {
             m_text.Append(" csum missing bad!");
             m_bad = true;
             AddLine();
-            m_dlg.AddHexDump(true, m_tape.From(m_p), address);
+            m_out.AddHexDump(true, m_tape.From(m_p), address);
             AddLine("unexpected end of file");
             return m_tape.Size();
         }
         // The checksum covers the two address bytes and the data.
         const Byte computed = Checksum(m_tape.View().subspan(m_p - 2, count + 2));
         const Byte recorded = m_tape[m_p + count];
+        block.stored = recorded;
+        block.computed = computed;
         m_text.AppendFormat(" csum %02Xh", computed);
         if (computed == recorded) {
             m_text.Append(" OK");
@@ -245,7 +258,7 @@ class SystemTapeDecoder {
             m_bad = true;
         }
         AddLine();
-        m_dlg.AddHexDump(true, m_tape.View().subspan(m_p, count), address);
+        m_out.AddHexDump(true, m_tape.View().subspan(m_p, count), address);
         m_p += count + 1;
         return std::nullopt;
     }
@@ -261,6 +274,7 @@ class SystemTapeDecoder {
         ++m_p;
         if (m_tape.Has(m_p, 2)) {
             m_text.Format("transfer address 78h %04Xh", m_tape.Le16(m_p));
+            m_out.File().entry = m_tape.Le16(m_p);
             AddLine();
             AddLine("end");
             return m_p + 2;
@@ -270,7 +284,7 @@ class SystemTapeDecoder {
         if (!More()) {
             m_text.Append("bad");
             AddLine();
-        } else if (m_highspeed && m_dlg.m_hsBitsShort >= 1 && m_dlg.m_hsBitsShort <= 7) {
+        } else if (m_highspeed && m_out.Tail().bitsShort >= 1 && m_out.Tail().bitsShort <= 7) {
             ReportIncompleteHighByte(m_tape[m_p]);
         } else {
             m_text.AppendFormat("??%02Xh bad", m_tape[m_p]);
@@ -284,8 +298,8 @@ class SystemTapeDecoder {
     // The entry address's high byte is the image's incomplete last byte: its top bits are
     // known, the missing low bits could be anything.
     void ReportIncompleteHighByte(Byte low) {
-        const unsigned missing = m_dlg.m_hsBitsShort;
-        const unsigned known = m_dlg.m_hsLastBits;
+        const unsigned missing = m_out.Tail().bitsShort;
+        const unsigned known = m_out.Tail().lastBits;
         const unsigned unknown = (1u << missing) - 1;
         if (missing <= 4) {
             m_text.AppendFormat("%1X?%02X bad", known >> 4, low);
@@ -302,8 +316,8 @@ class SystemTapeDecoder {
         AddLine("(An older version of tapegrab may have done this, sorry).");
     }
 
-    CTonvaleDlg& m_dlg;
-    TextBuffer& m_text;
+    ReportWriter& m_out;
+    TextBuffer m_text;
     const TapeBytes m_tape;
     const bool m_highspeed;
 
@@ -318,8 +332,8 @@ class SystemTapeDecoder {
 
 } // namespace
 
-std::size_t CTonvaleDlg::DecodeSystemTape(ByteView file) {
-    return SystemTapeDecoder(*this, file).Decode();
+std::size_t DecodeSystemTape(ReportWriter& out, ByteView file) {
+    return SystemTapeDecoder(out, file).Decode();
 }
 
 } // namespace tonvale

@@ -1,7 +1,7 @@
 #pragma once
 // A bounds-checked view of one tape file's bytes for the decoders: ask Has() before reading
 // a field; reading outside the bytes is a programming error, caught by an assertion.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cassert>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/TonvaleDlg.h"
+#include "tape/TapeImage.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,6 +31,10 @@ std::string FromPath(const fs::path& path) {
 
 std::string_view FileNamePart(std::string_view path) {
     return path.substr(DirectoryPartLength(path));
+}
+
+std::string_view FolderPart(std::string_view path) {
+    return path.substr(0, DirectoryPartLength(path));
 }
 
 std::string FirstArgument(std::string_view commandLine) {

@@ -9,6 +9,8 @@ namespace tonvale {
 
 // The part of the path after the last "/" or "\" (the whole path when it has neither).
 std::string_view FileNamePart(std::string_view path);
+// The part up to and with the last "/" or "\" (empty when it has neither).
+std::string_view FolderPart(std::string_view path);
 
 // The first argument: the characters after a leading double quote up to the next one (or the
 // end), else the characters up to the first space (or the end).

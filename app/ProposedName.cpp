@@ -1,6 +1,6 @@
 #include "app/ProposedName.h"
 
-#include "app/TonvaleDlg.h"
+#include "tape/TapeImage.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
 #include "app/SafeFile.h"
 
-#include "app/TextBuffer.h"
+#include "app/Platform.h"
 #include "app/TonvaleDlg.h"
-#include "platform/Platform.h"
+#include "base/TextBuffer.h"
 
 #include <cerrno>
 #include <filesystem>

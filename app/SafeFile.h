@@ -3,7 +3,7 @@
 // the target, and that file takes the target's name only once every byte is written and on the
 // disk. A failure on the way (a full disk, a broken medium) leaves an earlier file of that name
 // exactly as it was.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdio>
 #include <string>

@@ -6,7 +6,7 @@
 namespace tonvale {
 
 void CTonvaleDlg::OnSave() {
-    if (m_tapeSize == 0) {
+    if (m_tapeData.empty()) {
         m_platform.ShowMessage(ToBytes("There is no CAS loaded yet"), kCaptionWhatNot,
                                MessageIcon::Exclamation);
         return;

@@ -1,9 +1,10 @@
 #include "app/TonvaleDlg.h"
 
+#include "analysis/AnalyseTape.h"
 #include "app/CommandLine.h"
+#include "tape/TapeImage.h"
 
-#include <algorithm>
-#include <new>
+#include <cinttypes>
 
 namespace tonvale {
 
@@ -15,19 +16,17 @@ CTonvaleDlg::~CTonvaleDlg() {
 
 void CTonvaleDlg::OnInitDialog() {
     m_timer = 0;
-    m_wavImage.reset();
-    m_wavSize = 0;
-    m_tapeSize = 0;
-    m_tapeData.reset();
+    m_wav = WavImage();
+    m_tapeData = Bytes();
+    m_loaded = false;
 
     m_trsFont = m_platform.UseTrsFont();
-    m_lineTags.assign(1000, 0);
-    m_lineTagCap = 1000;
-    m_report.Clear();
+    m_report = TapeReport();
+    m_report.lines.Add(ToBytes("<no data>"));
+    m_report.tags.push_back(kTagPlain);
+    m_report.lineCount = 1;
     m_platform.ReportCleared();
-    m_report.Add(ToBytes("<no data>"));
-    m_lineTags[0] = kTagPlain;
-    m_platform.ReportLineAdded(0);
+    m_platform.ReportLinesAdded(1);
     m_charWidth = m_platform.ReportCharWidth();
     m_widestLine = 9;
     m_platform.SetReportExtent(m_charWidth * 9 + 4);
@@ -35,10 +34,10 @@ void CTonvaleDlg::OnInitDialog() {
 
 void CTonvaleDlg::DestroyWindow() {
     // The sound output may still read the image: stop it before anything is freed.
-    if (m_wavImage) m_platform.StopSound();
+    if (m_wav.bytes) m_platform.StopSound();
     m_timer = 0;
-    m_wavImage.reset();
-    m_tapeData.reset();
+    m_wav = WavImage();
+    m_tapeData = Bytes();
 }
 
 void CTonvaleDlg::OpenTape(const std::string& path) {
@@ -48,6 +47,7 @@ void CTonvaleDlg::OpenTape(const std::string& path) {
     m_text.Append(FileNamePart(m_path));
     m_platform.SetWindowTitle(m_text.View());
     LoadTapeImage(m_path);
+    if (!m_loaded) return;
     BuildWavImage();
     if (m_platform.IsChecked(ControlId::Autoplay)) OnOK();
 }
@@ -78,70 +78,83 @@ void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
 void CTonvaleDlg::OnOpenNew() {
     if (m_timer != 0) return;
     std::optional<std::string> path = m_platform.AskOpenFileName(
-        "Open (*.CAS)", "CAS", {{"Cassette file (*.cas)", "*.CAS"}, {"All files (*.*)", "*.*"}});
+        "Open (*.CAS)", FolderPart(m_path), "CAS",
+        {{"Cassette file (*.cas)", "*.CAS"}, {"All files (*.*)", "*.*"}});
     if (path) OpenTape(*path);
 }
 
-// --- The report --------------------------------------------------------------------------
+// --- Loading -----------------------------------------------------------------------------------
 
-void CTonvaleDlg::AddReportLine(ByteView text, Byte tag) {
-    const int n = static_cast<int>(text.size());
-    const std::size_t i = m_report.Count();
-    // The tag array grows in steps of 1000; a line that cannot get its tag is not added.
-    if (static_cast<std::size_t>(m_lineTagCap) <= i) {
-        try {
-            m_lineTags.resize(static_cast<std::size_t>(m_lineTagCap) + 1000, 0);
-        } catch (const std::bad_alloc&) {
-            return;
-        }
-        m_lineTagCap += 1000;
+void CTonvaleDlg::LoadTapeImage(const std::string& path) {
+    ForgetTape();
+    TapeImageFile file = ReadTapeImage(path);
+    m_text.Set(path);
+    switch (file.outcome) {
+    case TapeReadOutcome::Read:
+        break;
+    case TapeReadOutcome::NotOpened:
+        m_text.Append("\nUnable to open file!");
+        ShowFailure(kCaptionHow);
+        return;
+    case TapeReadOutcome::TooLarge:
+        m_text.AppendFormat("\nThe file is too large for a CAS image (%" PRIu64 " bytes)!",
+                            file.size);
+        ShowFailure(kCaptionHow);
+        return;
+    case TapeReadOutcome::NoMemory:
+        m_text.AppendFormat("\nUnable to allocate input buffer (%" PRIu64 ")!", file.size);
+        ShowFailure(kCaptionHow);
+        return;
+    case TapeReadOutcome::ReadFailed:
+        m_text.Append("\nUnable read CAS file!");
+        ShowFailure(kCaptionHow);
+        return;
     }
-    if (!m_report.Add(text)) return;
-    m_lineTags[i] = tag;
-    if (n > m_widestLine) {
-        m_widestLine = n;
-        m_platform.SetReportExtent(m_charWidth * n + 4);
+
+    m_tapeData = std::move(file.bytes);
+    m_loaded = true;
+    m_report = AnalyseTape(m_tapeData, m_platform, AnalysisSettings{m_trsFont});
+    SetControlText(ControlId::FileLine, ByteView(m_report.fileLine));
+    SetControlText(ControlId::SummaryLine, ByteView(m_report.summaryLine));
+    ShowReport();
+    if (m_report.workBufferShortfall) {
+        m_text.AppendFormat("\nUnable to allocate work buffer (%" PRIu64 ")!",
+                            *m_report.workBufferShortfall);
+        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
     }
-    m_platform.ReportLineAdded(i);
 }
 
-void CTonvaleDlg::AddReportLine(std::string_view text, Byte tag) {
-    AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
+// What an earlier tape left behind goes before a new one is read, so that a failed open
+// shows nothing of it and saves nothing of it.
+void CTonvaleDlg::ForgetTape() {
+    if (m_wav.bytes) m_platform.StopSound();
+    m_timer = 0;
+    m_wav = WavImage();
+    m_tapeData = Bytes();
+    m_loaded = false;
+    m_report = TapeReport();
+    for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
+        SetControlText(id, std::string_view());
+    m_platform.EnableControl(ControlId::Play, false);
+    ShowReport();
 }
 
-void CTonvaleDlg::ClearReport() {
+void CTonvaleDlg::ShowFailure(std::string_view caption) {
+    m_platform.ShowMessage(m_text.View(), caption, MessageIcon::StopSign);
+}
+
+void CTonvaleDlg::ShowReport() {
+    // The horizontal extent only ever grows until the next load.
     m_widestLine = 0;
-    m_report.Clear();
     m_platform.ReportCleared();
-}
-
-void CTonvaleDlg::SplitLongLine(TextBuffer& text) {
-    while (text.Length() > kListingWidth) {
-        AddReportLine(text.View().first(kListingWidth), kTagContinued);
-        text.DropFront(kListingWidth);
+    if (m_report.lines.Count() > 0) m_platform.ReportLinesAdded(m_report.lines.Count());
+    if (m_report.widestLine > m_widestLine) {
+        m_widestLine = m_report.widestLine;
+        m_platform.SetReportExtent(m_charWidth * static_cast<int>(m_widestLine) + 4);
     }
 }
 
-Bytes CTonvaleDlg::ComposeReportText() const {
-    Bytes out;
-    // The file line is read back through a 357-byte window text buffer.
-    ByteView fileLine = ControlText(ControlId::FileLine);
-    out.insert(out.end(), fileLine.begin(),
-               fileLine.begin() + std::min<std::size_t>(fileLine.size(), 356));
-    out.push_back('\r');
-    out.push_back('\n');
-    for (std::size_t i = 0; i < m_report.Count(); ++i) {
-        ByteView line = m_report.Line(i);
-        out.insert(out.end(), line.begin(), line.end());
-        if (m_lineTags[i] == kTagPlain) {
-            out.push_back('\r');
-            out.push_back('\n');
-        }
-    }
-    return out;
-}
-
-// --- Status lines and verdicts -------------------------------------------------------------
+// --- Status lines ----------------------------------------------------------------------------
 
 int CTonvaleDlg::StatusIndex(ControlId id) {
     switch (id) {
@@ -170,31 +183,6 @@ void CTonvaleDlg::SetControlText(ControlId id, ByteView text) {
 
 void CTonvaleDlg::SetControlText(ControlId id, std::string_view text) {
     SetControlText(id, ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()));
-}
-
-void CTonvaleDlg::AppendToControl(ControlId id, std::string_view word) {
-    m_text.Set(ControlText(id));
-    m_text.Append(word);
-    SetControlText(id, m_text.View());
-}
-
-void CTonvaleDlg::Describe(const TextBuffer& description) {
-    if (m_prevFormat == TapeFormat::None)
-        SetControlText(ControlId::FileLine, description.View());
-    else
-        AddReportLine(description);
-}
-
-void CTonvaleDlg::AppendVerdict(bool bad, bool suspicious) {
-    if (m_prevFormat == TapeFormat::None)
-        AppendToControl(ControlId::FileLine, bad ? " bad" : suspicious ? " suspicious" : " ok");
-    AppendSummaryWord(bad ? Verdict::Bad : suspicious ? Verdict::Suspicious : Verdict::Ok);
-}
-
-void CTonvaleDlg::AppendSummaryWord(Verdict verdict) {
-    static constexpr std::string_view kWords[] = {" ok!", " ok?", " bad", " ..?"};
-    m_verdicts.push_back(verdict);
-    AppendToControl(ControlId::SummaryLine, kWords[static_cast<int>(verdict)]);
 }
 
 } // namespace tonvale

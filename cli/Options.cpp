@@ -122,12 +122,13 @@ bool Session::Open(const std::string& path) {
         WriteErrLine("");
     }
     // Every failure to read the tape leaves no tape image behind.
-    return dlg.m_tapeData != nullptr;
+    return dlg.Loaded();
 }
 
 int Session::VerdictStatus() const {
-    for (Verdict verdict : dlg.m_verdicts)
-        if (verdict == Verdict::Bad || verdict == Verdict::Suspicious) return kExitDamaged;
+    for (const TapeFileReport& file : dlg.Report().files)
+        if (file.verdict == Verdict::Bad || file.verdict == Verdict::Suspicious)
+            return kExitDamaged;
     return kExitOk;
 }
 

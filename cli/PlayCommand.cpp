@@ -108,7 +108,7 @@ int PlayTape(const Options& options, const std::string& tape) {
     EndWithMessagesWhenNoSound(session);
     if (!session.Open(tape)) return kExitUsage;
     CTonvaleDlg& dlg = session.dlg;
-    if (!dlg.m_wavImage) {
+    if (dlg.WavBytes().empty()) {
         WriteErrLine(std::string("tonvale-cli play: ") + std::string(kNoWavText));
         return kExitNoWav;
     }
@@ -121,7 +121,7 @@ int PlayTape(const Options& options, const std::string& tape) {
         return kExitNoSound;
     }
 
-    const std::uint32_t total = options.lnw ? dlg.m_playMillis / 2 : dlg.m_playMillis;
+    const std::uint32_t total = options.lnw ? dlg.PlayMillis() / 2 : dlg.PlayMillis();
     ProgressBar bar(total);
     QElapsedTimer clock;
     clock.start();

@@ -49,13 +49,13 @@ int RunWav(const std::vector<std::string>& args) {
     EndWithMessagesWhenNoSound(session);
     if (!session.Open(options.tapes.front())) return kExitUsage;
     const CTonvaleDlg& dlg = session.dlg;
-    if (!dlg.m_wavImage) {
+    if (dlg.WavBytes().empty()) {
         WriteErrLine(std::string("tonvale-cli wav: ") + std::string(kNoWavText));
         return kExitNoWav;
     }
 
-    const std::string output = options.output.value_or(ProposedName(dlg.m_path, ".wav"));
-    const ByteView image(dlg.m_wavImage.get(), static_cast<std::size_t>(dlg.m_wavSize));
+    const std::string output = options.output.value_or(ProposedName(dlg.Path(), ".wav"));
+    const ByteView image = dlg.WavBytes();
     switch (SaveFile(output, image)) {
     case SaveResult::Saved:
         break;

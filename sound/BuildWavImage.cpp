@@ -1,6 +1,5 @@
 // Turning the tape image back into the signal a cassette recorder plays into the TRS-80's Ear
 // input: one complete WAV image in memory, every bit of the file one bit cell.
-#include "app/TonvaleDlg.h"
 #include "sound/WavImage.h"
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 namespace tonvale {
 
@@ -254,70 +254,13 @@ void WriteLe32(Byte* at, std::uint32_t value) {
         at[i] = static_cast<Byte>(value >> (8 * i));
 }
 
-void ApplyLnwOption(CTonvaleDlg& dlg) {
-    if (!dlg.m_wavImage) return;
-    const bool lnw = dlg.m_platform.IsChecked(ControlId::Lnw);
+void SetWavRate(Byte* image, bool lnw) {
     const std::uint32_t rate = lnw ? kLnwSampleRate : kSampleRate;
-    WriteLe32(dlg.m_wavImage.get() + kWavRateOffset, rate);
-    WriteLe32(dlg.m_wavImage.get() + kWavByteRateOffset, rate);
-    CTonvaleDlg::FormatDuration(dlg.m_text, lnw ? dlg.m_playMillis / 2 : dlg.m_playMillis);
-    dlg.SetControlText(ControlId::DurationLine, dlg.m_text.View());
+    WriteLe32(image + kWavRateOffset, rate);
+    WriteLe32(image + kWavByteRateOffset, rate);
 }
 
-// --- Building --------------------------------------------------------------------------------
-
-void CTonvaleDlg::BuildWavImage() {
-    // The sound output may still be reading the old image, even in the last fiftieth after
-    // the progress count ran out: stop it before the image goes.
-    if (m_wavImage) m_platform.StopSound();
-    m_timer = 0;
-
-    // An empty Level 1 CSAVE cannot be loaded back, so there is nothing worth playing.
-    if (m_format == TapeFormat::Level1 && m_contentKind == ContentKind::EmptyLevel1Csave) {
-        m_wavImage.reset();
-        m_platform.EnableControl(ControlId::Play, false);
-        if (m_prevFormat == TapeFormat::None)
-            SetControlText(ControlId::DurationLine, std::string_view("---"));
-        return;
-    }
-
-    if (m_mixedFormats) m_format = m_platform.AskFormat();
-
-    // A load that failed after taking the size leaves no bytes behind.
-    const ByteView tape =
-        m_tapeData ? ByteView(m_tapeData.get(), static_cast<std::size_t>(m_tapeSize)) : ByteView();
-    const std::uint64_t dataLength = WavDataLength(m_format, tape);
-    m_playMillis = PlayMillis(dataLength);
-    m_wavSize = dataLength + kWavHeaderSize;
-
-    m_wavImage.reset();
-    if (!FitsWavSizeFields(dataLength)) {
-        m_text.Format("Unable to allocate sound buffer (%" PRIu64 ")!\n"
-                      "The tape is too long for a WAV file (4 GB at most).",
-                      m_wavSize);
-        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
-        m_platform.Exit(1);
-        return;
-    }
-    if (m_wavSize <= std::numeric_limits<std::size_t>::max())
-        m_wavImage.reset(new (std::nothrow) Byte[static_cast<std::size_t>(m_wavSize)]);
-    if (!m_wavImage) {
-        m_text.Format("Unable to allocate sound buffer (%" PRIu64 ")!", m_wavSize);
-        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
-        m_platform.Exit(1);
-        return;
-    }
-
-    Byte* out = PutWavHeader(m_wavImage.get(), static_cast<std::uint32_t>(dataLength));
-    out = PutSilence(out);
-    out = PutTape(m_format, tape, out);
-    PutTrailer(m_format, !tape.empty(), out);
-
-    m_platform.EnableControl(ControlId::Play, true);
-    ApplyLnwOption(*this);
-}
-
-void CTonvaleDlg::FormatDuration(TextBuffer& text, std::uint32_t millis) {
+void FormatDuration(TextBuffer& text, std::uint32_t millis) {
     // Rounded to the nearest second; from 49.5 s on the minutes form is used.
     constexpr std::uint32_t kMinutesFrom = 49500;
     const std::uint64_t rounded = static_cast<std::uint64_t>(millis) + 499;
@@ -326,6 +269,50 @@ void CTonvaleDlg::FormatDuration(TextBuffer& text, std::uint32_t millis) {
     else
         text.Format("%u minutes and %02u seconds", static_cast<unsigned>(rounded / 60000),
                     static_cast<unsigned>(rounded / 1000 % 60));
+}
+
+// --- Building --------------------------------------------------------------------------------
+
+WavImage BuildWavImage(TapeFormat format, ByteView tape) {
+    WavImage image;
+    const std::uint64_t dataLength = WavDataLength(format, tape);
+    image.playMillis = PlayMillis(dataLength);
+    image.size = dataLength + kWavHeaderSize;
+    if (!FitsWavSizeFields(dataLength) || image.size > std::numeric_limits<std::size_t>::max())
+        return image;
+    image.bytes.reset(new (std::nothrow) Byte[static_cast<std::size_t>(image.size)]);
+    if (!image.bytes) return image;
+
+    Byte* out = PutWavHeader(image.bytes.get(), static_cast<std::uint32_t>(dataLength));
+    out = PutSilence(out);
+    out = PutTape(format, tape, out);
+    PutTrailer(format, !tape.empty(), out);
+    return image;
+}
+
+bool WriteWavImage(TapeFormat format, ByteView tape, bool lnw,
+                   const std::function<bool(ByteView)>& write) {
+    const std::uint64_t dataLength = WavDataLength(format, tape);
+    if (!FitsWavSizeFields(dataLength)) return false;
+
+    // A Level 1 byte is the longest: 8 cells of 84 samples.
+    constexpr std::size_t kSliceBytes = 1536;
+    constexpr std::size_t kMostSamples = kSliceBytes * 8 * kLevel1Cells.zero.size();
+    static_assert(kMostSamples >= kWavHeaderSize + 2 * kSilenceSamples);
+    std::vector<Byte> buffer(kMostSamples);
+    auto flush = [&](const Byte* end) {
+        return write(ByteView(buffer.data(), static_cast<std::size_t>(end - buffer.data())));
+    };
+
+    Byte* out = PutWavHeader(buffer.data(), static_cast<std::uint32_t>(dataLength));
+    SetWavRate(buffer.data(), lnw);
+    out = PutSilence(out);
+    if (!flush(out)) return false;
+    for (std::size_t from = 0; from < tape.size(); from += kSliceBytes) {
+        const ByteView slice = tape.subspan(from, std::min(kSliceBytes, tape.size() - from));
+        if (!flush(PutTape(format, slice, buffer.data()))) return false;
+    }
+    return flush(PutTrailer(format, !tape.empty(), buffer.data()));
 }
 
 } // namespace tonvale

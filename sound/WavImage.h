@@ -1,15 +1,16 @@
 #pragma once
 // The WAV image as the synthesis builds it: a 46-byte RIFF/WAVE header, then unsigned 8-bit
 // mono samples (128 is the zero line). Playback, the sound output and the tests read it too.
-#include "app/Bytes.h"
-#include "app/Formats.h"
+#include "base/Bytes.h"
+#include "base/Formats.h"
+#include "base/TextBuffer.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace tonvale {
-
-class CTonvaleDlg;
 
 inline constexpr std::size_t kWavHeaderSize = 46;
 inline constexpr std::size_t kWavRiffSizeOffset = 4;
@@ -37,8 +38,30 @@ std::uint32_t PlayMillis(std::uint64_t dataLength);
 std::uint32_t ReadLe32(const Byte* at);
 void WriteLe32(Byte* at, std::uint32_t value);
 
-// The "&LNW 1kHz" box applied to the current WAV image: its header rate (44100 ticked, else
-// 22050) and the duration line (half the time when ticked). Nothing happens without an image.
-void ApplyLnwOption(CTonvaleDlg& dlg);
+// The header's sample rate: 44100 for the LNW-80 ("&LNW 1kHz"), else 22050.
+void SetWavRate(Byte* image, bool lnw);
+
+// The duration text for m milliseconds: "%u seconds" or "%u minutes and %02u seconds".
+void FormatDuration(TextBuffer& text, std::uint32_t millis);
+
+// One complete WAV image in memory: header, silence, every bit of the tape, silence.
+struct WavImage {
+    std::unique_ptr<Byte[]> bytes; // null when there is none
+    std::uint64_t size = 0;        // also set when the image could not be had
+    std::uint32_t playMillis = 0;
+
+    ByteView View() const {
+        return bytes ? ByteView(bytes.get(), static_cast<std::size_t>(size)) : ByteView();
+    }
+};
+
+// The image of `tape` in `format` at 22050 samples per second. Its bytes stay null when its
+// sizes do not fit a WAV file (check FitsWavSizeFields first) or memory runs out.
+WavImage BuildWavImage(TapeFormat format, ByteView tape);
+
+// The same image handed out front to back in pieces of at most about a megabyte, so that a
+// long one need not be held; stops when `write` returns false and returns false then.
+bool WriteWavImage(TapeFormat format, ByteView tape, bool lnw,
+                   const std::function<bool(ByteView)>& write);
 
 } // namespace tonvale

@@ -9,8 +9,8 @@
 //
 // so a 00h leader still reads 00h, a 55h leader reads 55h at even shifts and AAh at odd ones,
 // and the byte behind the run holds the first bits of the sync byte.
-#include "app/Bytes.h"
-#include "app/Formats.h"
+#include "base/Bytes.h"
+#include "base/Formats.h"
 
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 // file would make an image of many small files quadratic. Instead each alignment is realigned
 // once, from the first tape file that needs it, and later tape files of the same alignment
 // get a view into that buffer: their bytes are a suffix of it.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // The platform without a window: for the command line and the tests. It keeps what a window
 // would show, answers the format prompts as it was told (by default as their close boxes do:
 // Level 2), and records messages. Timers do not run by themselves: the owner calls OnTimer.
-#include "platform/Platform.h"
+#include "app/Platform.h"
 
 #include <functional>
 #include <map>
@@ -37,8 +37,10 @@ class HeadlessPlatform : public Platform {
     TapeFormat AskLevel() override;
     TapeFormat AskFormat() override;
 
-    std::optional<std::string> AskOpenFileName(std::string_view, std::string_view,
+    std::optional<std::string> AskOpenFileName(std::string_view, std::string_view folder,
+                                               std::string_view,
                                                const std::vector<FileFilter>&) override {
+        openFolder = std::string(folder);
         return openFileName;
     }
     std::optional<std::string> AskSaveFileName(std::string_view proposedName,
@@ -48,7 +50,7 @@ class HeadlessPlatform : public Platform {
     }
 
     void ReportCleared() override {}
-    void ReportLineAdded(std::size_t) override {}
+    void ReportLinesAdded(std::size_t) override {}
     void SetReportExtent(int pixels) override { reportExtent = pixels; }
     bool UseTrsFont() override { return trsFont; }
     int ReportCharWidth() override { return 8; }
@@ -90,6 +92,7 @@ class HeadlessPlatform : public Platform {
     bool echoMessages = false;
 
     std::optional<std::string> openFileName;
+    std::string openFolder; // where the open dialog was asked to start
     std::optional<std::string> saveFileName;
     std::string lastProposedName;
 

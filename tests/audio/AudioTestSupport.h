@@ -1,7 +1,7 @@
 #pragma once
 // What the real-sound tests share: waiting on the event loop, asking the sound server, and
 // recording what the default sink plays from its monitor.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <QProcess>
 #include <QString>

@@ -3,7 +3,7 @@
 // byte: D3h, the name padded with spaces to six bytes, the lines, and 1Ah at the end.
 //
 //     Bytes source = EdtasmSource("ASM").Line(10, "\tLD\tA,B").Line(20, "\tRET").Build();
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <string_view>
 

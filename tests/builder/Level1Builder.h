@@ -6,7 +6,7 @@
 //     Bytes basic = Level1Basic().Line(10, "PRINT \"HI\"").Line(20, "GOTO 10").Build();
 //     Bytes code = Level1MachineCode({0xC3, 0x00, 0x42}).Build();
 //     Bytes image = TapeBuilder().Level1File(basic).Build();
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <optional>

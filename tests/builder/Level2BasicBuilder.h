@@ -7,7 +7,7 @@
 //
 // Damage is described the same way: a line of raw bytes, a wrong next pointer, an end marker
 // that lacks its last byte or is missing.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <optional>

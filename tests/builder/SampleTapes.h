@@ -1,8 +1,8 @@
 #pragma once
 // A set of representative tapes, each built the way it would be recorded. The demo tapes in
 // examples/ are among them; the golden reports, the fuzz seeds and the benchmarks use them too.
-#include "app/Bytes.h"
-#include "app/Formats.h"
+#include "base/Bytes.h"
+#include "base/Formats.h"
 
 #include <ostream>
 #include <string>

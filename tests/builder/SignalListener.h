@@ -1,7 +1,7 @@
 #pragma once
 // The other end of the cable: hears the bytes in a cassette signal, as the TRS-80's Ear input
 // would. Tests play or synthesise a tape and check that what is heard is what was recorded.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstddef>
 

@@ -6,7 +6,7 @@
 //
 // Damage reads the same way: a name of any bytes and length, a block whose stored checksum is
 // wrong, garbage between records, a tape that stops early.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <optional>

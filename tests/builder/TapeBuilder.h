@@ -4,7 +4,7 @@
 // it instead of hex blobs:
 //
 //     Bytes image = TapeBuilder().Shift(3).Level2File(basic).Noise(10).Build();
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <string>

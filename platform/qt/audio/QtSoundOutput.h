@@ -3,7 +3,7 @@
 // (46-byte header, unsigned 8-bit mono, the rate at offset 24) straight from memory, through
 // the system's default output device (PulseAudio or PipeWire on Linux, the native services on
 // Windows and macOS). It lives on the thread of the Qt event loop that drives it.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <QBuffer>
 #include <QByteArray>

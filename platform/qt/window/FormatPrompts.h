@@ -5,7 +5,7 @@
 //
 // As in a classic dialog box, the mnemonic keys work with or without Alt, Enter takes the
 // default button, Escape the cancel button, and the close box counts as Level 2.
-#include "app/Formats.h"
+#include "base/Formats.h"
 
 #include <QDialog>
 

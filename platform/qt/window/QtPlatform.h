@@ -1,7 +1,7 @@
 #pragma once
 // The program's platform in a Qt window: the main window's controls, message boxes, the two
 // format prompts, file dialogs, the playback timer and the sound output.
-#include "platform/Platform.h"
+#include "app/Platform.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 // Bytes on their way into Qt's strings and back. Report lines and status lines are TRS-80
 // bytes and go over one code point per byte; titles and messages may hold a path, which is
 // UTF-8 when it is valid UTF-8 and shown byte for byte otherwise.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // dialog's ReportList, so a million lines cost nothing beyond their bytes. Lines arrive one
 // by one during a load; the view learns of them in batches (one insertion for all lines
 // added since the event loop last ran), so a long report appears at once.
-#include "app/ReportList.h"
+#include "base/ReportList.h"
 
 #include <QAbstractListModel>
 #include <QSize>

@@ -3,7 +3,7 @@
 // Lines are packed into blocks (up to 1 MiB) that never move, so a report of a million lines costs
 // its bytes and a few more per line, grows without copying what it holds, and finds any line
 // at once. The blocks are kept for the next report.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,8 +2,9 @@
 // What the program needs from the window it runs in. The Qt window implements it for the
 // desktop; the headless implementation serves the command line and the tests. Nothing here
 // depends on a toolkit, so the core builds and runs without one.
-#include "app/Bytes.h"
-#include "app/Formats.h"
+#include "analysis/AnalyseTape.h"
+#include "base/Bytes.h"
+#include "base/Formats.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,7 +38,7 @@ struct FileFilter {
     std::string pattern; // "*.CAS"
 };
 
-class Platform {
+class Platform : public LevelQuestion {
   public:
     virtual ~Platform() = default;
 
@@ -51,11 +52,13 @@ class Platform {
 
     // The two format prompts: Level 1 or 2 for an undecided tape file (answers Level1 or
     // Level2), and one format for the sound of a mixed tape (Level1, Level2 or Highspeed).
-    virtual TapeFormat AskLevel() = 0;
+    TapeFormat AskLevel() override = 0;
     virtual TapeFormat AskFormat() = 0;
 
-    // File dialogs; nullopt when the user cancels. Paths are UTF-8.
+    // File dialogs; nullopt when the user cancels. Paths are UTF-8. The open dialog starts in
+    // `folder` (empty: wherever the platform likes).
     virtual std::optional<std::string> AskOpenFileName(std::string_view title,
+                                                       std::string_view folder,
                                                        std::string_view defaultExtension,
                                                        const std::vector<FileFilter>& filters) = 0;
     virtual std::optional<std::string> AskSaveFileName(std::string_view proposedName,
@@ -63,7 +66,8 @@ class Platform {
 
     // The report view shows the dialog's report lines; these tell it that they changed.
     virtual void ReportCleared() = 0;
-    virtual void ReportLineAdded(std::size_t index) = 0;
+    // The report now has `count` lines, the ones shown so far among them.
+    virtual void ReportLinesAdded(std::size_t count) = 0;
     virtual void SetReportExtent(int pixels) = 0;
     // The report font: true when a font of family "TRS-80" is installed and now in use.
     virtual bool UseTrsFont() = 0;
@@ -80,6 +84,8 @@ class Platform {
 
     // Sound output: plays a complete WAV image from memory, asynchronously. The image stays
     // valid and unchanged until StopSound or until it has been played. False: no device.
+    // When the sound ends by itself (played out, or the device failed) the platform tells the
+    // dialog through OnSoundEnded; a later PlaySound opens the output afresh.
     virtual bool PlaySound(const Byte* image, std::uint64_t size) = 0;
     virtual void StopSound() = 0;
 

@@ -1,4 +1,4 @@
-#include "app/TextBuffer.h"
+#include "base/TextBuffer.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // The scratch text in which every title, message, status text and report line is composed.
 // It holds at most 359 characters: whatever would go beyond is dropped. A NUL byte ends the
 // text, as it would end a C string; nothing appended after it shows until the text is cleared.
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <array>
 #include <cstdarg>

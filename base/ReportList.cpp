@@ -1,4 +1,4 @@
-#include "app/ReportList.h"
+#include "base/ReportList.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 namespace tonvale {
 
 void CTonvaleDlg::OnSaveWav() {
-    if (!m_wavImage) {
+    if (!m_wav.bytes) {
         m_platform.ShowMessage(ToBytes("There is no WAV present"), kCaptionWhatNot,
                                MessageIcon::Exclamation);
         return;
@@ -14,8 +14,7 @@ void CTonvaleDlg::OnSaveWav() {
     const std::optional<std::string> name = m_platform.AskSaveFileName(
         ProposedName(m_path, ".wav"), {{"wave file (*.wav)", "*.WAV"}, {"any file (*.*)", "*.*"}});
     if (!name) return;
-    SaveFileOrComplain(m_platform, m_text, *name,
-                       ByteView(m_wavImage.get(), static_cast<std::size_t>(m_wavSize)));
+    SaveFileOrComplain(m_platform, m_text, *name, m_wav.View());
 }
 
 } // namespace tonvale

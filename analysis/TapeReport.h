@@ -1,0 +1,78 @@
+#pragma once
+// What the analysis of one tape image found, as values: per tape file where it sits in the
+// image, its format, kind, name, addresses, SYSTEM blocks and verdict, and the report lines it
+// produced; for the whole image the file line and the summary line as the window shows them.
+// The saved report text is one rendering of it (ComposeReportText).
+#include "base/Bytes.h"
+#include "base/Formats.h"
+#include "base/ReportList.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tonvale {
+
+// The line tags of the report: a continued line goes on in the next report line.
+inline constexpr Byte kTagPlain = 0;
+inline constexpr Byte kTagContinued = 1;
+
+// One load block of a SYSTEM tape file. The checksums are missing when the tape file ends
+// inside the block.
+struct SystemBlock {
+    std::uint16_t address = 0;
+    std::uint32_t length = 0; // 1 to 256
+    std::optional<Byte> stored;
+    std::optional<Byte> computed;
+};
+
+struct TapeFileReport {
+    std::uint64_t offset = 0; // the image byte that holds the first bit behind the sync byte
+    std::uint32_t shift = 0;  // that bit's position in it, from the top
+    TapeFormat format = TapeFormat::None;
+    ContentKind kind = ContentKind::Unidentified;
+    std::optional<Bytes> name; // as on tape
+    // Where the program loads, the first address behind it (10000h when it reaches the top of
+    // memory), and where it starts.
+    std::optional<std::uint16_t> load;
+    std::optional<std::uint32_t> end;
+    std::optional<std::uint16_t> entry;
+    std::vector<SystemBlock> blocks;
+    Verdict verdict = Verdict::Bad;
+    Bytes summaryWord; // what it added to the summary line (" ok!"), empty when nothing
+    // Its report lines: the ones written while it was analysed, and the separator behind it.
+    std::size_t firstLine = 0;
+    std::size_t lineCount = 0;
+};
+
+struct TapeReport {
+    Bytes fileLine;    // the first tape file's description and verdict
+    Bytes summaryLine; // "Files:" and one word per tape file
+    std::vector<TapeFileReport> files;
+
+    // The report lines and their tags; empty when they went to a ReportSink instead.
+    ReportList lines;
+    Bytes tags;
+    std::size_t lineCount = 0; // lines written, kept or not
+    std::size_t widestLine = 0;
+
+    // What the sound needs: the last tape file's format, and whether the formats differed.
+    TapeFormat lastFormat = TapeFormat::None;
+    ContentKind lastKind = ContentKind::Unidentified;
+    bool mixedFormats = false;
+
+    // A work buffer could not be had: its size. The walk stopped there.
+    std::optional<std::uint64_t> workBufferShortfall;
+
+    bool AllOk() const;
+};
+
+// The bytes "&Save" writes: the file line (at most 356 bytes of it), CR LF, then every report
+// line, continued lines joined, each ended by CR LF.
+Bytes ComposeReportText(const TapeReport& report);
+
+// The lines of a tape file as the saved text shows them: continued pieces joined.
+std::vector<Bytes> JoinedLines(const TapeReport& report, const TapeFileReport& file);
+
+} // namespace tonvale

@@ -1,0 +1,129 @@
+// The WAV image of the loaded tape, Play and Stop, the progress bar that follows the sound in
+// 50 ticks, and the LNW rate switch. The sound output plays the image by itself; the window
+// only follows it with a timer.
+#include "app/TonvaleDlg.h"
+
+#include <cinttypes>
+
+namespace tonvale {
+
+namespace {
+
+constexpr unsigned kPlaybackTimer = 1;
+constexpr std::uint32_t kProgressTicks = 50;
+// Ticks still to come once playback has started: the 50th finds 0 and ends it.
+constexpr std::uint32_t kFirstCount = kProgressTicks - 1;
+
+} // namespace
+
+void CTonvaleDlg::BuildWavImage() {
+    // The sound output may still be reading the old image, even in the last fiftieth after
+    // the progress count ran out: stop it before the image goes.
+    if (m_wav.bytes) m_platform.StopSound();
+    m_timer = 0;
+    m_wav = WavImage();
+
+    // An empty Level 1 CSAVE cannot be loaded back, so there is nothing worth playing.
+    if (m_report.lastFormat == TapeFormat::Level1 &&
+        m_report.lastKind == ContentKind::EmptyLevel1Csave) {
+        m_platform.EnableControl(ControlId::Play, false);
+        if (m_report.files.size() <= 1)
+            SetControlText(ControlId::DurationLine, std::string_view("---"));
+        return;
+    }
+
+    const TapeFormat format = m_report.mixedFormats ? m_platform.AskFormat() : m_report.lastFormat;
+    m_wav = tonvale::BuildWavImage(format, m_tapeData);
+    if (!m_wav.bytes) {
+        m_text.Format("Unable to allocate sound buffer (%" PRIu64 ")!", m_wav.size);
+        if (!FitsWavSizeFields(m_wav.size - kWavHeaderSize))
+            m_text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
+        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
+        m_platform.Exit(1);
+        return;
+    }
+    m_platform.EnableControl(ControlId::Play, true);
+    ApplyLnwOption();
+}
+
+// The "&LNW 1kHz" box applied to the current WAV image: its header rate and the duration line
+// (half the time when ticked). Nothing happens without an image.
+void CTonvaleDlg::ApplyLnwOption() {
+    if (!m_wav.bytes) return;
+    const bool lnw = m_platform.IsChecked(ControlId::Lnw);
+    SetWavRate(m_wav.bytes.get(), lnw);
+    FormatDuration(m_text, lnw ? m_wav.playMillis / 2 : m_wav.playMillis);
+    SetControlText(ControlId::DurationLine, m_text.View());
+}
+
+void CTonvaleDlg::OnOK() {
+    if (m_timer != 0) {
+        // Stop: the button and the other controls come back at the next tick.
+        m_platform.StopSound();
+        m_timer = 0;
+        return;
+    }
+    if (!m_wav.bytes) return;
+
+    const std::uint32_t millis =
+        m_platform.IsChecked(ControlId::Lnw) ? m_wav.playMillis / 2 : m_wav.playMillis;
+    const std::uint32_t step = millis / kProgressTicks;
+    m_platform.SetProgressRange(static_cast<int>(step * kProgressTicks));
+    m_platform.SetProgressStep(static_cast<int>(step));
+
+    m_platform.SetControlText(ControlId::Play, ToBytes("&Stop"));
+    m_platform.EnableControl(ControlId::OpenNew, false);
+    m_platform.EnableControl(ControlId::Lnw, false);
+    m_timer = kFirstCount;
+
+    if (!m_platform.StartTimer(kPlaybackTimer, step)) {
+        m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));
+        m_platform.EnableControl(ControlId::OpenNew, true);
+        m_platform.EnableControl(ControlId::Lnw, true);
+        m_timer = 0;
+        m_platform.ShowMessage(ToBytes("Unable to create timer"), kCaptionHow,
+                               MessageIcon::StopSign);
+        return;
+    }
+
+    if (!m_platform.PlaySound(m_wav.bytes.get(), m_wav.size)) {
+        // The timer goes on: its first tick puts the window back to idle.
+        m_timer = 0;
+        m_platform.ShowMessage(ToBytes("Audio device problem on PlaySound"), kCaptionHow,
+                               MessageIcon::StopSign);
+    }
+}
+
+void CTonvaleDlg::OnTimer(unsigned id) {
+    if (m_timer != 0) {
+        m_platform.StepProgress();
+        --m_timer;
+        return;
+    }
+    BackToIdle(id);
+}
+
+void CTonvaleDlg::OnSoundEnded(bool failed) {
+    if (!failed) return; // the progress count runs out by itself
+    if (m_timer == 0) return;
+    m_platform.StopSound();
+    BackToIdle(kPlaybackTimer);
+    m_platform.ShowMessage(ToBytes("Audio device problem on PlaySound"), kCaptionHow,
+                           MessageIcon::StopSign);
+}
+
+void CTonvaleDlg::BackToIdle(unsigned timerId) {
+    m_timer = 0;
+    m_platform.SetProgressPos(0);
+    m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));
+    m_platform.EnableControl(ControlId::OpenNew, true);
+    m_platform.EnableControl(ControlId::Lnw, true);
+    m_platform.StopTimer(timerId);
+}
+
+void CTonvaleDlg::OnLnw1kHz() {
+    // Without an image the click only changes the box.
+    ApplyLnwOption();
+}
+
+} // namespace tonvale

@@ -1,0 +1,30 @@
+# The layers of the program, bottom up. Each folder is a library that links only the layers
+# below it, and may include headers only from them: a source that reaches up stops the
+# configure step with the offending line.
+#
+#     base/                          bytes, text, formats, the report list
+#     tape/  sound/                  reading images and finding tape files; the WAV image
+#     analysis/                      the decoders and the TapeReport
+#     app/                           the dialog's state and handlers, saving
+#     platform/  cli/                the Qt window and audio, headless; the command line
+function(tonvale_check_includes folder)
+  set(allowed ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+  foreach(source ${sources})
+    file(STRINGS ${source} includes REGEX "^#include \"[a-z]+/")
+    foreach(line ${includes})
+      string(REGEX MATCH "\"([a-z]+)/" _ "${line}")
+      if(NOT CMAKE_MATCH_1 IN_LIST allowed)
+        file(RELATIVE_PATH name ${PROJECT_SOURCE_DIR} ${source})
+        message(FATAL_ERROR "${name}: ${line}\n${folder}/ may include only from: ${allowed}")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+tonvale_check_includes(base base)
+tonvale_check_includes(tape base tape)
+tonvale_check_includes(sound base sound)
+tonvale_check_includes(analysis base tape analysis)
+tonvale_check_includes(app base tape sound analysis app)
