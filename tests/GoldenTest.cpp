@@ -1,10 +1,9 @@
-// Every case tape against its reviewed outputs in tests/golden/: NAME.txt holds the text "&Save"
-// writes, NAME.status what the window shows and what the analysis found, tape file by tape
-// file. Run with TONVALE_UPDATE_GOLDEN=1 to write them (and the demo tapes in examples/)
-// afresh, then read the differences before committing them. The same cases, cut short at many
-// lengths, make the bad-input matrix.
-#include "GoldenCases.h"
-#include "analysis/ReportWriter.h"
+// Every case tape of tests/golden/cases.txt against its reviewed outputs: NAME.txt holds the
+// text "&Save" writes, NAME.status what the window shows and what the analysis found, tape file
+// by tape file. Run with TONVALE_UPDATE_GOLDEN=1 to write them afresh, then read the
+// differences before committing them. The same cases, cut short at many lengths, make the
+// bad-input matrix.
+#include "analysis/Decoders.h"
 #include "app/TonvaleDlg.h"
 #include "builder/SignalListener.h"
 #include "builder/TapeBuilder.h"
@@ -15,12 +14,47 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 namespace tonvale {
 namespace {
 
+namespace fs = std::filesystem;
 const std::string kGolden = TONVALE_SOURCE_DIR "/tests/golden/";
+
+struct Case {
+    std::string name;
+    Bytes image;
+    TapeFormat level; // the answer to "Level 1 or 2?", should it be asked
+    bool trsFont;
+    // Set: `image` is one tape file's bytes, handed to this decoder as the first of an image.
+    std::size_t (*decoder)(ReportWriter&, ByteView);
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::vector<Case> Cases() {
+    std::vector<Case> cases;
+    std::ifstream index(kGolden + "cases.txt");
+    for (std::string line; std::getline(index, line);) {
+        std::istringstream fields(line);
+        std::string name, font, decoder;
+        int level = 0;
+        if (line.starts_with("#") || !(fields >> name >> level >> font >> decoder)) continue;
+        std::string path = kGolden + "cases/" + name + ".cas";
+        if (!fs::exists(path)) path = TONVALE_SOURCE_DIR "/examples/" + name + ".cas";
+        cases.push_back({name, test::ReadFile(path),
+                         level == 1 ? TapeFormat::Level1 : TapeFormat::Level2, font == "trs",
+                         decoder == "level1-basic"  ? ListLevel1Basic
+                         : decoder == "level1-code" ? DecodeLevel1System
+                                                    : nullptr});
+    }
+    return cases;
+}
 
 struct FixedLevel : LevelQuestion {
     explicit FixedLevel(TapeFormat l) : level(l) {}
@@ -115,14 +149,14 @@ void ExpectHeard(ByteView wav, TapeFormat format, const Bytes& image) {
 }
 
 // A case's report: of the whole image, or of its bytes as the first tape file for its decoder.
-TapeReport Analyse(const test::GoldenCase& c, ByteView bytes, TapeFormat answer, bool trsFont,
+TapeReport Analyse(const Case& c, ByteView bytes, TapeFormat answer, bool trsFont,
                    ReportSink* sink = nullptr, std::size_t* consumed = nullptr) {
     FixedLevel level(answer);
     if (!c.decoder) return AnalyseTape(bytes, level, AnalysisSettings{trsFont}, sink);
     TapeReport report;
     ReportWriter out(report, sink, AnalysisSettings{trsFont});
     out.SetSummaryLine("Files:");
-    out.BeginFile(c.format, 0, 0);
+    out.BeginFile(TapeFormat::Level1, 0, 0);
     const std::size_t end = c.decoder(out, bytes);
     EXPECT_LE(end, bytes.size());
     if (consumed) *consumed = end;
@@ -132,8 +166,7 @@ TapeReport Analyse(const test::GoldenCase& c, ByteView bytes, TapeFormat answer,
 
 // Opens the case tape in the window: it must show the report's lines, and its WAV image must be
 // the tape's bits. Returns the duration line, the questions asked and the WAV image's digest.
-std::string ShownByTheWindow(const test::GoldenCase& c, const TapeReport& report,
-                             const Bytes& text) {
+std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Bytes& text) {
     HeadlessPlatform platform;
     platform.levelAnswer = [&c] { return c.level; };
     platform.trsFont = c.trsFont;
@@ -167,10 +200,10 @@ std::string ShownByTheWindow(const test::GoldenCase& c, const TapeReport& report
            std::to_string(platform.formatQuestions) + ", wav " + wav + "\n";
 }
 
-class Golden : public ::testing::TestWithParam<test::GoldenCase> {};
+class Golden : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Golden, MatchesTheReviewedOutputs) {
-    const test::GoldenCase& c = GetParam();
+    const Case& c = GetParam();
     std::size_t consumed = 0;
     const TapeReport report = Analyse(c, c.image, c.level, c.trsFont, nullptr, &consumed);
     ExpectConsistent(report);
@@ -193,18 +226,13 @@ TEST_P(Golden, MatchesTheReviewedOutputs) {
                                           : ShownByTheWindow(c, report, text)) +
                                Findings(report);
 
-    const std::string example = TONVALE_SOURCE_DIR "/examples/" + c.name + ".cas";
     if (std::getenv("TONVALE_UPDATE_GOLDEN")) {
         test::WriteFile(kGolden + c.name + ".txt", text);
         test::WriteFile(kGolden + c.name + ".status", ToBytes(status));
-        if (c.demo) test::WriteFile(example, c.image);
         GTEST_SKIP() << "wrote " << c.name;
     }
     EXPECT_EQ(Str(text), Str(test::ReadFile(kGolden + c.name + ".txt")));
     EXPECT_EQ(status, Str(test::ReadFile(kGolden + c.name + ".status")));
-    if (c.demo) {
-        EXPECT_TRUE(c.image == test::ReadFile(example)) << "examples/ is out of date";
-    }
 }
 
 // Every case cut to every length near its start, behind its first leader and near its end,
@@ -228,21 +256,23 @@ TEST_P(Golden, CutShortGivesAConsistentReportAtEveryLength) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(test::GoldenCases()),
-                         [](const auto& p) {
-                             std::string name = p.param.name;
-                             for (char& ch : name)
-                                 if (ch == '-') ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(Cases()), [](const auto& p) {
+    std::string name = p.param.name;
+    for (char& ch : name)
+        if (ch == '-') ch = '_';
+    return name;
+});
 
-// Nothing in the directory that no case writes.
-TEST(GoldenDirectory, HoldsOnlyTheCasesOutputs) {
-    std::set<std::string> expected, found;
-    for (const test::GoldenCase& c : test::GoldenCases())
+// Nothing in the directory that no case reads or writes.
+TEST(GoldenDirectory, HoldsOnlyTheCases) {
+    std::set<std::string> expected = {"cases.txt", "cases"}, found;
+    for (const Case& c : Cases()) {
         expected.insert({c.name + ".txt", c.name + ".status"});
-    for (const auto& entry : std::filesystem::directory_iterator(kGolden))
-        found.insert(entry.path().filename().string());
+        if (fs::exists(kGolden + "cases/" + c.name + ".cas"))
+            expected.insert("cases/" + c.name + ".cas");
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(kGolden))
+        found.insert(fs::relative(entry.path(), kGolden).string());
     EXPECT_EQ(found, expected);
 }
 
