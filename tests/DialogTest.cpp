@@ -89,12 +89,6 @@ class Dialog : public ::testing::Test {
     CTonvaleDlg dlg{platform};
 };
 
-TEST_F(Dialog, StartsWithThePlaceholderLine) {
-    ASSERT_EQ(dlg.ReportLineCount(), 1u);
-    EXPECT_EQ(Str(dlg.ReportLine(0)), "<no data>");
-    EXPECT_EQ(platform.reportExtent, 8 * 9 + 4);
-}
-
 TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
     Open(test::SampleTapes()[0].image);
     EXPECT_EQ(Str(platform.Title()), "Tonvale 2 - GAME.CAS");
