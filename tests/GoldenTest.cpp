@@ -161,7 +161,8 @@ TapeReport Analyse(const Case& c, ByteView bytes, TapeFormat answer, bool trsFon
 }
 
 // Opens the case tape in the window: it must show the report's lines, and its WAV image must be
-// the tape's bits. Returns the duration line, the questions asked and the WAV image's digest.
+// the tape's bits (that WriteWavImage hands out the same image, the fuzz replay checks). Returns
+// the duration line, the questions asked and the WAV image's digest.
 std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Bytes& text) {
     HeadlessPlatform platform;
     platform.levelAnswer = [&c] { return c.level; };
@@ -182,14 +183,6 @@ std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Byte
         std::snprintf(wav, sizeof wav, "%zu bytes, FNV-1a %08X", dlg.WavBytes().size(), hash);
         const TapeFormat format = report.mixedFormats ? TapeFormat::Level2 : report.lastFormat;
         ExpectHeard(dlg.WavBytes(), format, c.image);
-        Bytes written;
-        EXPECT_TRUE(WriteWavImage(format, c.image, false, [&written](ByteView piece) {
-            written.insert(written.end(), piece.begin(), piece.end());
-            return true;
-        }));
-        EXPECT_TRUE(ByteView(written).size() == dlg.WavBytes().size() &&
-                    std::equal(written.begin(), written.end(), dlg.WavBytes().begin()))
-            << "WriteWavImage differs from BuildWavImage";
     }
     return Str(dlg.ControlText(ControlId::DurationLine)) + "\nquestions " +
            std::to_string(platform.levelQuestions) + " " +
