@@ -109,7 +109,6 @@ void ExpectConsistent(const TapeReport& r) {
     ASSERT_FALSE(r.files.empty());
     EXPECT_LE(r.fileLine.size(), TextBuffer::kCapacity);
     EXPECT_LE(r.summaryLine.size(), TextBuffer::kCapacity);
-    const Bytes text = ComposeReportText(r);
     Bytes joined(r.fileLine.begin(),
                  r.fileLine.begin() + std::min<std::size_t>(356, r.fileLine.size()));
     joined.insert(joined.end(), {'\r', '\n'});
@@ -125,16 +124,12 @@ void ExpectConsistent(const TapeReport& r) {
         }
     }
     EXPECT_EQ(next, r.lines.Count());
-    EXPECT_EQ(Str(joined), Str(text));
+    EXPECT_EQ(Str(joined), Str(ComposeReportText(r)));
 }
 
-// The WAV image heard back must be the image's bits, whatever the format.
+// The WAV image heard back must be the image's bits, in any of the three formats.
 void ExpectHeard(ByteView wav, TapeFormat format, const Bytes& image) {
     const ByteView signal = wav.subspan(kWavHeaderSize);
-    if (format == TapeFormat::None) {
-        EXPECT_EQ(signal.size(), 2 * kSilenceSamples);
-        return;
-    }
     const test::Heard heard =
         format == TapeFormat::Highspeed
             ? test::ListenToCycles(signal)
@@ -182,7 +177,7 @@ std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Byte
     if (!dlg.WavBytes().empty()) {
         std::snprintf(wav, sizeof wav, "%zu bytes, FNV-1a %08X", dlg.WavBytes().size(), hash);
         const TapeFormat format = report.mixedFormats ? TapeFormat::Level2 : report.lastFormat;
-        ExpectHeard(dlg.WavBytes(), format, c.image);
+        if (format != TapeFormat::None) ExpectHeard(dlg.WavBytes(), format, c.image);
     }
     return Str(dlg.ControlText(ControlId::DurationLine)) + "\nquestions " +
            std::to_string(platform.levelQuestions) + " " +

@@ -68,7 +68,17 @@ TEST(SyncSearch, NeedsSixteenLeaderBytesAndTheirSyncByte) {
     EXPECT_EQ(FindSync(shifted).format, TapeFormat::None);
 }
 
-TEST(WavImage, MustFitTheHeadersSizeFields) {
+TEST(WavImage, IsTheSameWhenHandedOutInPiecesAndMustFitTheHeadersSizeFields) {
+    const Bytes tape = TapeBuilder().Noise(5000).Build();
+    for (TapeFormat format : {TapeFormat::Level1, TapeFormat::Level2, TapeFormat::Highspeed}) {
+        Bytes pieces;
+        EXPECT_TRUE(WriteWavImage(format, tape, false, [&pieces](ByteView piece) {
+            pieces.insert(pieces.end(), piece.begin(), piece.end());
+            return true;
+        }));
+        const WavImage wav = BuildWavImage(format, tape);
+        EXPECT_TRUE(pieces == Bytes(wav.View().begin(), wav.View().end()));
+    }
     // The RIFF size field bounds the data; Level 1 takes 672 samples a byte, Level 2 352,
     // Highspeed 128 for 00h and 64 for FFh.
     const std::uint64_t largest = 0xFFFFFFFFull - 38;
