@@ -1,16 +1,13 @@
 // How fast an image is walked and analysed, for inputs of 1 MB and 16 MB: the time per MB of
 // the large case should stay within twice that of the small one (linear), and 16 MB should
 // take well under a second.
-#include "app/TonvaleDlg.h"
+#include "analysis/AnalyseTape.h"
 #include "builder/Level2BasicBuilder.h"
-#include "builder/SampleTapes.h"
 #include "builder/SystemTapeBuilder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <random>
 
 namespace tonvale {
@@ -64,21 +61,22 @@ Bytes BasicTape(std::size_t size) {
     return test::TapeBuilder().Level2File(program.Build()).Build();
 }
 
+// The level question answered as its close box does.
+struct Level2 : LevelQuestion {
+    TapeFormat AskLevel() override { return TapeFormat::Level2; }
+};
+
 void Walk(benchmark::State& state, Bytes (*make)(std::size_t)) {
     const Bytes image = make(static_cast<std::size_t>(state.range(0)));
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
-    dlg.m_tapeData.reset(new Byte[image.size()]);
-    std::memcpy(dlg.m_tapeData.get(), image.data(), image.size());
-    dlg.m_tapeSize = image.size();
+    Level2 level;
+    TapeReport report;
     for (auto _ : state) {
-        dlg.WalkTapeFiles();
-        benchmark::DoNotOptimize(dlg.m_report.Count());
+        report = AnalyseTape(image, level, AnalysisSettings{});
+        benchmark::DoNotOptimize(report.lines.Count());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
-    state.counters["tape_files"] = static_cast<double>(dlg.m_verdicts.size());
-    state.counters["report_lines"] = static_cast<double>(dlg.m_report.Count());
+    state.counters["tape_files"] = static_cast<double>(report.files.size());
+    state.counters["report_lines"] = static_cast<double>(report.lineCount);
 }
 
 BENCHMARK_CAPTURE(Walk, ManySmallTapeFiles, ManySmallTapeFiles)

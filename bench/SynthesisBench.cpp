@@ -1,8 +1,7 @@
 // How fast the WAV image is built, against the speed of memory itself: a plain memset of as
 // many bytes as the image has, in the same run. Goal: synthesis at a third of memset or better.
-#include "app/TonvaleDlg.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "sound/WavImage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,34 +30,21 @@ Bytes HighspeedTape() {
     return tape;
 }
 
-struct Loaded {
-    tonvale::HeadlessPlatform platform;
-    tonvale::CTonvaleDlg dlg{platform};
-
-    Loaded(TapeFormat format, const Bytes& tape) {
-        dlg.OnInitDialog();
-        dlg.m_tapeData = std::make_unique<Byte[]>(tape.size());
-        std::memcpy(dlg.m_tapeData.get(), tape.data(), tape.size());
-        dlg.m_tapeSize = tape.size();
-        dlg.m_format = format;
-        dlg.BuildWavImage();
-    }
-};
-
 void WavImage(benchmark::State& state, TapeFormat format, const Bytes& tape) {
-    Loaded loaded(format, tape);
+    std::uint64_t size = 0;
     for (auto _ : state) {
-        loaded.dlg.BuildWavImage();
-        benchmark::DoNotOptimize(loaded.dlg.m_wavImage.get());
+        const tonvale::WavImage image = tonvale::BuildWavImage(format, tape);
+        benchmark::DoNotOptimize(image.bytes.get());
         benchmark::ClobberMemory();
+        size = image.size;
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loaded.dlg.m_wavSize));
-    state.counters["image_bytes"] = static_cast<double>(loaded.dlg.m_wavSize);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+    state.counters["image_bytes"] = static_cast<double>(size);
 }
 
 // The same number of bytes, written by memset into a block of that size.
 void Memset(benchmark::State& state, TapeFormat format, const Bytes& tape) {
-    const std::uint64_t size = Loaded(format, tape).dlg.m_wavSize;
+    const std::uint64_t size = tonvale::kWavHeaderSize + tonvale::WavDataLength(format, tape);
     std::unique_ptr<Byte[]> block(new Byte[size]);
     std::memset(block.get(), 0, size);
     for (auto _ : state) {

@@ -1,7 +1,5 @@
 #include "builder/EdtasmBuilder.h"
 
-#include <algorithm>
-
 namespace tonvale::test {
 
 namespace {
@@ -22,20 +20,12 @@ EdtasmSource::EdtasmSource(std::string_view name) {
     m_bytes.insert(m_bytes.end(), kNameLength - name.size(), ' ');
 }
 
-Bytes EdtasmSource::Digits(unsigned number) {
-    Bytes digits(kDigitCount);
+EdtasmSource& EdtasmSource::Line(unsigned number, std::string_view text) {
+    Byte digits[kDigitCount];
     for (std::size_t i = kDigitCount; i-- > 0; number /= 10)
         digits[i] = static_cast<Byte>(kDigitBit | ('0' + number % 10));
-    return digits;
-}
-
-EdtasmSource& EdtasmSource::Line(unsigned number, std::string_view text) {
-    return Line(Digits(number), text);
-}
-
-EdtasmSource& EdtasmSource::Line(ByteView digits, std::string_view text, Byte separator) {
-    m_bytes.insert(m_bytes.end(), digits.begin(), digits.end());
-    m_bytes.push_back(separator);
+    m_bytes.insert(m_bytes.end(), digits, digits + kDigitCount);
+    m_bytes.push_back(' ');
     m_bytes.insert(m_bytes.end(), text.begin(), text.end());
     m_bytes.push_back(kLineEnd);
     return *this;
@@ -43,8 +33,7 @@ EdtasmSource& EdtasmSource::Line(ByteView digits, std::string_view text, Byte se
 
 Bytes EdtasmSource::Build() const {
     Bytes bytes = m_bytes;
-    if (m_end) bytes.push_back(kEndOfSource);
-    bytes.resize(std::min(m_cutTo, bytes.size()));
+    bytes.push_back(kEndOfSource);
     return bytes;
 }
 

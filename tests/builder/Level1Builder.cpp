@@ -1,7 +1,5 @@
 #include "builder/Level1Builder.h"
 
-#include <algorithm>
-
 namespace tonvale::test {
 
 namespace {
@@ -9,62 +7,52 @@ namespace {
 constexpr Byte kLineEnd = 0x0D;
 constexpr std::size_t kAddressSpace = 0x10000;
 
-void PushBigEndian(Bytes& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<Byte>(value >> 8));
-    bytes.push_back(static_cast<Byte>(value));
-}
-
 void PushLittleEndian(Bytes& bytes, std::uint16_t value) {
     bytes.push_back(static_cast<Byte>(value));
     bytes.push_back(static_cast<Byte>(value >> 8));
 }
 
-} // namespace
-
-template <typename Self>
-Bytes Level1File<Self>::Finish(std::uint16_t start, ByteView memory) const {
-    Bytes file;
-    PushBigEndian(file, start);
-    // The address behind the last byte; 64 KB from 4200h come round to 4200h again.
-    PushBigEndian(file, m_stop.value_or(static_cast<std::uint16_t>(start + memory.size())));
-    file.insert(file.end(), memory.begin(), memory.end());
+// The whole tape file for a memory image that begins at `start`.
+Bytes Level1File(std::uint16_t start, ByteView memory) {
+    // The stop address is the one behind the last byte; 64 KB from 4200h come round to 4200h.
+    const auto stop = static_cast<std::uint16_t>(start + memory.size());
+    Bytes file(4 + memory.size() + 1);
+    file[0] = static_cast<Byte>(start >> 8);
+    file[1] = static_cast<Byte>(start);
+    file[2] = static_cast<Byte>(stop >> 8);
+    file[3] = static_cast<Byte>(stop);
     Byte sum = 0;
-    for (Byte b : memory)
-        sum = static_cast<Byte>(sum + b);
-    file.push_back(m_checksum.value_or(static_cast<Byte>(-sum + m_checksumDelta)));
-    file.resize(file.size() - std::min(m_dropLast, file.size()));
-    if (m_cutTo) file.resize(std::min(*m_cutTo, file.size()));
+    for (std::size_t i = 0; i < memory.size(); ++i)
+        sum = static_cast<Byte>(sum + (file[4 + i] = memory[i]));
+    file.back() = static_cast<Byte>(-sum);
     return file;
 }
 
-template class Level1File<Level1Basic>;
-template class Level1File<Level1MachineCode>;
-template class Level1File<Level1EmptyCsave>;
-
-Level1Basic& Level1Basic::LineWithoutEnd(std::uint16_t number, std::string_view text) {
-    PushLittleEndian(m_program, number);
-    m_program.insert(m_program.end(), text.begin(), text.end());
-    return *this;
-}
+} // namespace
 
 Level1Basic& Level1Basic::Line(std::uint16_t number, std::string_view text) {
-    LineWithoutEnd(number, text);
+    PushLittleEndian(m_program, number);
+    m_program.insert(m_program.end(), text.begin(), text.end());
     m_program.push_back(kLineEnd);
     return *this;
 }
 
+Bytes Level1Basic::Build() const {
+    return Level1File(kStart, m_program);
+}
+
 Bytes Level1MachineCode::Build() const {
     Bytes memory;
-    PushLittleEndian(memory, m_entry);
+    PushLittleEndian(memory, kCodeStart);
     memory.insert(memory.end(), m_code.begin(), m_code.end());
-    return Finish(kStart, memory);
+    return Level1File(kStart, memory);
 }
 
 Level1EmptyCsave::Level1EmptyCsave() : m_memory(kAddressSpace, 0x00) {}
 
-Level1EmptyCsave& Level1EmptyCsave::Memory(std::uint16_t address, ByteView bytes) {
-    for (Byte b : bytes)
-        m_memory[address++] = b;
+Level1EmptyCsave& Level1EmptyCsave::Rom(ByteView rom) {
+    for (std::size_t i = 0; i < rom.size() && i < kRomSize; ++i)
+        m_memory[i] = rom[i];
     return *this;
 }
 
@@ -72,7 +60,7 @@ Bytes Level1EmptyCsave::Build() const {
     // Tape order: from the start address up to the top of memory, then round from 0000h.
     Bytes tapeOrder(m_memory.begin() + kStart, m_memory.end());
     tapeOrder.insert(tapeOrder.end(), m_memory.begin(), m_memory.begin() + kStart);
-    return Finish(kStart, tapeOrder);
+    return Level1File(kStart, tapeOrder);
 }
 
 Bytes MadeUpRom() {

@@ -45,22 +45,13 @@ Level2Basic& Level2Basic::RawLine(std::uint16_t number, ByteView text) {
     return *this;
 }
 
-Level2Basic& Level2Basic::NextPointer(std::size_t index, std::uint16_t pointer) {
-    m_lines.at(index).pointer = pointer;
-    return *this;
-}
-
 Level2Basic& Level2Basic::NextPointerOffBy(std::size_t index, int delta) {
-    return NextPointer(index, static_cast<std::uint16_t>(AddressOf(index + 1) + delta));
+    m_lines.at(index).pointer = static_cast<std::uint16_t>(AddressOf(index + 1) + delta);
+    return *this;
 }
 
 Level2Basic& Level2Basic::WithoutLastByte() {
     m_endMarkerBytes = 1;
-    return *this;
-}
-
-Level2Basic& Level2Basic::WithoutEndMarker() {
-    m_endMarkerBytes = 0;
     return *this;
 }
 

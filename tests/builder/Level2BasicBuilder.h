@@ -6,7 +6,7 @@
 //     Bytes program = Level2Basic('A').LoadAt(0x42E9).Line(10, "PRINT \"HI\"").Build();
 //
 // Damage is described the same way: a line of raw bytes, a wrong next pointer, an end marker
-// that lacks its last byte or is missing.
+// that lacks its last byte.
 #include "base/Bytes.h"
 
 #include <cstdint>
@@ -31,13 +31,11 @@ class Level2Basic {
     // A line whose text bytes stand as given; the terminator is added.
     Level2Basic& RawLine(std::uint16_t number, ByteView text);
 
-    // Line `index` (from 0) gets `pointer`, or its right pointer moved by `delta`, as its next
-    // pointer; the lines stay where they are.
-    Level2Basic& NextPointer(std::size_t index, std::uint16_t pointer);
+    // Line `index` (from 0) gets its right next pointer moved by `delta`; the lines stay where
+    // they are.
     Level2Basic& NextPointerOffBy(std::size_t index, int delta);
-    // The end marker lacks its last byte, or is missing.
+    // The end marker lacks its last byte.
     Level2Basic& WithoutLastByte();
-    Level2Basic& WithoutEndMarker();
 
     Bytes Build() const;
 
@@ -45,10 +43,10 @@ class Level2Basic {
     // end marker begins. This is the right next pointer of the line before.
     std::uint16_t AddressOf(std::size_t index) const;
 
+  private:
     // One line's text as Level 2 BASIC stores it.
     static Bytes Tokenise(std::string_view text);
 
-  private:
     struct ProgramLine {
         std::uint16_t number;
         Bytes text;

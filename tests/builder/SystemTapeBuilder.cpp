@@ -15,22 +15,18 @@ void PushLe16(Bytes& bytes, std::uint16_t value) {
     bytes.push_back(static_cast<Byte>(value >> 8));
 }
 
+// The checksum of a block: both address bytes and every data byte, modulo 256.
+Byte Checksum(std::uint16_t address, ByteView data) {
+    unsigned sum = (address & 0xFFu) + (address >> 8);
+    for (Byte b : data)
+        sum += b;
+    return static_cast<Byte>(sum);
+}
+
 } // namespace
 
 SystemTape::SystemTape(std::string_view name) {
-    Bytes padded = ToBytes(name);
-    if (padded.size() < kNameLength) padded.resize(kNameLength, ' ');
-    Start(padded);
-}
-
-SystemTape SystemTape::RawName(ByteView name) {
-    SystemTape tape;
-    tape.Start(name);
-    return tape;
-}
-
-void SystemTape::Start(ByteView name) {
-    m_bytes.resize(1 + name.size());
+    m_bytes.assign(1 + std::max(name.size(), kNameLength), ' ');
     m_bytes[0] = kMarker;
     std::copy(name.begin(), name.end(), m_bytes.begin() + 1);
 }
@@ -63,11 +59,6 @@ SystemTape& SystemTape::Transfer(std::uint16_t entry) {
     return *this;
 }
 
-SystemTape& SystemTape::CutAfter(std::size_t length) {
-    m_cutAfter = length;
-    return *this;
-}
-
 SystemTape& SystemTape::DropLast(std::size_t count) {
     m_dropLast = count;
     return *this;
@@ -75,16 +66,8 @@ SystemTape& SystemTape::DropLast(std::size_t count) {
 
 Bytes SystemTape::Build() const {
     Bytes bytes = m_bytes;
-    if (m_cutAfter) bytes.resize(std::min(*m_cutAfter, bytes.size()));
     bytes.resize(bytes.size() - std::min(m_dropLast, bytes.size()));
     return bytes;
-}
-
-Byte SystemTape::Checksum(std::uint16_t address, ByteView data) {
-    unsigned sum = (address & 0xFFu) + (address >> 8);
-    for (Byte b : data)
-        sum += b;
-    return static_cast<Byte>(sum);
 }
 
 } // namespace tonvale::test

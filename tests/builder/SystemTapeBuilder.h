@@ -4,8 +4,8 @@
 //
 //     Bytes file = SystemTape("GAME").Block(0x4200, code).Transfer(0x4200).Build();
 //
-// Damage reads the same way: a name of any bytes and length, a block whose stored checksum is
-// wrong, garbage between records, a tape that stops early.
+// Damage reads the same way: a block whose stored checksum is wrong, garbage between records,
+// a tape that stops early.
 #include "base/Bytes.h"
 
 #include <cstdint>
@@ -22,8 +22,6 @@ class SystemTape {
 
     // The marker and a name padded with spaces to six characters (a longer one as it is).
     explicit SystemTape(std::string_view name);
-    // The marker and a name of exactly these bytes, not padded.
-    static SystemTape RawName(ByteView name);
 
     // A load block of 1 to 256 data bytes (256 is recorded as the count 00h) and its checksum.
     SystemTape& Block(std::uint16_t address, ByteView data);
@@ -34,23 +32,14 @@ class SystemTape {
     // The transfer record with the entry address.
     SystemTape& Transfer(std::uint16_t entry);
 
-    // The tape stops after `length` bytes / without its last `count` bytes.
-    SystemTape& CutAfter(std::size_t length);
+    // The tape stops without its last `count` bytes.
     SystemTape& DropLast(std::size_t count);
 
-    // How many bytes the records written so far take, uncut.
-    std::size_t Length() const { return m_bytes.size(); }
     Bytes Build() const;
 
-    // The checksum of a block: both address bytes and every data byte, modulo 256.
-    static Byte Checksum(std::uint16_t address, ByteView data);
-
   private:
-    SystemTape() = default;
-    void Start(ByteView name);
     Bytes m_bytes;
     std::optional<std::size_t> m_lastChecksum;
-    std::optional<std::size_t> m_cutAfter;
     std::size_t m_dropLast = 0;
 };
 

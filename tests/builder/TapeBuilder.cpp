@@ -69,12 +69,6 @@ Bytes TapeBuilder::Build() const {
     return m_bytes;
 }
 
-Bytes TapeBuilder::BuildCutting() const {
-    Bytes bytes = m_bytes;
-    if (m_bits % 8 != 0) bytes.pop_back();
-    return bytes;
-}
-
 std::string WriteFile(const std::string& path, ByteView bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -30,7 +30,6 @@ class TapeBuilder {
     TapeBuilder& Sync(std::uint8_t value = 0xA5);
     TapeBuilder& Data(ByteView data);
     TapeBuilder& Data(std::string_view text);
-    TapeBuilder& HighspeedData(ByteView data);
     // Raw bits, most significant first: `count` bits from the low end of `value`.
     TapeBuilder& Bits(std::uint32_t value, int count);
     // Zero bits that push everything after them off the byte grid.
@@ -38,13 +37,13 @@ class TapeBuilder {
     // Bytes from a fixed pseudo-random sequence (no 16-byte leader can appear in them).
     TapeBuilder& Noise(std::size_t count, std::uint32_t seed = 1);
 
-    // The image; an incomplete last byte is padded with 0 bits, or dropped by BuildCutting.
+    // The image; an incomplete last byte is padded with 0 bits.
     Bytes Build() const;
-    Bytes BuildCutting() const;
     std::uint64_t BitCount() const { return m_bits; }
 
   private:
     void PushBit(bool bit);
+    TapeBuilder& HighspeedData(ByteView data);
     Bytes m_bytes;
     std::uint64_t m_bits = 0;
 };

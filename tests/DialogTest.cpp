@@ -1,0 +1,327 @@
+// What the dialog itself does, through the headless platform: the open chain and what a failed
+// open leaves, the command line and dropped files, playback with its timer and progress bar,
+// the LNW switch, and saving through SafeFile. The reports themselves are the golden test's.
+#include "app/SafeFile.h"
+#include "app/TonvaleDlg.h"
+#include "builder/Level1Builder.h"
+#include "builder/SampleTapes.h"
+#include "builder/TapeBuilder.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tape/TapeImage.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace tonvale {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TapeBuilder;
+
+std::string Str(ByteView bytes) {
+    return std::string(AsChars(bytes));
+}
+
+// The sound output: remembers what it was asked, and whether the image was still there when
+// it was stopped.
+struct FakeSound : HeadlessPlatform {
+    bool PlaySound(const Byte* image, std::uint64_t size) override {
+        ++plays;
+        played = {image, static_cast<std::size_t>(size)};
+        return works;
+    }
+    void StopSound() override {
+        ++stops;
+        imageHeldAtStop = dlg && dlg->WavBytes().data() == played.data() && !played.empty();
+    }
+    bool works = true;
+    int plays = 0, stops = 0;
+    ByteView played;
+    const CTonvaleDlg* dlg = nullptr;
+    bool imageHeldAtStop = false;
+};
+
+// A Level 2 tape of exactly 1000 bytes: 15964 ms of sound, progress steps of 319 ms.
+const Bytes kThousand = TapeBuilder().Level2File(Bytes(743, 'x')).Build();
+
+class Dialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform.soundOutput = &sound;
+        platform.onExit = [](int) {};
+        sound.dlg = &dlg;
+        dlg.OnInitDialog();
+    }
+    void Open(const Bytes& image, const std::string& name = "GAME.CAS") {
+        dlg.OpenTape(test::WriteFile(dir + "/" + name, image));
+    }
+    // Exactly one message, which is then forgotten.
+    void ExpectMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(Str(platform.messages[0].text), text);
+        EXPECT_TRUE(platform.messages[0].caption == caption && platform.messages[0].icon == icon);
+        platform.messages.clear();
+    }
+    std::string Shown(ControlId id) { return Str(platform.Text(id)); }
+    void Tick(int times) {
+        for (int i = 0; i < times; ++i)
+            dlg.OnTimer(1);
+    }
+    void ExpectIdle() {
+        EXPECT_FALSE(dlg.Playing());
+        EXPECT_FALSE(platform.timerRunning);
+        EXPECT_EQ(Shown(ControlId::Play), "&Play");
+        EXPECT_TRUE(platform.IsControlEnabled(ControlId::OpenNew) &&
+                    platform.IsControlEnabled(ControlId::Lnw));
+        EXPECT_EQ(platform.progressPos, 0);
+    }
+    void Lnw(bool ticked) {
+        platform.SetChecked(ControlId::Lnw, ticked);
+        dlg.OnLnw1kHz();
+    }
+
+    std::string dir = test::TempDir("dialog");
+    HeadlessPlatform platform;
+    FakeSound sound;
+    CTonvaleDlg dlg{platform};
+};
+
+TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
+    Open(test::SampleTapes()[0].image);
+    EXPECT_EQ(Str(platform.Title()), "Tonvale 2 - GAME.CAS");
+    EXPECT_TRUE(dlg.Loaded() && platform.IsControlEnabled(ControlId::Play));
+    EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
+    EXPECT_EQ(platform.reportExtent, 8 * static_cast<int>(dlg.Report().widestLine) + 4);
+    dlg.OnOK();
+
+    std::string tooLong = dir + "/GAME.CAS";
+    while (tooLong.size() <= kMaxPath)
+        tooLong.insert(dir.size(), "/."); // the file under a name too long for a path buffer
+    for (const std::string& path : {dir + "/missing.cas", dir, tooLong}) {
+        dlg.OpenTape(path);
+        ExpectMessage((path + "\nUnable to open file!").substr(0, TextBuffer::kCapacity),
+                      kCaptionHow, MessageIcon::StopSign);
+        EXPECT_FALSE(dlg.Loaded() || dlg.Playing());
+        EXPECT_TRUE(dlg.ReportLineCount() == 0 && dlg.WavBytes().empty());
+        EXPECT_FALSE(platform.IsControlEnabled(ControlId::Play));
+        for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
+            EXPECT_TRUE(dlg.ControlText(id).empty() && Shown(id).empty()) << int(id);
+        platform.saveFileName = dir + "/never";
+        dlg.OnSave();
+        ExpectMessage("There is no CAS loaded yet", kCaptionWhatNot, MessageIcon::Exclamation);
+        dlg.OnSaveWav();
+        ExpectMessage("There is no WAV present", kCaptionWhatNot, MessageIcon::Exclamation);
+        EXPECT_EQ(platform.lastProposedName, "");
+        EXPECT_FALSE(fs::exists(dir + "/never"));
+    }
+    EXPECT_TRUE(sound.imageHeldAtStop); // the sound stopped before its image went
+}
+
+TEST_F(Dialog, OpensTheFirstMatchOfTheCommandLineOrEndsWithStatus1) {
+    for (const char* name : {"zork.cas", "adventure.cas"})
+        test::WriteFile(dir + "/" + name, kThousand);
+    dlg.OnOpenCommandLine("\"" + dir + "/no such tape.cas\" more");
+    EXPECT_EQ(platform.exitStatus, 1);
+    ExpectMessage("Error opening file\n" + dir + "/no such tape.cas", kCaptionWhat,
+                  MessageIcon::Exclamation);
+    EXPECT_EQ(Str(dlg.ReportLine(0)), "<no data>");
+
+    platform.exitStatus.reset();
+    dlg.OnOpenCommandLine(dir + "/*.cas other");
+    EXPECT_FALSE(platform.exitStatus);
+    EXPECT_EQ(dlg.Path(), dir + "/adventure.cas");
+}
+
+TEST_F(Dialog, OpensOneDroppedFileOrAFileChosenInTheFolderOfTheLastOne) {
+    dlg.OnDropFiles({dir + "/a.cas", dir + "/b.cas"});
+    ExpectMessage("Tonvale can accept\nonly one file at a time", kCaptionHow,
+                  MessageIcon::Exclamation);
+    dlg.OnDropFiles({test::WriteFile(dir + "/drop.cas", kThousand)});
+    EXPECT_EQ(dlg.Path(), dir + "/drop.cas");
+
+    platform.openFileName = test::WriteFile(dir + "/chosen.cas", kThousand);
+    dlg.OnOpenNew();
+    EXPECT_EQ(platform.openFolder, dir + "/");
+    EXPECT_EQ(dlg.Path(), dir + "/chosen.cas");
+
+    dlg.OnOK(); // nothing is opened while playing
+    dlg.OnDropFiles({dir + "/drop.cas"});
+    dlg.OnOpenNew();
+    EXPECT_EQ(dlg.Path(), dir + "/chosen.cas");
+}
+
+TEST_F(Dialog, PlaysTheWholeImageAndFollowsItInFiftyTicks) {
+    platform.SetChecked(ControlId::Autoplay, true);
+    Open(kThousand);
+    EXPECT_EQ(sound.plays, 1);
+    EXPECT_EQ(sound.played.data(), dlg.WavBytes().data());
+    EXPECT_EQ(sound.played.size(), dlg.WavBytes().size());
+    EXPECT_EQ(platform.timerInterval, 319u);
+    EXPECT_EQ(platform.progressMax, 15950);
+    EXPECT_EQ(Shown(ControlId::Play), "&Stop");
+    EXPECT_FALSE(platform.IsControlEnabled(ControlId::OpenNew) ||
+                 platform.IsControlEnabled(ControlId::Lnw));
+    Tick(49);
+    EXPECT_EQ(platform.progressPos, 49 * 319);
+    EXPECT_EQ(Shown(ControlId::Play), "&Stop"); // the last fiftieth still plays
+    Tick(1);
+    ExpectIdle();
+
+    // Stop silences at once; Play before the next tick starts again.
+    dlg.OnOK();
+    Tick(3);
+    dlg.OnOK();
+    EXPECT_EQ(sound.stops, 1);
+    EXPECT_FALSE(dlg.Playing());
+    dlg.OnOK();
+    EXPECT_EQ(sound.plays, 3);
+    EXPECT_TRUE(dlg.Playing());
+    Open(kThousand, "OTHER.CAS"); // a new image stops the sound before the old one goes
+    EXPECT_EQ(sound.stops, 2);
+    EXPECT_TRUE(sound.imageHeldAtStop);
+}
+
+TEST_F(Dialog, LnwDoublesTheRateInTheHeaderAndHalvesTheTimeShown) {
+    Open(kThousand);
+    const Bytes before(dlg.WavBytes().begin(), dlg.WavBytes().end());
+    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
+    Lnw(true);
+    EXPECT_EQ(ReadLe32(dlg.WavBytes().data() + 24), 44100u);
+    EXPECT_EQ(ReadLe32(dlg.WavBytes().data() + 28), 44100u);
+    Bytes after(dlg.WavBytes().begin(), dlg.WavBytes().end());
+    SetWavRate(after.data(), false);
+    EXPECT_TRUE(after == before); // only the two rate fields changed
+    EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
+    dlg.OnOK();
+    EXPECT_EQ(platform.timerInterval, 159u);
+    EXPECT_EQ(platform.progressMax, 7950);
+    dlg.OnOK();
+    Tick(1);
+    Lnw(false);
+    EXPECT_TRUE(Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()) == before);
+    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
+}
+
+TEST_F(Dialog, TellsOfAMissingTimerOrSoundDeviceAndGoesBackToIdle) {
+    Open(kThousand);
+    platform.timersWork = false;
+    dlg.OnOK();
+    ExpectMessage("Unable to create timer", kCaptionHow, MessageIcon::StopSign);
+    EXPECT_EQ(sound.plays, 0);
+    ExpectIdle();
+
+    platform.timersWork = true;
+    sound.works = false;
+    dlg.OnOK();
+    ExpectMessage("Audio device problem on PlaySound", kCaptionHow, MessageIcon::StopSign);
+    EXPECT_TRUE(platform.timerRunning);
+    Tick(1);
+    ExpectIdle();
+
+    sound.works = true;
+    dlg.OnOK();
+    dlg.OnSoundEnded(false); // played out: the ticks end it
+    EXPECT_TRUE(dlg.Playing());
+    dlg.OnSoundEnded(true);
+    ExpectMessage("Audio device problem on PlaySound", kCaptionHow, MessageIcon::StopSign);
+    ExpectIdle();
+}
+
+TEST_F(Dialog, EndsWithAClearMessageWhenTheTapeIsTooLongForAWavFile) {
+    Bytes image = TapeBuilder().Level1File(test::Level1Basic().Line(10, "END").Build()).Build();
+    image.resize(6391321); // 672 samples a byte: past the 4 GB of a WAV file
+    Open(image);
+    EXPECT_EQ(platform.exitStatus, 1);
+    ExpectMessage("Unable to allocate sound buffer (4294967778)!\n"
+                  "The tape is too long for a WAV file (4 GB at most).",
+                  kCaptionHow, MessageIcon::StopSign);
+    EXPECT_TRUE(dlg.WavBytes().empty());
+}
+
+// --- Saving ---------------------------------------------------------------------------------
+
+// Writes half of what it is given and fails, as a disk that fills up part-way does.
+struct FillingDisk : FileLayer {
+    bool Write(std::FILE* file, ByteView bytes) override {
+        FileLayer::Write(file, bytes.first(bytes.size() / 2));
+        return false;
+    }
+};
+// Takes every byte but cannot get them onto the disk.
+struct FailingFlush : FileLayer {
+    bool Flush(std::FILE*) override { return false; }
+};
+
+std::set<std::string> FilesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(Dialog, SavesTheWavImageAndTheReportUnderTheNamesChosen) {
+    Open(kThousand, "TAPE.Cas");
+    platform.saveFileName = dir + "/copy";
+    dlg.OnSaveWav();
+    EXPECT_EQ(platform.lastProposedName, dir + "/TAPE.wav");
+    EXPECT_TRUE(test::ReadFile(dir + "/copy") ==
+                Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()));
+    Lnw(true);
+    dlg.OnSaveWav();
+    EXPECT_EQ(ReadLe32(test::ReadFile(dir + "/copy").data() + 24), 44100u);
+    dlg.OnSave();
+    EXPECT_EQ(platform.lastProposedName, dir + "/TAPE.txt");
+    EXPECT_TRUE(test::ReadFile(dir + "/copy") == dlg.ComposeReportText());
+    EXPECT_TRUE(platform.messages.empty());
+
+    platform.saveFileName.reset(); // cancelled
+    dlg.OnSave();
+    dlg.OnSaveWav();
+    EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"TAPE.Cas", "copy"}));
+
+    platform.saveFileName = dir; // a directory cannot be replaced
+    dlg.OnSaveWav();
+    ExpectMessage("Error opening file", kCaptionWhatNot, MessageIcon::Exclamation);
+    platform.saveFileName = dir + "/missing/report.txt";
+    dlg.OnSave();
+    ExpectMessage("Error opening file", kCaptionWhatNot, MessageIcon::Exclamation);
+}
+
+TEST_F(Dialog, SavingKeepsTheTargetsPermissionsAndLinks) {
+    Open(kThousand);
+    const std::string real = test::WriteFile(dir + "/real.wav", ToBytes("old"));
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(real, perms);
+    fs::create_symlink(real, dir + "/link.wav");
+    platform.saveFileName = dir + "/link.wav";
+    dlg.OnSaveWav();
+    EXPECT_TRUE(fs::is_symlink(dir + "/link.wav"));
+    EXPECT_EQ(test::ReadFile(real).size(), dlg.WavBytes().size());
+    EXPECT_EQ(fs::status(real).permissions(), perms);
+}
+
+TEST_F(Dialog, AFailedWriteIsToldAndLeavesTheEarlierFilesAsTheyWere) {
+    Open(kThousand, "tape.cas");
+    FillingDisk filling;
+    FailingFlush flushing;
+    for (FileLayer* layer :
+         {static_cast<FileLayer*>(&filling), static_cast<FileLayer*>(&flushing)}) {
+        test::WriteFile(dir + "/out.wav", ToBytes("an earlier recording"));
+        test::WriteFile(dir + "/out.txt", ToBytes("an earlier report"));
+        ScopedFileLayer failing(*layer);
+        platform.saveFileName = dir + "/out.wav";
+        dlg.OnSaveWav();
+        ExpectMessage(kWriteFailedText, kCaptionWhatNot, MessageIcon::Exclamation);
+        platform.saveFileName = dir + "/out.txt";
+        dlg.OnSave();
+        ExpectMessage(kWriteFailedText, kCaptionWhatNot, MessageIcon::Exclamation);
+        EXPECT_EQ(Str(test::ReadFile(dir + "/out.wav")), "an earlier recording");
+        EXPECT_EQ(Str(test::ReadFile(dir + "/out.txt")), "an earlier report");
+        EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"tape.cas", "out.wav", "out.txt"}));
+    }
+}
+
+} // namespace
+} // namespace tonvale
