@@ -114,9 +114,9 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
                    "sound device can play,\n130 stopped with Ctrl-C.");
         break;
     }
-    options.tapes.resize(1);
-    app.add_option("TAPE", options.tapes.front(), "the tape image (.cas)")
+    app.add_option("TAPE", options.tapes, "the tape image (.cas)")
         ->required()
+        ->expected(1)
         ->type_name("");
     app.add_flag("--lnw", options.lnw, "LNW 1kHz: the same signal at double speed");
     AddFormat(app, options);
