@@ -107,6 +107,11 @@ ScopedFileLayer::~ScopedFileLayer() {
 }
 
 SaveResult SaveFile(const std::string& path, ByteView bytes) {
+    return SaveFileFrom(path, [bytes](const ByteWriter& write) { return write(bytes); });
+}
+
+SaveResult SaveFileFrom(const std::string& path,
+                        const std::function<bool(const ByteWriter&)>& produce) {
     const fs::path target = ResolveLink(ToPath(path));
     if (path.empty() || !MayReplace(target)) return SaveResult::NotCreated;
 
@@ -114,7 +119,8 @@ SaveResult SaveFile(const std::string& path, ByteView bytes) {
     std::FILE* file = CreateTemporary(target, temporary);
     if (!file) return SaveResult::NotCreated;
 
-    const bool written = g_layer->Write(file, bytes) && g_layer->Flush(file);
+    const bool written = produce([file](ByteView bytes) { return g_layer->Write(file, bytes); }) &&
+                         g_layer->Flush(file);
     const bool closed = std::fclose(file) == 0;
     std::error_code error;
     if (!written || !closed) {

@@ -6,6 +6,7 @@
 #include "base/Bytes.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,14 @@ class ScopedFileLayer {
 // Writes `bytes` as the file `path` (UTF-8), replacing an earlier file of that name. The name
 // is used as given: no extension is added.
 SaveResult SaveFile(const std::string& path, ByteView bytes);
+
+// Takes the bytes of a file piece by piece; false when they did not all get there.
+using ByteWriter = std::function<bool(ByteView)>;
+
+// SaveFile for an output too long to hold: `produce` hands the file's bytes to the writer it
+// is given, front to back, and returns false to give up (WriteFailed: nothing changed then).
+SaveResult SaveFileFrom(const std::string& path,
+                        const std::function<bool(const ByteWriter&)>& produce);
 
 // The message shown when a write failed part-way.
 inline constexpr std::string_view kWriteFailedText =

@@ -1,15 +1,14 @@
 #pragma once
-#include <string>
-#include <vector>
+#include "cli/Arguments.h"
 
 namespace tonvale::cli {
 
-// Each command takes the arguments after its name and returns the exit status.
-int RunReport(const std::vector<std::string>& args);
-int RunWav(const std::vector<std::string>& args);
+// Each command runs with its parsed options and returns the exit status.
+int RunReport(const Options& options);
+int RunWav(const Options& options);
 // Hands playback to the tonvale-play program beside this one.
-int RunPlay(const std::vector<std::string>& args, const char* argv0);
+int RunPlay(const Options& options, const char* argv0);
 // Plays in this process (tonvale-play).
-int RunPlayHere(const std::vector<std::string>& args);
+int RunPlayHere(const Options& options);
 
 } // namespace tonvale::cli

@@ -1,8 +1,9 @@
 // tonvale-play (run by `tonvale-cli play`): the tape through the sound output, with a progress
 // bar on the terminal.
 #include "cli/Commands.h"
-#include "cli/Options.h"
-#include "cli/SoundSession.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "cli/Tape.h"
 
 #include <cstdio>
 #include <string>
@@ -21,22 +22,6 @@ namespace tonvale::cli {
 namespace {
 
 constexpr int kExitInterrupted = 130; // as a shell reports a Ctrl-C
-
-constexpr const char* kHelp =
-    "Usage: tonvale-cli play [OPTIONS] TAPE\n"
-    "Plays the WAV image of TAPE through the default sound output, for a TRS-80 whose\n"
-    "cassette Ear input is wired to the headphone socket. A terminal shows a progress bar\n"
-    "with the elapsed and the total time; Ctrl-C stops playback.\n\n"
-    "Options:\n"
-    "  --lnw           LNW 1kHz: the same signal at double speed\n"
-    "  --format 1|2|H  the sound's format when the tape files' formats differ\n"
-    "                  (default: ask on a terminal, else Level 2)\n"
-    "  --level 1|2     answer 'Level 1 or 2?' (default: ask on a terminal, else Level 2)\n"
-    "  -h, --help      this text\n\n"
-    "Exit status: 0 played and every tape file ok, 1 played but a tape file bad or\n"
-    "suspicious, 2 bad arguments or an unreadable tape, 3 no WAV image (the tape ends in a\n"
-    "Level 1 empty CSAVE, or is too long for a WAV file), 4 no sound device can play,\n"
-    "130 stopped with Ctrl-C.\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -149,25 +134,12 @@ int PlayTape(const Options& options, const std::string& tape) {
     std::signal(SIGTERM, previousTerm);
 
     bar.End(stopped ? static_cast<std::uint64_t>(clock.elapsed()) : total, stopped);
-    return stopped ? kExitInterrupted : session.VerdictStatus();
+    return stopped ? kExitInterrupted : VerdictStatus(dlg.Report());
 }
 
 } // namespace
 
-int RunPlayHere(const std::vector<std::string>& args) {
-    Options options;
-    if (auto error = ParseOptions(args, {"--level", "--format", "--lnw"}, options)) {
-        std::fprintf(stderr, "tonvale-cli play: %s\n\n%s", error->c_str(), kHelp);
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kHelp, stdout);
-        return kExitOk;
-    }
-    if (options.tapes.size() != 1) {
-        std::fprintf(stderr, "tonvale-cli play: give one TAPE\n\n%s", kHelp);
-        return kExitUsage;
-    }
+int RunPlayHere(const Options& options) {
     return PlayTape(options, options.tapes.front());
 }
 

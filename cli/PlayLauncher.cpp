@@ -2,7 +2,7 @@
 // whole report or WAV job. So tonvale-cli carries none of them and hands `play` to the
 // tonvale-play program installed beside it.
 #include "cli/Commands.h"
-#include "cli/Options.h"
+#include "cli/Output.h"
 
 #include <filesystem>
 #include <string>
@@ -50,7 +50,7 @@ fs::path FindPlayer(const char* argv0) {
 
 } // namespace
 
-int RunPlay(const std::vector<std::string>& args, const char* argv0) {
+int RunPlay(const Options& options, const char* argv0) {
     const fs::path player = FindPlayer(argv0);
     if (player.empty()) {
         WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
@@ -58,6 +58,7 @@ int RunPlay(const std::vector<std::string>& args, const char* argv0) {
         return kExitNoSound;
     }
     const std::string path = player.string();
+    const std::vector<std::string> args = PlayArguments(options);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
     for (const std::string& arg : args)

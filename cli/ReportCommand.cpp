@@ -1,68 +1,112 @@
-// tonvale-cli report: the report as "&Save" writes it, the status lines on standard error.
+// tonvale-cli report: the report as "&Save" writes it, the status lines on standard error; or
+// all of it as one JSON document.
+//
+// The report is written as the analysis goes, so that a long one is never held. It begins with
+// the file line, which is final only at the end of the walk: a first walk finds it, the status
+// lines and the tape files, a second one hands over the lines. The second walk gets the first
+// one's answers, so that nobody is asked twice.
 #include "cli/Commands.h"
-#include "cli/Options.h"
-
-#include <cstdio>
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
+#include "cli/Tape.h"
 
 namespace tonvale::cli {
 
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: tonvale-cli report [OPTIONS] TAPE...\n"
-    "Analyses each TAPE and prints its report: the first tape file's description, then\n"
-    "every report line (CR LF line ends, the bytes as on tape). Standard error gets the\n"
-    "summary line and the playing time.\n\n"
-    "Options:\n"
-    "  --level 1|2     answer 'Level 1 or 2?' (default: ask on a terminal, else Level 2)\n"
-    "  --format 1|2|H  the sound's format when the tape files' formats differ\n"
-    "                  (default: ask on a terminal, else Level 2)\n"
-    "  --lnw           LNW 1kHz: the playing time at double speed\n"
-    "  --trs-font      keep bytes 80h-FFh as they are, for the TRS-80 font\n"
-    "  -h, --help      this text\n\n"
-    "Exit status: 0 every tape file ok, 1 any bad or suspicious, 2 a tape unreadable or\n"
-    "bad arguments.\n";
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The report lines as "&Save" writes them: a continued piece without a line end.
+class TextLines : public ReportSink {
+  public:
+    explicit TextLines(OutStream& out) : m_out(out) {}
+    void Line(ByteView text, Byte tag) override {
+        m_out.Write(text);
+        if (tag == kTagPlain) m_out.Write(kLineEnd);
+    }
+
+  private:
+    OutStream& m_out;
+};
+
+// The first walk over a tape: everything but the report lines.
+TapeReport FirstWalk(const Options& options, const std::string& path, ByteView image,
+                     Answers& answers) {
+    DiscardLines discard;
+    return Analyse(path, image, answers, options.trsFont, &discard);
+}
+
+void SecondWalk(const Options& options, ByteView image, Answers& answers, ReportSink& lines) {
+    answers.Replay();
+    AnalyseTape(image, answers, AnalysisSettings{options.trsFont}, &lines);
+}
+
+int Text(const Options& options, const std::string& path, bool several) {
+    OutStream out;
+    if (several) out.Write("==> " + path + " <==" + std::string(kLineEnd));
+    out.Flush();
+    const TapeRead tape = ReadTape(path);
+    if (!tape.image) return kExitUsage;
+    const ByteView image(*tape.image);
+    Answers answers(options);
+    const TapeReport report = FirstWalk(options, path, image, answers);
+    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
+
+    // The file line is read back through a 357-byte window text buffer.
+    constexpr std::size_t kFileLineSaved = 356;
+    const ByteView fileLine(report.fileLine);
+    out.Write(fileLine.first(std::min(fileLine.size(), kFileLineSaved)));
+    out.Write(kLineEnd);
+    TextLines lines(out);
+    SecondWalk(options, image, answers, lines);
+    out.Flush();
+
+    if (several) WriteErr(ToBytes(path + ": "));
+    WriteErr(report.summaryLine);
+    WriteErrLine("");
+    if (!sound.durationLine.empty()) {
+        WriteErr(sound.durationLine);
+        WriteErrLine("");
+    }
+    return VerdictStatus(report);
+}
+
+int Json(const Options& options, const std::string& path, OutStream& out) {
+    const TapeRead tape = ReadTape(path);
+    if (!tape.image) {
+        WriteUnreadableTapeJson(out, path, tape.failure);
+        return kExitUsage;
+    }
+    const ByteView image(*tape.image);
+    Answers answers(options);
+    const TapeReport report = FirstWalk(options, path, image, answers);
+    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
+    JsonTapeWriter writer(out, path, image.size(), report, sound.durationLine);
+    SecondWalk(options, image, answers, writer);
+    writer.Finish();
+    return VerdictStatus(report);
+}
 
 } // namespace
 
-int RunReport(const std::vector<std::string>& args) {
-    Options options;
-    if (auto error = ParseOptions(args, {"--level", "--format", "--lnw", "--trs-font"}, options)) {
-        std::fprintf(stderr, "tonvale-cli report: %s\n\n%s", error->c_str(), kHelp);
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kHelp, stdout);
-        return kExitOk;
-    }
-    if (options.tapes.empty()) {
-        std::fprintf(stderr, "tonvale-cli report: no TAPE given\n\n%s", kHelp);
-        return kExitUsage;
+int RunReport(const Options& options) {
+    int status = kExitOk;
+    auto fold = [&status](int tapeStatus) {
+        if (tapeStatus == kExitUsage || status == kExitOk) status = tapeStatus;
+    };
+    if (!options.json) {
+        for (const std::string& path : options.tapes)
+            fold(Text(options, path, options.tapes.size() > 1));
+        return status;
     }
 
-    int status = kExitOk;
-    const bool several = options.tapes.size() > 1;
-    for (const std::string& tape : options.tapes) {
-        Session session(options);
-        if (several) {
-            std::string heading = "==> " + tape + " <==\r\n";
-            WriteOut(ToBytes(heading));
-        }
-        if (!session.Open(tape)) {
-            status = kExitUsage;
-            continue;
-        }
-        WriteOut(session.dlg.ComposeReportText());
-        std::fflush(stdout);
-        if (several) WriteErr(ToBytes(tape + ": "));
-        WriteErr(session.dlg.ControlText(ControlId::SummaryLine));
-        WriteErrLine("");
-        if (!session.dlg.ControlText(ControlId::DurationLine).empty()) {
-            WriteErr(session.dlg.ControlText(ControlId::DurationLine));
-            WriteErrLine("");
-        }
-        if (status == kExitOk) status = session.VerdictStatus();
+    OutStream out;
+    out.Write("{\"version\":" + std::to_string(kJsonVersion) + ",\"tapes\":[");
+    for (std::size_t i = 0; i < options.tapes.size(); ++i) {
+        if (i > 0) out.Write(",");
+        fold(Json(options, options.tapes[i], out));
     }
+    out.Write("]}\n");
     return status;
 }
 

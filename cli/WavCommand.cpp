@@ -1,62 +1,35 @@
-// tonvale-cli wav: the WAV image of a tape, byte for byte as "Save &Wav" writes it.
+// tonvale-cli wav: the WAV image of a tape, byte for byte as "Save &Wav" writes it, made and
+// written piece by piece so that a long one is never held.
 #include "app/ProposedName.h"
 #include "app/SafeFile.h"
 #include "cli/Commands.h"
-#include "cli/Options.h"
-#include "cli/SoundSession.h"
-
-#include <cstdio>
+#include "cli/Output.h"
+#include "cli/Tape.h"
+#include "sound/WavImage.h"
 
 namespace tonvale::cli {
 
-namespace {
+int RunWav(const Options& options) {
+    const std::string& path = options.tapes.front();
+    const TapeRead tape = ReadTape(path);
+    if (!tape.image) return kExitUsage;
+    const ByteView image(*tape.image);
 
-constexpr const char* kHelp =
-    "Usage: tonvale-cli wav [OPTIONS] TAPE\n"
-    "Writes the WAV image of TAPE: every bit of the tape as the cassette signal, 8-bit\n"
-    "mono, 22050 samples per second (44100 with --lnw). Standard error gets the playing\n"
-    "time.\n\n"
-    "Options:\n"
-    "  -o OUT.wav      the file to write, name used as given\n"
-    "                  (default: TAPE with .cas replaced by .wav, else .wav appended)\n"
-    "  --lnw           LNW 1kHz: the same signal at double speed\n"
-    "  --format 1|2|H  the sound's format when the tape files' formats differ\n"
-    "                  (default: ask on a terminal, else Level 2)\n"
-    "  --level 1|2     answer 'Level 1 or 2?' (default: ask on a terminal, else Level 2)\n"
-    "  -h, --help      this text\n\n"
-    "Exit status: 0 written and every tape file ok, 1 written but a tape file bad or\n"
-    "suspicious, 2 bad arguments, an unreadable tape or an output that cannot be written,\n"
-    "3 no WAV image (the tape ends in a Level 1 empty CSAVE, or is too long for a WAV file).\n";
-
-} // namespace
-
-int RunWav(const std::vector<std::string>& args) {
-    Options options;
-    if (auto error = ParseOptions(args, {"--level", "--format", "--lnw", "-o"}, options)) {
-        std::fprintf(stderr, "tonvale-cli wav: %s\n\n%s", error->c_str(), kHelp);
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kHelp, stdout);
-        return kExitOk;
-    }
-    if (options.tapes.size() != 1) {
-        std::fprintf(stderr, "tonvale-cli wav: give one TAPE\n\n%s", kHelp);
-        return kExitUsage;
-    }
-
-    Session session(options);
-    EndWithMessagesWhenNoSound(session);
-    if (!session.Open(options.tapes.front())) return kExitUsage;
-    const CTonvaleDlg& dlg = session.dlg;
-    if (dlg.WavBytes().empty()) {
+    Answers answers(options);
+    DiscardLines discard;
+    const TapeReport report = Analyse(path, image, answers, false, &discard);
+    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
+    if (sound.none) {
         WriteErrLine(std::string("tonvale-cli wav: ") + std::string(kNoWavText));
         return kExitNoWav;
     }
+    if (!sound.fits) return kExitNoWav;
 
-    const std::string output = options.output.value_or(ProposedName(dlg.Path(), ".wav"));
-    const ByteView image = dlg.WavBytes();
-    switch (SaveFile(output, image)) {
+    const std::string output = options.output.value_or(ProposedName(path, ".wav"));
+    const SaveResult saved = SaveFileFrom(output, [&](const ByteWriter& write) {
+        return WriteWavImage(sound.format, image, options.lnw, write);
+    });
+    switch (saved) {
     case SaveResult::Saved:
         break;
     case SaveResult::NotCreated:
@@ -68,9 +41,9 @@ int RunWav(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     WriteErr(ToBytes(output + ": "));
-    WriteErr(dlg.ControlText(ControlId::DurationLine));
+    WriteErr(sound.durationLine);
     WriteErrLine("");
-    return session.VerdictStatus();
+    return VerdictStatus(report);
 }
 
 } // namespace tonvale::cli

@@ -1,0 +1,155 @@
+#include "cli/Arguments.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <sstream>
+
+namespace tonvale::cli {
+
+namespace {
+
+constexpr const char* kAskedText = "(default: ask on a terminal, else Level 2)";
+
+TapeFormat ToFormat(const std::string& value) {
+    if (value == "1") return TapeFormat::Level1;
+    if (value == "H") return TapeFormat::Highspeed;
+    return TapeFormat::Level2;
+}
+
+const char* FormatArgument(TapeFormat format) {
+    switch (format) {
+    case TapeFormat::Level1:
+        return "1";
+    case TapeFormat::Highspeed:
+        return "H";
+    default:
+        return "2";
+    }
+}
+
+void AddLevel(CLI::App& app, Options& options) {
+    app.add_option_function<std::string>(
+           "--level", [&options](const std::string& value) { options.level = ToFormat(value); },
+           std::string("answer 'Level 1 or 2?'\n") + kAskedText)
+        ->check(CLI::IsMember({"1", "2"}).description(""))
+        ->type_name("1|2");
+}
+
+void AddFormat(CLI::App& app, Options& options) {
+    app.add_option_function<std::string>(
+           "--format", [&options](const std::string& value) { options.format = ToFormat(value); },
+           std::string("the sound's format when the tape files' formats differ\n") + kAskedText)
+        ->check(CLI::IsMember({"1", "2", "H"}, CLI::ignore_case).description(""))
+        ->type_name("1|2|H");
+}
+
+// A list of commands shows the first line of each one's description.
+class Formatter : public CLI::Formatter {
+  public:
+    std::string make_subcommand(const CLI::App* sub) const override {
+        const std::string& description = sub->get_description();
+        std::stringstream out;
+        CLI::detail::format_help(out, sub->get_display_name(),
+                                 description.substr(0, description.find('\n')), column_width_);
+        return out.str();
+    }
+};
+
+// An error names the command it belongs to and where to read about its options.
+std::string FailureMessage(const CLI::App* app, const CLI::Error& error) {
+    std::string command = app->get_name();
+    for (const CLI::App* sub : app->get_subcommands())
+        command += " " + sub->get_name();
+    return command + ": " + error.what() + "\nRun '" + command + " --help' for the options.\n";
+}
+
+} // namespace
+
+void DefineCommand(CLI::App& app, Command command, Options& options) {
+    app.group("Commands");
+    switch (command) {
+    case Command::Report:
+        app.description(
+            "Analyses each TAPE and prints its report.\n"
+            "The report is the first tape file's description, then every report line (CR LF\n"
+            "line ends, the bytes as on tape). Standard error gets the summary line and the\n"
+            "playing time. With --json, one JSON document instead.");
+        app.add_option("TAPE", options.tapes, "the tape images (.cas)")->required()->type_name("");
+        AddLevel(app, options);
+        AddFormat(app, options);
+        app.add_flag("--lnw", options.lnw, "LNW 1kHz: the playing time at double speed");
+        app.add_flag("--trs-font", options.trsFont,
+                     "keep bytes 80h-FFh as they are, for the TRS-80 font");
+        app.add_flag("--json", options.json,
+                     "one JSON document for all tapes: tape files, addresses, blocks,\n"
+                     "verdicts and report lines (described in README.md)");
+        app.footer("Exit status: 0 every tape file ok, 1 any bad or suspicious, 2 a tape "
+                   "unreadable or\nbad arguments.");
+        return;
+    case Command::Wav:
+        app.description(
+            "Writes the WAV image of TAPE.\n"
+            "Every bit of the tape as the cassette signal, 8-bit mono, 22050 samples per second\n"
+            "(44100 with --lnw). Standard error gets the playing time.");
+        app.add_option_function<std::string>(
+               "-o", [&options](const std::string& value) { options.output = value; },
+               "the file to write, name used as given (default: TAPE with .cas\n"
+               "replaced by .wav, else .wav appended)")
+            ->type_name("OUT.wav");
+        app.footer("Exit status: 0 written and every tape file ok, 1 written but a tape file "
+                   "bad or\nsuspicious, 2 bad arguments, an unreadable tape or an output that "
+                   "cannot be written,\n3 no WAV image (the tape ends in a Level 1 empty CSAVE, "
+                   "or is too long for a WAV file).");
+        break;
+    case Command::Play:
+        app.description(
+            "Plays TAPE through the sound output.\n"
+            "The WAV image goes to the default sound output, for a TRS-80 whose cassette Ear\n"
+            "input is wired to the headphone socket. A terminal shows a progress bar with the\n"
+            "elapsed and the total time; Ctrl-C stops playback.");
+        app.footer("Exit status: 0 played and every tape file ok, 1 played but a tape file bad "
+                   "or\nsuspicious, 2 bad arguments or an unreadable tape, 3 no WAV image (the "
+                   "tape ends in a\nLevel 1 empty CSAVE, or is too long for a WAV file), 4 no "
+                   "sound device can play,\n130 stopped with Ctrl-C.");
+        break;
+    }
+    app.add_option("TAPE", options.tapes, "the tape image (.cas)")
+        ->required()
+        ->expected(1)
+        ->type_name("");
+    app.add_flag("--lnw", options.lnw, "LNW 1kHz: the same signal at double speed");
+    AddFormat(app, options);
+    AddLevel(app, options);
+}
+
+void UseFormat(CLI::App& app) {
+    auto formatter = std::make_shared<Formatter>();
+    formatter->column_width(20);
+    formatter->label("REQUIRED", "");
+    formatter->label("SUBCOMMAND", "COMMAND");
+    app.formatter(formatter);
+}
+
+std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv) {
+    app.failure_message(FailureMessage);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and the version print and end with 0; every error prints why.
+        return app.exit(error) == 0 ? kExitOk : kExitUsage;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> PlayArguments(const Options& options) {
+    std::vector<std::string> args;
+    if (options.level) args.insert(args.end(), {"--level", FormatArgument(*options.level)});
+    if (options.format) args.insert(args.end(), {"--format", FormatArgument(*options.format)});
+    if (options.lnw) args.push_back("--lnw");
+    args.push_back("--");
+    args.insert(args.end(), options.tapes.begin(), options.tapes.end());
+    return args;
+}
+
+} // namespace tonvale::cli

@@ -1,0 +1,71 @@
+#include "cli/Output.h"
+
+#include "cli/TerminalText.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace tonvale::cli {
+
+namespace {
+
+bool IsTerminal(std::FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
+void Write(std::FILE* stream, ByteView bytes) {
+    if (IsTerminal(stream)) {
+        const Bytes safe = EscapeForTerminal(bytes);
+        std::fwrite(safe.data(), 1, safe.size(), stream);
+    } else {
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    }
+}
+
+} // namespace
+
+bool StdinIsTerminal() {
+    return IsTerminal(stdin);
+}
+
+bool StderrIsTerminal() {
+    return IsTerminal(stderr);
+}
+
+void WriteOut(ByteView bytes) {
+    Write(stdout, bytes);
+}
+
+void WriteErr(ByteView bytes) {
+    std::fflush(stdout);
+    Write(stderr, bytes);
+}
+
+void WriteErrLine(std::string_view text) {
+    WriteErr(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()));
+    std::fputc('\n', stderr);
+}
+
+void OutStream::Write(ByteView bytes) {
+    m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
+    if (m_pending.size() < kGather) return;
+    // A CR at the end waits: the LF that may follow decides what it is.
+    const std::size_t keep = m_pending.back() == '\r' ? 1 : 0;
+    WriteOut(ByteView(m_pending).first(m_pending.size() - keep));
+    m_pending.erase(m_pending.begin(), m_pending.end() - static_cast<std::ptrdiff_t>(keep));
+}
+
+void OutStream::Flush() {
+    WriteOut(m_pending);
+    m_pending.clear();
+    std::fflush(stdout);
+}
+
+} // namespace tonvale::cli

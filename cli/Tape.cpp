@@ -1,0 +1,95 @@
+#include "cli/Tape.h"
+
+#include "base/TextBuffer.h"
+#include "cli/Output.h"
+#include "sound/WavImage.h"
+#include "tape/TapeImage.h"
+
+#include <cinttypes>
+
+namespace tonvale::cli {
+
+namespace {
+
+// A message as the window composes it (at most 359 characters) and shows it.
+void Tell(const TextBuffer& message) {
+    WriteErr(message.View());
+    WriteErrLine("");
+}
+
+} // namespace
+
+TapeRead ReadTape(const std::string& path) {
+    TapeImageFile file = ReadTapeImage(path);
+    TextBuffer failure;
+    switch (file.outcome) {
+    case TapeReadOutcome::Read:
+        return {std::move(file.bytes), {}};
+    case TapeReadOutcome::NotOpened:
+        failure.Set("Unable to open file!");
+        break;
+    case TapeReadOutcome::TooLarge:
+        failure.Format("The file is too large for a CAS image (%" PRIu64 " bytes)!", file.size);
+        break;
+    case TapeReadOutcome::NoMemory:
+        failure.Format("Unable to allocate input buffer (%" PRIu64 ")!", file.size);
+        break;
+    case TapeReadOutcome::ReadFailed:
+        failure.Set("Unable read CAS file!");
+        break;
+    }
+    TextBuffer message;
+    message.Set(path);
+    message.Append("\n");
+    message.Append(failure.View());
+    Tell(message);
+    return {std::nullopt, std::string(failure.Chars())};
+}
+
+TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bool trsFont,
+                   ReportSink* sink) {
+    TapeReport report = AnalyseTape(image, answers, AnalysisSettings{trsFont}, sink);
+    if (report.workBufferShortfall) {
+        TextBuffer message;
+        message.Set(path);
+        message.AppendFormat("\nUnable to allocate work buffer (%" PRIu64 ")!",
+                             *report.workBufferShortfall);
+        Tell(message);
+    }
+    return report;
+}
+
+SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw) {
+    SoundPlan plan;
+    // An empty Level 1 CSAVE cannot be loaded back: no sound, and no question either.
+    if (report.lastFormat == TapeFormat::Level1 &&
+        report.lastKind == ContentKind::EmptyLevel1Csave) {
+        plan.none = true;
+        if (report.files.size() <= 1) plan.durationLine = ToBytes("---");
+        return plan;
+    }
+    plan.format = report.mixedFormats ? answers.AskFormat() : report.lastFormat;
+    plan.dataLength = WavDataLength(plan.format, image);
+    TextBuffer text;
+    plan.fits = FitsWavSizeFields(plan.dataLength);
+    if (!plan.fits) {
+        text.Format("Unable to allocate sound buffer (%" PRIu64 ")!",
+                    plan.dataLength + kWavHeaderSize);
+        text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
+        Tell(text);
+        return plan;
+    }
+    const std::uint32_t millis = PlayMillis(plan.dataLength);
+    FormatDuration(text, lnw ? millis / 2 : millis);
+    plan.durationLine = text.ToBytes();
+    return plan;
+}
+
+int VerdictStatus(const TapeReport& report) {
+    for (const TapeFileReport& file : report.files)
+        if (file.verdict == Verdict::Bad || file.verdict == Verdict::Suspicious)
+            return kExitDamaged;
+    return kExitOk;
+}
+
+} // namespace tonvale::cli
