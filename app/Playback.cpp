@@ -1,9 +1,8 @@
 // The WAV image of the loaded tape, Play and Stop, the progress bar that follows the sound in
 // 50 ticks, and the LNW rate switch. The sound output plays the image by itself; the window
 // only follows it with a timer.
+#include "app/LoadMessages.h"
 #include "app/TonvaleDlg.h"
-
-#include <cinttypes>
 
 namespace tonvale {
 
@@ -24,8 +23,7 @@ void CTonvaleDlg::BuildWavImage() {
     m_wav = WavImage();
 
     // An empty Level 1 CSAVE cannot be loaded back, so there is nothing worth playing.
-    if (m_report.lastFormat == TapeFormat::Level1 &&
-        m_report.lastKind == ContentKind::EmptyLevel1Csave) {
+    if (PlaysNothing(m_report)) {
         m_platform.EnableControl(ControlId::Play, false);
         if (m_report.files.size() <= 1)
             SetControlText(ControlId::DurationLine, std::string_view("---"));
@@ -35,9 +33,7 @@ void CTonvaleDlg::BuildWavImage() {
     const TapeFormat format = m_report.mixedFormats ? m_platform.AskFormat() : m_report.lastFormat;
     m_wav = tonvale::BuildWavImage(format, m_tapeData);
     if (!m_wav.bytes) {
-        m_text.Format("Unable to allocate sound buffer (%" PRIu64 ")!", m_wav.size);
-        if (!FitsWavSizeFields(m_wav.size - kWavHeaderSize))
-            m_text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
+        FormatSoundFailure(m_text, m_wav.size);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
         m_platform.Exit(1);
         return;

@@ -2,9 +2,8 @@
 
 #include "analysis/AnalyseTape.h"
 #include "app/CommandLine.h"
+#include "app/LoadMessages.h"
 #include "tape/TapeImage.h"
-
-#include <cinttypes>
 
 namespace tonvale {
 
@@ -89,25 +88,12 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
     ForgetTape();
     TapeImageFile file = ReadTapeImage(path);
     m_text.Set(path);
-    switch (file.outcome) {
-    case TapeReadOutcome::Read:
-        break;
-    case TapeReadOutcome::NotOpened:
-        m_text.Append("\nUnable to open file!");
-        ShowFailure(kCaptionHow);
-        return;
-    case TapeReadOutcome::TooLarge:
-        m_text.AppendFormat("\nThe file is too large for a CAS image (%" PRIu64 " bytes)!",
-                            file.size);
-        ShowFailure(kCaptionHow);
-        return;
-    case TapeReadOutcome::NoMemory:
-        m_text.AppendFormat("\nUnable to allocate input buffer (%" PRIu64 ")!", file.size);
-        ShowFailure(kCaptionHow);
-        return;
-    case TapeReadOutcome::ReadFailed:
-        m_text.Append("\nUnable read CAS file!");
-        ShowFailure(kCaptionHow);
+    if (file.outcome != TapeReadOutcome::Read) {
+        TextBuffer failure;
+        FormatReadFailure(failure, file);
+        m_text.Append("\n");
+        m_text.Append(failure.View());
+        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
         return;
     }
 
@@ -118,8 +104,7 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
     SetControlText(ControlId::SummaryLine, ByteView(m_report.summaryLine));
     ShowReport();
     if (m_report.workBufferShortfall) {
-        m_text.AppendFormat("\nUnable to allocate work buffer (%" PRIu64 ")!",
-                            *m_report.workBufferShortfall);
+        AppendWorkBufferFailure(m_text, *m_report.workBufferShortfall);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
     }
 }
@@ -137,10 +122,6 @@ void CTonvaleDlg::ForgetTape() {
         SetControlText(id, std::string_view());
     m_platform.EnableControl(ControlId::Play, false);
     ShowReport();
-}
-
-void CTonvaleDlg::ShowFailure(std::string_view caption) {
-    m_platform.ShowMessage(m_text.View(), caption, MessageIcon::StopSign);
 }
 
 void CTonvaleDlg::ShowReport() {

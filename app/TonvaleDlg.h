@@ -75,7 +75,6 @@ class CTonvaleDlg {
     void BackToIdle(unsigned timerId);
     void SetControlText(ControlId id, ByteView text);
     void SetControlText(ControlId id, std::string_view text);
-    void ShowFailure(std::string_view caption);
     // The index in m_statusLines of the file, duration and summary line; -1 for other controls.
     static int StatusIndex(ControlId id);
 

@@ -1,11 +1,10 @@
 #include "cli/Tape.h"
 
+#include "app/LoadMessages.h"
 #include "base/TextBuffer.h"
 #include "cli/Output.h"
 #include "sound/WavImage.h"
 #include "tape/TapeImage.h"
-
-#include <cinttypes>
 
 namespace tonvale::cli {
 
@@ -21,23 +20,9 @@ void Tell(const TextBuffer& message) {
 
 TapeRead ReadTape(const std::string& path) {
     TapeImageFile file = ReadTapeImage(path);
+    if (file.outcome == TapeReadOutcome::Read) return {std::move(file.bytes), {}};
     TextBuffer failure;
-    switch (file.outcome) {
-    case TapeReadOutcome::Read:
-        return {std::move(file.bytes), {}};
-    case TapeReadOutcome::NotOpened:
-        failure.Set("Unable to open file!");
-        break;
-    case TapeReadOutcome::TooLarge:
-        failure.Format("The file is too large for a CAS image (%" PRIu64 " bytes)!", file.size);
-        break;
-    case TapeReadOutcome::NoMemory:
-        failure.Format("Unable to allocate input buffer (%" PRIu64 ")!", file.size);
-        break;
-    case TapeReadOutcome::ReadFailed:
-        failure.Set("Unable read CAS file!");
-        break;
-    }
+    FormatReadFailure(failure, file);
     TextBuffer message;
     message.Set(path);
     message.Append("\n");
@@ -52,8 +37,7 @@ TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bo
     if (report.workBufferShortfall) {
         TextBuffer message;
         message.Set(path);
-        message.AppendFormat("\nUnable to allocate work buffer (%" PRIu64 ")!",
-                             *report.workBufferShortfall);
+        AppendWorkBufferFailure(message, *report.workBufferShortfall);
         Tell(message);
     }
     return report;
@@ -62,8 +46,7 @@ TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bo
 SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw) {
     SoundPlan plan;
     // An empty Level 1 CSAVE cannot be loaded back: no sound, and no question either.
-    if (report.lastFormat == TapeFormat::Level1 &&
-        report.lastKind == ContentKind::EmptyLevel1Csave) {
+    if (PlaysNothing(report)) {
         plan.none = true;
         if (report.files.size() <= 1) plan.durationLine = ToBytes("---");
         return plan;
@@ -73,9 +56,7 @@ SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, 
     TextBuffer text;
     plan.fits = FitsWavSizeFields(plan.dataLength);
     if (!plan.fits) {
-        text.Format("Unable to allocate sound buffer (%" PRIu64 ")!",
-                    plan.dataLength + kWavHeaderSize);
-        text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
+        FormatSoundFailure(text, plan.dataLength + kWavHeaderSize);
         Tell(text);
         return plan;
     }
