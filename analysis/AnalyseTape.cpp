@@ -101,13 +101,15 @@ bool TapeReport::AllOk() const {
     return true;
 }
 
-Bytes ComposeReportText(const TapeReport& report) {
-    Bytes out;
-    // The file line is read back through a 357-byte window text buffer.
+ByteView SavedFileLine(const TapeReport& report) {
     constexpr std::size_t kFileLineSaved = 356;
     const ByteView fileLine(report.fileLine);
-    out.insert(out.end(), fileLine.begin(),
-               fileLine.begin() + std::min(fileLine.size(), kFileLineSaved));
+    return fileLine.first(std::min(fileLine.size(), kFileLineSaved));
+}
+
+Bytes ComposeReportText(const TapeReport& report) {
+    const ByteView fileLine = SavedFileLine(report);
+    Bytes out(fileLine.begin(), fileLine.end());
     out.push_back('\r');
     out.push_back('\n');
     for (std::size_t i = 0; i < report.lines.Count(); ++i) {

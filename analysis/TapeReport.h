@@ -68,6 +68,9 @@ struct TapeReport {
     bool AllOk() const;
 };
 
+// The file line as the saved text begins: the window reads it back through a 357-byte buffer.
+ByteView SavedFileLine(const TapeReport& report);
+
 // The bytes "&Save" writes: the file line (at most 356 bytes of it), CR LF, then every report
 // line, continued lines joined, each ended by CR LF.
 Bytes ComposeReportText(const TapeReport& report);

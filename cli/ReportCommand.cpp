@@ -52,10 +52,7 @@ int Text(const Options& options, const std::string& path, bool several) {
     const TapeReport report = FirstWalk(options, path, image, answers);
     const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
 
-    // The file line is read back through a 357-byte window text buffer.
-    constexpr std::size_t kFileLineSaved = 356;
-    const ByteView fileLine(report.fileLine);
-    out.Write(fileLine.first(std::min(fileLine.size(), kFileLineSaved)));
+    out.Write(SavedFileLine(report));
     out.Write(kLineEnd);
     TextLines lines(out);
     SecondWalk(options, image, answers, lines);
