@@ -21,6 +21,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 void Write(std::FILE* stream, ByteView bytes) {
+    if (bytes.empty()) return; // an empty view may have no address, which fwrite must not get
     if (IsTerminal(stream)) {
         const Bytes safe = EscapeForTerminal(bytes);
         std::fwrite(safe.data(), 1, safe.size(), stream);

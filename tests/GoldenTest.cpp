@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -118,7 +119,7 @@ void ExpectConsistent(const TapeReport& r) {
         EXPECT_EQ(f.firstLine, next);
         next = f.firstLine + f.lineCount;
         for (const Bytes& line : JoinedLines(r, f)) {
-            EXPECT_EQ(std::memchr(line.data(), 0, line.size()), nullptr);
+            EXPECT_EQ(std::find(line.begin(), line.end(), 0), line.end());
             joined.insert(joined.end(), line.begin(), line.end());
             joined.insert(joined.end(), {'\r', '\n'});
         }
