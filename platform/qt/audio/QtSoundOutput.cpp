@@ -64,6 +64,7 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
         return false;
     }
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &QtSoundOutput::OnStateChanged);
+    ++m_plays;
     m_rate = rate;
     m_played = 0;
     m_sinceStart.start();
@@ -93,9 +94,10 @@ void QtSoundOutput::OnStateChanged(QAudio::State state) {
         WaitUntilPlayedOut();
     } else if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
         // The device went away mid-way. Not from inside the sink's own signal: it is deleted.
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [this, play = m_plays] {
+            if (!m_sink || play != m_plays) return; // stopped or started over meanwhile
             Release();
-            emit finished();
+            emit finished(true);
         });
     }
 }
@@ -120,7 +122,7 @@ void QtSoundOutput::CheckPlayedOut() {
     const bool overdue = m_sinceLastHandedOver.nsecsElapsed() / 1000 >= buffered + kPlayOutMarginUs;
     if (played || overdue) {
         Release();
-        emit finished();
+        emit finished(false);
     }
 }
 

@@ -27,7 +27,8 @@ class QtSoundOutput : public QObject {
     ~QtSoundOutput() override;
 
     // Starts playing a complete WAV image asynchronously; false when no device can play it.
-    // The image must stay valid and unchanged until Stop or finished().
+    // Every call opens the device afresh, so a server that went away and came back plays
+    // again. The image must stay valid and unchanged until Stop or finished().
     bool Play(const Byte* image, std::uint64_t size);
     // Stops at once; safe when idle.
     void Stop();
@@ -36,8 +37,9 @@ class QtSoundOutput : public QObject {
     std::uint64_t PlayedBytes() const;
 
   signals:
-    // The last sample has been played.
-    void finished();
+    // The sound ended by itself: the last sample has been played, or (failed) the device
+    // went away mid-way. Not after Stop.
+    void finished(bool failed);
 
   private:
     void OnStateChanged(QAudio::State state);
@@ -53,6 +55,7 @@ class QtSoundOutput : public QObject {
     QElapsedTimer m_sinceLastHandedOver;
     std::uint32_t m_rate = 0;
     std::uint64_t m_played = 0;
+    std::uint64_t m_plays = 0; // Play calls that started a sink
 };
 
 } // namespace tonvale
