@@ -1,27 +1,12 @@
 #include "audio/AudioTestSupport.h"
 
-#include "app/TonvaleDlg.h"
+#include "builder/Level2BasicBuilder.h"
 #include "builder/TapeBuilder.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "sound/WavImage.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <QTest>
 
 namespace tonvale::test {
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QEventLoop pause;
-        QTimer::singleShot(5, &pause, &QEventLoop::quit);
-        pause.exec();
-    }
-    return true;
-}
 
 QString RunTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
@@ -33,53 +18,19 @@ QString RunTool(const QString& program, const QStringList& arguments) {
 }
 
 int CountStreams(const char* kind) {
-    const QString list = RunTool("pactl", {"list", "short", kind});
-    return static_cast<int>(list.split('\n', Qt::SkipEmptyParts).size());
+    return static_cast<int>(
+        RunTool("pactl", {"list", "short", kind}).split('\n', Qt::SkipEmptyParts).size());
 }
 
-Bytes BuildWav(const Bytes& tape) {
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
-    dlg.OpenTape(WriteFile(TempDir("audio-tape") + "/tape.cas", tape));
-    if (!dlg.m_wavImage) return {};
-    return Bytes(dlg.m_wavImage.get(), dlg.m_wavImage.get() + dlg.m_wavSize);
-}
-
-MonitorRecording::MonitorRecording() : m_path(TempDir("audio-recording") + "/monitor.raw") {
-    const int before = CountStreams("source-outputs");
-    m_recorder.start("parecord", {"--device=@DEFAULT_MONITOR@", "--format=u8",
-                                  QString("--rate=%1").arg(kRecordingRate), "--channels=1", "--raw",
-                                  "--latency-msec=20", QString::fromStdString(m_path)});
-    m_started = m_recorder.waitForStarted() &&
-                WaitFor([&] { return CountStreams("source-outputs") > before; });
-}
-
-MonitorRecording::~MonitorRecording() {
-    if (m_recorder.state() != QProcess::NotRunning) {
-        m_recorder.kill();
-        m_recorder.waitForFinished();
+void SetSinkPresent(bool present) {
+    if (!present) {
+        RunTool("pactl", {"unload-module", "module-null-sink"});
+        return;
     }
+    RunTool("pactl", {"load-module", "module-null-sink", "sink_name=tonvale_sink", "format=u8",
+                      "rate=22050", "channels=1", "norewinds=1"});
+    RunTool("pactl", {"set-default-sink", "tonvale_sink"});
 }
-
-Bytes MonitorRecording::SamplesSoFar() const {
-    return ReadFile(m_path);
-}
-
-Bytes MonitorRecording::Finish() {
-    m_recorder.terminate(); // parecord writes out what it holds and ends
-    m_recorder.waitForFinished();
-    return ReadFile(m_path);
-}
-
-} // namespace tonvale::test
-
-#include "builder/Level2BasicBuilder.h"
-#include "platform/qt/audio/QtSoundOutput.h"
-
-#include <cstdio>
-
-namespace tonvale::test {
 
 Bytes ShortTape() {
     const Bytes program =
@@ -94,18 +45,33 @@ Bytes LongerTape() {
     return TapeBuilder().Level2File(program.Build(), 32).Build();
 }
 
-int PlayWithoutServer() {
-    const Bytes wav = BuildWav(ShortTape());
-    QtSoundOutput output;
-    const bool played = output.Play(wav.data(), wav.size());
-    std::puts(played ? "played" : "no device");
-    return played || output.IsPlaying() ? 1 : 0;
+Bytes BuildWav(const Bytes& tape) {
+    const WavImage wav = BuildWavImage(TapeFormat::Level2, tape);
+    return Bytes(wav.bytes.get(), wav.bytes.get() + wav.size);
 }
 
-QProcessEnvironment WithoutServer() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PULSE_SERVER", "unix:/nonexistent/tonvale-no-server/native");
-    return environment;
+MonitorRecording::MonitorRecording() : m_path(TempDir("audio-recording") + "/monitor.raw") {
+    const int before = CountStreams("source-outputs");
+    m_recorder.start("parecord",
+                     {"--device=@DEFAULT_MONITOR@", "--format=u8", "--rate=22050", "--channels=1",
+                      "--raw", "--latency-msec=20", QString::fromStdString(m_path)});
+    m_started = m_recorder.waitForStarted() &&
+                QTest::qWaitFor([&] { return CountStreams("source-outputs") > before; }, 20000);
+}
+
+MonitorRecording::~MonitorRecording() {
+    m_recorder.kill();
+    m_recorder.waitForFinished();
+}
+
+Bytes MonitorRecording::SamplesSoFar() const {
+    return ReadFile(m_path);
+}
+
+Bytes MonitorRecording::Finish() {
+    m_recorder.terminate(); // parecord writes out what it holds and ends
+    m_recorder.waitForFinished();
+    return ReadFile(m_path);
 }
 
 } // namespace tonvale::test

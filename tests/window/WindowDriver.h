@@ -1,115 +1,181 @@
 #pragma once
-// Driving the real window in the tests: a person's answers to the modal dialogs a command
-// opens, the file dialogs answered through the platform's test hook, tapes written to real
-// files, and the window's controls read back as a person would see them.
+// Driving the real window: a person's answers to the modal dialogs a command opens, tapes in
+// real files, and the window's controls read back as a person sees them.
 #include "app/TonvaleDlg.h"
-#include "platform/qt/window/QtPlatform.h"
+#include "builder/TapeBuilder.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/qt/window/TonvaleWindow.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QListView>
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
+#include <QMimeData>
+#include <QPointer>
+#include <QTest>
+#include <QUrl>
 
 #include <deque>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+
+#include <gtest/gtest.h>
 
 namespace tonvale::test {
 
-// Answers the modal dialogs that open while a command runs, in order, as they appear on
-// screen; a dialog nobody expected is recorded and closed so no test hangs on it.
+// Answers the modal dialogs that come up, in order; one nobody expected is recorded as such
+// and closed, so no test hangs on it.
 class ModalAnswerer : public QObject {
-    Q_OBJECT
   public:
     using Answer = std::function<void(QDialog*)>;
     struct Seen {
-        QString className;
-        QString title;
-        QString text;
+        QString className, title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        Qt::TextFormat textFormat = Qt::AutoText;
-        bool applicationModal = false;
-        bool expected = true;
+        bool plainText = false, applicationModal = false, expected = true;
     };
-
-    ModalAnswerer();
-    ~ModalAnswerer() override;
-    ModalAnswerer& Then(Answer answer);
-    int Unexpected() const;
-
+    ModalAnswerer() { qApp->installEventFilter(this); }
+    ~ModalAnswerer() override { qApp->removeEventFilter(this); }
+    ModalAnswerer& Then(Answer answer) {
+        m_answers.push_back(std::move(answer));
+        return *this;
+    }
     std::vector<Seen> seen;
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() != QEvent::Show || !dialog || !dialog->isModal()) return false;
+        Seen s{dialog->metaObject()->className(), dialog->windowTitle(), {}};
+        s.applicationModal = dialog->windowModality() == Qt::ApplicationModal;
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            s.text = box->text();
+            s.icon = box->icon();
+            s.plainText = box->textFormat() == Qt::PlainText;
+        }
+        s.expected = !m_answers.empty();
+        Answer answer = s.expected ? m_answers.front() : [](QDialog* d) { d->reject(); };
+        if (s.expected) m_answers.pop_front();
+        seen.push_back(s);
+        QPointer<QDialog> guarded(dialog);
+        // The answer comes once the dialog's own event loop runs.
+        QMetaObject::invokeMethod(
+            dialog,
+            [guarded, answer] {
+                answer(guarded);
+                if (!QTest::qWaitFor([&] { return !guarded || !guarded->isVisible(); })) {
+                    ADD_FAILURE() << "the answer left " << guarded->windowTitle().toStdString();
+                    guarded->reject();
+                }
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
 
   private:
     std::deque<Answer> m_answers;
 };
 
-// Answers: a key pressed where the focus is (Enter, Escape, a mnemonic), a click on the
-// button with that text, the close box. Each may first look around (`meanwhile`) while the
-// dialog is still up.
-ModalAnswerer::Answer PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-ModalAnswerer::Answer ClickButton(const QString& text);
-ModalAnswerer::Answer CloseBox();
-ModalAnswerer::Answer Meanwhile(std::function<void()> look, ModalAnswerer::Answer answer);
+// A key pressed where the dialog's focus is; keys reach it once it is the active window, which
+// the offscreen platform leaves to the program.
+inline ModalAnswerer::Answer PressKey(int key, Qt::KeyboardModifiers modifiers = {}) {
+    return [key, modifiers](QDialog* dialog) {
+        QApplication::setActiveWindow(dialog);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && focus->window() == dialog ? focus : dialog,
+                        static_cast<Qt::Key>(key), modifiers);
+    };
+}
+inline ModalAnswerer::Answer ClickButton(const QString& text) {
+    return [text](QDialog* dialog) {
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (button->text() == text) return QTest::mouseClick(button, Qt::LeftButton);
+        ADD_FAILURE() << "no button " << text.toStdString();
+    };
+}
+inline ModalAnswerer::Answer CloseBox() {
+    return [](QDialog* dialog) { dialog->close(); };
+}
+inline ModalAnswerer::Answer Meanwhile(std::function<void(QDialog*)> look,
+                                       ModalAnswerer::Answer then) {
+    return [look, then](QDialog* dialog) {
+        look(dialog);
+        then(dialog);
+    };
+}
 
-// The window on screen, with its file dialogs answered from `fileAnswers`.
-class WindowUnderTest {
-  public:
-    WindowUnderTest();
-    ~WindowUnderTest();
+inline QString Shown(ByteView bytes) {
+    return QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()),
+                               static_cast<qsizetype>(bytes.size()));
+}
 
-    CTonvaleWindow& Window() { return *m_window; }
-    CTonvaleDlg& Dialog() { return m_window->Dialog(); }
+// The report lines a dialog holds, as the window must show them.
+inline std::vector<QString> RowsOf(const CTonvaleDlg& dlg) {
+    std::vector<QString> rows;
+    for (std::size_t i = 0; i < dlg.ReportLineCount(); ++i)
+        rows.push_back(Shown(dlg.ReportLine(i)));
+    return rows;
+}
 
-    // What the controls show.
-    QString Title() const;
-    QString Text(ControlId id) const;
-    bool Enabled(ControlId id) const;
-    bool Checked(ControlId id) const;
-    int Rows() const;
-    QString Row(int row) const;
-    std::vector<QString> AllRows() const;
+// The core on its own, prompts answered with `answer`: what the window's dialog must hold.
+struct Core {
+    explicit Core(const std::string& path, TapeFormat answer = TapeFormat::Level2) {
+        platform.levelAnswer = platform.formatAnswer = [answer] { return answer; };
+        dlg.OnInitDialog();
+        dlg.OpenTape(path);
+    }
+    HeadlessPlatform platform;
+    CTonvaleDlg dlg{platform};
+};
 
-    // A person at the window.
-    void Click(ControlId id);
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void Drop(const std::vector<std::string>& paths);
-    // "&Open new" with the file dialog answered by `path`.
-    void OpenThroughDialog(const std::string& path);
+// A fresh directory of the running test's own.
+inline std::string TestDir() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("window.") + test->test_suite_name() + "." + test->name();
+    std::replace(name.begin(), name.end(), '/', '.');
+    return TempDir(name);
+}
+inline std::string TapeFile(const std::string& dir, const std::string& name, ByteView image) {
+    return WriteFile(dir + "/" + name, image);
+}
+
+// The window on screen.
+struct WindowUnderTest {
+    WindowUnderTest() {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    CTonvaleDlg& Dialog() { return window.Dialog(); }
+    QString Text(ControlId id) const {
+        QWidget* control = window.Control(id);
+        if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+        return static_cast<QAbstractButton*>(control)->text();
+    }
+    bool Enabled(ControlId id) const { return window.Control(id)->isEnabled(); }
+    std::vector<QString> Rows() const {
+        const QAbstractItemModel* model = window.ReportView()->model();
+        std::vector<QString> rows;
+        for (int i = 0; i < model->rowCount(); ++i)
+            rows.push_back(model->index(i, 0).data().toString());
+        return rows;
+    }
+    void Click(ControlId id) { QTest::mouseClick(window.Control(id), Qt::LeftButton); }
+    void Drop(const std::vector<std::string>& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const std::string& path : paths)
+            urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        if (enter.isAccepted()) QApplication::sendEvent(&window, &drop);
+    }
 
     ModalAnswerer modals;
-    std::deque<std::optional<std::string>> fileAnswers;
-    std::vector<QtPlatform::FileDialogRequest> fileRequests;
-
-  private:
-    std::unique_ptr<CTonvaleWindow> m_window;
+    CTonvaleWindow window;
 };
-
-// A fresh directory of the running test's own, so tests may run side by side.
-std::string TestDir();
-// A tape image written into a directory.
-std::string TapeFile(const std::string& directory, const std::string& name, ByteView image);
-
-// The core on its own, the reference the window's saved files are compared with: the same
-// tape through the headless platform.
-struct CoreOutput {
-    std::vector<QString> rows;
-    QString fileLine;
-    QString durationLine;
-    QString summaryLine;
-    Bytes reportText;
-    Bytes wavImage;
-};
-CoreOutput CoreOutputFor(const std::string& path, bool lnw = false,
-                         TapeFormat answer = TapeFormat::Level2);
-
-// The text of a byte string as the window shows it (Latin-1).
-QString Shown(std::string_view text);
 
 } // namespace tonvale::test

@@ -5,6 +5,7 @@
 // Windows and macOS). It lives on the thread of the Qt event loop that drives it.
 #include "base/Bytes.h"
 
+#include <QAudioDevice>
 #include <QBuffer>
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -43,16 +44,19 @@ class QtSoundOutput : public QObject {
 
   private:
     void OnStateChanged(QAudio::State state);
-    void WaitUntilPlayedOut();
-    void CheckPlayedOut();
+    void Watch();
+    void Fail();
     void Release();
 
+    QAudioDevice m_device;
     std::unique_ptr<QAudioSink> m_sink;
     QByteArray m_samples; // the image's samples, not copied
     QBuffer m_source;
-    QTimer m_playOutPoll;
+    QTimer m_watch;
     QElapsedTimer m_sinceStart;
-    QElapsedTimer m_sinceLastHandedOver;
+    QElapsedTimer m_sinceHandedOver; // since a poll saw samples go to the device
+    QElapsedTimer m_sincePoll;
+    std::uint64_t m_handedOverAtPoll = 0;
     std::uint32_t m_rate = 0;
     std::uint64_t m_played = 0;
     std::uint64_t m_plays = 0; // Play calls that started a sink

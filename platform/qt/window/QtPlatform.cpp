@@ -1,6 +1,5 @@
 #include "platform/qt/window/QtPlatform.h"
 
-#include "app/CommandLine.h"
 #include "platform/qt/audio/QtSoundOutput.h"
 #include "platform/qt/window/FormatPrompts.h"
 #include "platform/qt/window/QtText.h"
@@ -122,11 +121,9 @@ std::optional<std::string> QtPlatform::AskOpenFileName(std::string_view title,
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(FromUtf8(defaultExtension));
-    const std::string start = folder.empty() ? m_lastOpenFolder : std::string(folder);
-    if (!start.empty()) dialog.setDirectory(FromLocalPath(start));
-    std::optional<std::string> path = RunFileDialog(dialog, filters);
-    if (path) m_lastOpenFolder = std::string(FolderPart(*path));
-    return path;
+    // Without a tape the toolkit's dialog starts where it was used last.
+    if (!folder.empty()) dialog.setDirectory(FromLocalPath(std::string(folder)));
+    return RunFileDialog(dialog, filters);
 }
 
 std::optional<std::string> QtPlatform::AskSaveFileName(std::string_view proposedName,

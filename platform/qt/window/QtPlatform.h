@@ -67,8 +67,6 @@ class QtPlatform : public Platform {
     CTonvaleWindow& m_window;
     std::map<unsigned, std::unique_ptr<QTimer>> m_timers;
     std::unique_ptr<QtSoundOutput> m_sound;
-    // Where the open dialog starts when no tape tells: the folder of the last file chosen.
-    std::string m_lastOpenFolder;
     int m_progressMax = 100;
     int m_progressStep = 10;
 };

@@ -28,6 +28,7 @@ CReportModel::CReportModel(const CTonvaleDlg& dlg, QObject* parent)
 }
 
 void CReportModel::Clear() {
+    if (m_rows == 0) return; // nothing shown to forget
     beginResetModel();
     m_rows = 0;
     endResetModel();
