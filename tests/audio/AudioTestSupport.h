@@ -1,42 +1,69 @@
 #pragma once
-// What the real-sound tests share: asking the sound server, taking its device away, and
-// recording what the default sink plays from its monitor. scripts/with-sound-server provides
-// the server: a null sink "tonvale_sink", unsigned 8-bit mono at 22050 samples per second.
-#include "base/Bytes.h"
+// What the real-sound tests share: the sound server of scripts/with-sound-server (a null sink
+// "tonvale_sink", unsigned 8-bit mono at 22050 per second), short tapes, and a recording of
+// what the sink plays, taken from its monitor.
+#include "builder/Level2BasicBuilder.h"
+#include "builder/TapeBuilder.h"
+#include "sound/WavImage.h"
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
-
-#include <string>
+#include <QTest>
 
 namespace tonvale::test {
 
 // Standard output of a sound-server tool (pactl), empty on failure.
-QString RunTool(const QString& program, const QStringList& arguments);
+inline QString RunTool(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    const bool ok = tool.waitForFinished(20000) && tool.exitStatus() == QProcess::NormalExit &&
+                    tool.exitCode() == 0;
+    return ok ? QString::fromLocal8Bit(tool.readAllStandardOutput()) : QString();
+}
 // Streams the server has open: playback ("sink-inputs") or recording ("source-outputs").
-int CountStreams(const char* kind);
-// The sink goes (its streams with it) or comes back as the default.
-void SetSinkPresent(bool present);
+inline int CountStreams(const char* kind) {
+    return static_cast<int>(
+        RunTool("pactl", {"list", "short", kind}).split('\n', Qt::SkipEmptyParts).size());
+}
+// The sink goes (its streams with it), or comes back as the default.
+inline void SetSinkPresent(bool present) {
+    if (!present) return (void)RunTool("pactl", {"unload-module", "module-null-sink"});
+    RunTool("pactl", {"load-module", "module-null-sink", "sink_name=tonvale_sink", "format=u8",
+                      "rate=22050", "channels=1", "norewinds=1"});
+    RunTool("pactl", {"set-default-sink", "tonvale_sink"});
+}
 
-// Tapes short enough to play in a few seconds, and their WAV images (Level 2).
-Bytes ShortTape();  // about 1.3 seconds
-Bytes LongerTape(); // about 3.5 seconds
-Bytes BuildWav(const Bytes& tape);
+// A Level 2 tape of about 1.3 seconds, and the WAV image of a tape.
+inline Bytes ShortTape() {
+    return TapeBuilder()
+        .Level2File(Level2Basic('T').Line(10, "PRINT \"TONVALE\"").Line(20, "GOTO 10").Build(), 32)
+        .Build();
+}
+inline Bytes BuildWav(const Bytes& tape) {
+    const WavImage wav = BuildWavImage(TapeFormat::Level2, tape);
+    return Bytes(wav.bytes.get(), wav.bytes.get() + wav.size);
+}
 
 // Records the default sink's monitor as raw unsigned 8-bit mono at 22050 per second.
-class MonitorRecording {
-  public:
-    MonitorRecording();
-    ~MonitorRecording();
-    bool Started() const { return m_started; } // the recorder's stream is open at the server
-    Bytes SamplesSoFar() const;
-    Bytes Finish(); // ends the recording and returns all of it
+struct MonitorRecording {
+    MonitorRecording() {
+        const int before = CountStreams("source-outputs");
+        recorder.start("parecord",
+                       {"--device=@DEFAULT_MONITOR@", "--format=u8", "--rate=22050", "--channels=1",
+                        "--raw", "--latency-msec=20", QString::fromStdString(path)});
+        started = recorder.waitForStarted() &&
+                  QTest::qWaitFor([&] { return CountStreams("source-outputs") > before; }, 20000);
+    }
+    ~MonitorRecording() { Finish(); }
+    Bytes SoFar() const { return ReadFile(path); }
+    Bytes Finish() {
+        recorder.terminate(); // parecord writes out what it holds and ends
+        recorder.waitForFinished();
+        return ReadFile(path);
+    }
 
-  private:
-    std::string m_path;
-    QProcess m_recorder;
-    bool m_started = false;
+    std::string path = TempDir("audio-recording") + "/monitor.raw";
+    QProcess recorder;
+    bool started = false;
 };
 
 } // namespace tonvale::test
