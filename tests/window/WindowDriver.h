@@ -15,7 +15,6 @@
 #include <QUrl>
 
 #include <deque>
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -50,10 +49,13 @@ struct ModalAnswerer : QObject {
     QStringList seen; // title|text|stop (the stop-sign icon)
 };
 
-// Keys reach a dialog once it is the active window, which the offscreen platform leaves to
-// the program.
-inline Answer PressKey(int key, Qt::KeyboardModifiers modifiers = {}) {
-    return [key, modifiers](QDialog* dialog) {
+// A key pressed in the dialog, or first a look at it. Keys reach a dialog once it is the
+// active window, which the offscreen platform leaves to the program.
+inline Answer PressKey(
+    int key, Qt::KeyboardModifiers modifiers = {},
+    std::function<void(QDialog*)> look = [](QDialog*) {}) {
+    return [=](QDialog* dialog) {
+        look(dialog);
         QApplication::setActiveWindow(dialog);
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         QWidget* focus = QApplication::focusWidget();
@@ -61,38 +63,25 @@ inline Answer PressKey(int key, Qt::KeyboardModifiers modifiers = {}) {
                         static_cast<Qt::Key>(key), modifiers);
     };
 }
-inline Answer Meanwhile(std::function<void(QDialog*)> look, Answer then) {
-    return [look, then](QDialog* dialog) { look(dialog), then(dialog); };
-}
 
 inline QString Shown(ByteView bytes) {
     return QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()),
                                static_cast<qsizetype>(bytes.size()));
 }
-constexpr ControlId kStatusLines[] = {ControlId::FileLine, ControlId::DurationLine,
-                                      ControlId::SummaryLine};
-
-// The report lines and the status lines the dialog holds, as the window must show them.
-inline QStringList Held(const CTonvaleDlg& dlg) {
-    QStringList lines;
-    for (std::size_t i = 0; i < dlg.ReportLineCount(); ++i)
-        lines << Shown(dlg.ReportLine(i));
-    for (ControlId id : kStatusLines)
-        lines << Shown(dlg.ControlText(id));
-    return lines;
-}
 inline QString Text(const CTonvaleWindow& window, ControlId id) {
     auto* label = qobject_cast<QLabel*>(window.Control(id));
     return label ? label->text() : static_cast<QAbstractButton*>(window.Control(id))->text();
 }
-// The report's rows and the status lines the window shows.
-inline QStringList Shown(const CTonvaleWindow& window) {
+// The report's rows and the status lines, as the window shows them (shown) and as its dialog
+// holds them.
+inline QStringList Lines(CTonvaleWindow& window, bool shown = true) {
     const QAbstractItemModel* model = window.ReportView()->model();
+    const CTonvaleDlg& dlg = window.Dialog();
     QStringList lines;
-    for (int i = 0; i < model->rowCount(); ++i)
-        lines << model->index(i, 0).data().toString();
-    for (ControlId id : kStatusLines)
-        lines << Text(window, id);
+    for (std::size_t i = 0; i < (shown ? model->rowCount() : dlg.ReportLineCount()); ++i)
+        lines << (shown ? model->index(int(i), 0).data().toString() : Shown(dlg.ReportLine(i)));
+    for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
+        lines << (shown ? Text(window, id) : Shown(dlg.ControlText(id)));
     return lines;
 }
 
@@ -107,7 +96,6 @@ inline std::string TapeFile(const std::string& name, ByteView image) {
 // The window on screen.
 struct WindowUnderTest {
     WindowUnderTest() { window.show(); }
-    QString Text(ControlId id) const { return test::Text(window, id); }
     void Click(ControlId id) { QTest::mouseClick(window.Control(id), Qt::LeftButton); }
     void Drop(const std::vector<std::string>& paths) {
         QMimeData mime;
