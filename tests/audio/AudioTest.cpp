@@ -68,7 +68,9 @@ TEST(PlayCommand, PlaysToTheEndStopsOnCtrlCAndFailsWithoutAServer) {
         if (!c.server) environment.insert("PULSE_SERVER", "unix:/nonexistent/native");
         cli.setProcessEnvironment(environment);
         cli.start(TONVALE_CLI, {"play", path});
-        if (c.interrupt && QTest::qWaitFor([] { return CountStreams("sink-inputs") > 0; }))
+        // Ctrl-C once the sound is heard, so after the program has set up for it.
+        if (c.interrupt &&
+            QTest::qWaitFor([&] { return ListenToPulses(recording.SoFar(), 44).bits > 64; }))
             ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
         ASSERT_TRUE(cli.waitForFinished(60000));
         EXPECT_EQ(cli.exitCode(), c.status);

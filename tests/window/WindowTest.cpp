@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <numeric>
 
 namespace tonvale::test {
 namespace {
@@ -195,7 +196,9 @@ TEST_P(ReportFont, KeepsEveryCellOneWidthAndShowsHighBytesOnlyInTheTrs80Font) {
         file.isEmpty() ? -1 : QFontDatabase::addApplicationFont(TONVALE_TEST_FONT_DIR "/" + file);
     {
         WindowUnderTest w;
-        w.Drop({TapeFile("high.cas", TapeBuilder().Noise(256).Build())});
+        Bytes bytes(128); // every byte from 80h up, dumped as it stands
+        std::iota(bytes.begin(), bytes.end(), Byte{0x80});
+        w.Drop({TapeFile("high.cas", bytes)});
         const QFont font = w.window.ReportView()->font();
         const QFontMetrics metrics(font);
         for (QChar c : QStringLiteral("iW.#"))
