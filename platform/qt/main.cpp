@@ -1,4 +1,5 @@
-// tonvale: the window. Opens the tape named by the one optional argument.
+// tonvale: the window. Opens the tape named by the one optional argument; --help and
+// --version answer without one.
 #include "platform/qt/window/RunTonvale.h"
 #include "platform/qt/window/TonvaleIcon.h"
 
@@ -8,6 +9,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    if (const auto status = tonvale::AnswerInfoOption(std::vector<std::string>(argv, argv + argc)))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonvale"));
     QApplication::setApplicationVersion(QStringLiteral(TONVALE_VERSION));

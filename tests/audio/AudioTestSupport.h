@@ -1,63 +1,62 @@
 #pragma once
-// What the real-sound tests share: waiting on the event loop, asking the sound server, and
-// recording what the default sink plays from its monitor.
-#include "base/Bytes.h"
+// What the real-sound tests share: the sound server of scripts/with-sound-server (a null sink
+// "tonvale_sink", unsigned 8-bit mono at 22050 per second), a short tape, and a recording of
+// what the sink plays, taken from its monitor.
+#include "builder/Level2BasicBuilder.h"
+#include "builder/TapeBuilder.h"
+#include "sound/WavImage.h"
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
-
-#include <functional>
-#include <string>
+#include <QTest>
 
 namespace tonvale::test {
 
-inline constexpr int kRecordingRate = 22050;
-
-// Runs the event loop until `done` holds or `timeoutMs` passed; false on timeout. Only a guard
-// against hanging: nothing is asserted about how long anything took.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000);
-
-// Standard output of a sound-server tool (pactl), or nullopt-like empty on failure.
-QString RunTool(const QString& program, const QStringList& arguments);
-
+// The standard output of pactl, empty on failure.
+inline QString Pactl(const QStringList& arguments) {
+    QProcess pactl;
+    pactl.start("pactl", arguments);
+    const bool ok = pactl.waitForFinished(20000) && pactl.exitCode() == 0;
+    return ok ? QString::fromLocal8Bit(pactl.readAllStandardOutput()) : QString();
+}
 // Streams the server has open: playback ("sink-inputs") or recording ("source-outputs").
-int CountStreams(const char* kind);
+inline int CountStreams(const char* kind) {
+    return static_cast<int>(Pactl({"list", "short", kind}).count('\n'));
+}
+// The sink goes, its streams with it, or comes back as the default.
+inline void SetSinkPresent(bool present) {
+    if (!present) return (void)Pactl({"unload-module", "module-null-sink"});
+    Pactl({"load-module", "module-null-sink", "sink_name=tonvale_sink", "format=u8", "rate=22050",
+           "channels=1", "norewinds=1"});
+    Pactl({"set-default-sink", "tonvale_sink"});
+}
 
-// The WAV image of a tape as the program builds it (22050 per second, Level 2 unless the
-// tape says otherwise).
-Bytes BuildWav(const Bytes& tape);
+// About 1.3 seconds of Level 2.
+inline Bytes ShortTape() {
+    return TapeBuilder()
+        .Level2File(Level2Basic('T').Line(10, "PRINT \"TONVALE\"").Line(20, "GOTO 10").Build(), 32)
+        .Build();
+}
 
 // Records the default sink's monitor as raw unsigned 8-bit mono at 22050 per second.
-class MonitorRecording {
-  public:
-    MonitorRecording();
-    ~MonitorRecording();
-    // True once the recorder's stream is open at the server.
-    bool Started() const { return m_started; }
-    Bytes SamplesSoFar() const;
-    // Ends the recording and returns all of it.
-    Bytes Finish();
+struct MonitorRecording {
+    MonitorRecording() {
+        const int before = CountStreams("source-outputs");
+        recorder.start("parecord",
+                       {"--device=@DEFAULT_MONITOR@", "--format=u8", "--rate=22050", "--channels=1",
+                        "--raw", "--latency-msec=20", QString::fromStdString(path)});
+        started = QTest::qWaitFor([&] { return CountStreams("source-outputs") > before; }, 20000);
+    }
+    ~MonitorRecording() { Finish(); }
+    Bytes SoFar() const { return ReadFile(path); }
+    Bytes Finish() {
+        recorder.terminate(); // parecord writes out what it holds and ends
+        recorder.waitForFinished();
+        return ReadFile(path);
+    }
 
-  private:
-    std::string m_path;
-    QProcess m_recorder;
-    bool m_started = false;
+    std::string path = TempDir("audio-recording") + "/monitor.raw";
+    QProcess recorder;
+    bool started = false;
 };
-
-} // namespace tonvale::test
-
-namespace tonvale::test {
-
-// The tapes the real-sound tests play: short enough to stay well within a few seconds.
-Bytes ShortTape();  // about 1.3 seconds of Level 2
-Bytes LongerTape(); // about 3.5 seconds of Level 2
-
-// The test binary runs itself with this flag and no reachable sound server; the child tries to
-// play and reports on standard output ("no device" or "played").
-inline constexpr const char* kPlayWithoutServerFlag = "--play-without-server";
-int PlayWithoutServer();
-// The environment of such a child: the server's address points nowhere.
-QProcessEnvironment WithoutServer();
 
 } // namespace tonvale::test

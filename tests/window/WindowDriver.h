@@ -1,115 +1,115 @@
 #pragma once
-// Driving the real window in the tests: a person's answers to the modal dialogs a command
-// opens, the file dialogs answered through the platform's test hook, tapes written to real
-// files, and the window's controls read back as a person would see them.
-#include "app/TonvaleDlg.h"
-#include "platform/qt/window/QtPlatform.h"
+// Driving the real window: a person's answers to the modal dialogs a command opens, tapes in
+// real files, and what the window shows, read as a person sees it.
+#include "builder/TapeBuilder.h"
 #include "platform/qt/window/TonvaleWindow.h"
 
-#include <QDialog>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
+#include <QMimeData>
+#include <QPointer>
+#include <QTest>
+#include <QUrl>
 
 #include <deque>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tonvale::test {
 
-// Answers the modal dialogs that open while a command runs, in order, as they appear on
-// screen; a dialog nobody expected is recorded and closed so no test hangs on it.
-class ModalAnswerer : public QObject {
-    Q_OBJECT
-  public:
-    using Answer = std::function<void(QDialog*)>;
-    struct Seen {
-        QString className;
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        Qt::TextFormat textFormat = Qt::AutoText;
-        bool applicationModal = false;
-        bool expected = true;
-    };
+using Answer = std::function<void(QDialog*)>;
 
-    ModalAnswerer();
-    ~ModalAnswerer() override;
-    ModalAnswerer& Then(Answer answer);
-    int Unexpected() const;
-
-    std::vector<Seen> seen;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    std::deque<Answer> m_answers;
+// Answers the modal dialogs as they come up, in order, and notes what each said; one nobody
+// expected is closed.
+struct ModalAnswerer : QObject {
+    ModalAnswerer() { qApp->installEventFilter(this); }
+    ModalAnswerer& Then(Answer answer) { return answers.push_back(std::move(answer)), *this; }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() != QEvent::Show || !dialog || !dialog->isModal()) return false;
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        seen << dialog->windowTitle() + (box ? "|" + box->text() : "") +
+                    (box && box->icon() == QMessageBox::Critical ? "|stop" : "") +
+                    (box && box->textFormat() != Qt::PlainText ? "|markup" : "");
+        Answer answer = [](QDialog* d) { d->done(QDialog::Rejected); };
+        if (!answers.empty()) answer = answers.front(), answers.pop_front();
+        // Once the dialog's own event loop runs.
+        QMetaObject::invokeMethod(
+            dialog, [d = QPointer(dialog), answer] { answer(d); }, Qt::QueuedConnection);
+        return false;
+    }
+    std::deque<Answer> answers;
+    QStringList seen; // title|text|stop (the stop-sign icon)
 };
 
-// Answers: a key pressed where the focus is (Enter, Escape, a mnemonic), a click on the
-// button with that text, the close box. Each may first look around (`meanwhile`) while the
-// dialog is still up.
-ModalAnswerer::Answer PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-ModalAnswerer::Answer ClickButton(const QString& text);
-ModalAnswerer::Answer CloseBox();
-ModalAnswerer::Answer Meanwhile(std::function<void()> look, ModalAnswerer::Answer answer);
+// A key pressed in the dialog, or first a look at it. Keys reach a dialog once it is the
+// active window, which the offscreen platform leaves to the program.
+inline Answer PressKey(
+    int key, Qt::KeyboardModifiers modifiers = {},
+    std::function<void(QDialog*)> look = [](QDialog*) {}) {
+    return [=](QDialog* dialog) {
+        look(dialog);
+        QApplication::setActiveWindow(dialog);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && focus->window() == dialog ? focus : dialog,
+                        static_cast<Qt::Key>(key), modifiers);
+    };
+}
 
-// The window on screen, with its file dialogs answered from `fileAnswers`.
-class WindowUnderTest {
-  public:
-    WindowUnderTest();
-    ~WindowUnderTest();
+inline QString Shown(ByteView bytes) {
+    return QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()),
+                               static_cast<qsizetype>(bytes.size()));
+}
+inline QString Text(const CTonvaleWindow& window, ControlId id) {
+    auto* label = qobject_cast<QLabel*>(window.Control(id));
+    return label ? label->text() : static_cast<QAbstractButton*>(window.Control(id))->text();
+}
+// The report's rows and the status lines, as the window shows them (shown) and as its dialog
+// holds them.
+inline QStringList Lines(CTonvaleWindow& window, bool shown = true) {
+    const QAbstractItemModel* model = window.ReportView()->model();
+    const CTonvaleDlg& dlg = window.Dialog();
+    QStringList lines;
+    for (std::size_t i = 0; i < (shown ? model->rowCount() : dlg.ReportLineCount()); ++i)
+        lines << (shown ? model->index(int(i), 0).data().toString() : Shown(dlg.ReportLine(i)));
+    for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
+        lines << (shown ? Text(window, id) : Shown(dlg.ControlText(id)));
+    return lines;
+}
 
-    CTonvaleWindow& Window() { return *m_window; }
-    CTonvaleDlg& Dialog() { return m_window->Dialog(); }
+// A tape in a fresh directory of its own, with a space in its path.
+inline std::string TapeFile(const std::string& name, ByteView image) {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string dir = std::string("window.") + test->test_suite_name() + "." + test->name();
+    std::replace(dir.begin(), dir.end(), '/', '.');
+    return WriteFile(TempDir(dir + "/tape " + name) + "/" + name, image);
+}
 
-    // What the controls show.
-    QString Title() const;
-    QString Text(ControlId id) const;
-    bool Enabled(ControlId id) const;
-    bool Checked(ControlId id) const;
-    int Rows() const;
-    QString Row(int row) const;
-    std::vector<QString> AllRows() const;
-
-    // A person at the window.
-    void Click(ControlId id);
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void Drop(const std::vector<std::string>& paths);
-    // "&Open new" with the file dialog answered by `path`.
-    void OpenThroughDialog(const std::string& path);
+// The window on screen.
+struct WindowUnderTest {
+    WindowUnderTest() { window.show(); }
+    void Click(ControlId id) { QTest::mouseClick(window.Control(id), Qt::LeftButton); }
+    void Drop(const std::vector<std::string>& paths) {
+        QMimeData mime;
+        for (const std::string& path : paths)
+            mime.setUrls(mime.urls() << QUrl::fromLocalFile(QString::fromStdString(path)));
+        QDragEnterEvent enter(QPoint(9, 9), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(9, 9), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        if (QApplication::sendEvent(&window, &enter), enter.isAccepted())
+            QApplication::sendEvent(&window, &drop);
+    }
+    CTonvaleDlg& Dialog() { return window.Dialog(); }
 
     ModalAnswerer modals;
-    std::deque<std::optional<std::string>> fileAnswers;
-    std::vector<QtPlatform::FileDialogRequest> fileRequests;
-
-  private:
-    std::unique_ptr<CTonvaleWindow> m_window;
+    CTonvaleWindow window;
 };
-
-// A fresh directory of the running test's own, so tests may run side by side.
-std::string TestDir();
-// A tape image written into a directory.
-std::string TapeFile(const std::string& directory, const std::string& name, ByteView image);
-
-// The core on its own, the reference the window's saved files are compared with: the same
-// tape through the headless platform.
-struct CoreOutput {
-    std::vector<QString> rows;
-    QString fileLine;
-    QString durationLine;
-    QString summaryLine;
-    Bytes reportText;
-    Bytes wavImage;
-};
-CoreOutput CoreOutputFor(const std::string& path, bool lnw = false,
-                         TapeFormat answer = TapeFormat::Level2);
-
-// The text of a byte string as the window shows it (Latin-1).
-QString Shown(std::string_view text);
 
 } // namespace tonvale::test

@@ -1,24 +1,16 @@
-// The window tests run the real Qt window; without a display it is drawn offscreen.
+// The real window offscreen, with the tests' own font only, Qt's own file dialogs, and the
+// sound server of scripts/with-sound-server.
+#include "builder/TapeBuilder.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// The offscreen platform says for every window that it cannot pass size hints on; nothing a
-// test would want to read among its output.
-QtMessageHandler g_defaultHandler = nullptr;
-
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (!text.contains(QLatin1String("does not support propagateSizeHints")))
-        g_defaultHandler(type, context, text);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_defaultHandler = qInstallMessageHandler(QuietOffscreenNotes);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("FONTCONFIG_FILE", TONVALE_TEST_FONT_DIR "/system/fonts.conf");
+    qputenv("XDG_CONFIG_HOME", tonvale::test::TempDir("window-config").c_str()); // dialogs' memory
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

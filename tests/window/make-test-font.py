@@ -1,80 +1,49 @@
 #!/usr/bin/python3
-"""Writes the two small fonts of family "TRS-80" that the window tests install.
-
-TRS-80-test.ttf maps the bytes 20h-FFh to the Latin-1 code points, the way most TrueType
-fonts of that machine's character set are built; TRS-80-test-symbol.ttf maps them to
-U+F020-U+F0FF under a symbol character map, the way the older ones are. Every glyph is a
-plain box: the tests look at metrics and character codes, not at shapes.
-
-The metrics are picked so that the cell (ascent + descent) is 1.2 em: drawing the font at a
-cell height of 18 pixels needs an em of 15 pixels, which a program that asks for an em of
-18 pixels gets wrong.
-
-Needs python3-fonttools (Debian). Usage: tests/window/make-test-font.py [OUTPUT_DIR]
-"""
+# Writes the fonts the window tests use, every glyph a box 0.6 em wide and the cell (ascent +
+# descent) 1.2 em, so a cell of 18 pixels needs an em of 15. fonts/TRS-80-test.ttf maps the
+# bytes 20h-FFh to Latin-1, fonts/TRS-80-test-symbol.ttf to U+F020-U+F0FF under a symbol map
+# (the two ways TRS-80 fonts are built); fonts/system/ holds "Tonvale Test Mono", the only font
+# the tests' font configuration knows. Needs python3-fonttools (Debian).
 import os
-import sys
 
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
-UNITS_PER_EM = 1000
-ASCENT = 1000
-DESCENT = 200
-ADVANCE = 600
-FIRST_BYTE, LAST_BYTE = 0x20, 0xFF
-FIXED_TIMESTAMP = 3786912000  # 2024-01-01, in seconds since 1904
 
-
-def box_glyph(filled):
-    pen = TTGlyphPen(None)
-    if filled:
-        pen.moveTo((50, -100))
-        pen.lineTo((50, 900))
-        pen.lineTo((550, 900))
-        pen.lineTo((550, -100))
-        pen.closePath()
-    return pen.glyph()
-
-
-def build(path, symbol):
+def build(path, family, symbol=False):
     base = 0xF000 if symbol else 0
-    names = [".notdef"] + ["byte%02X" % b for b in range(FIRST_BYTE, LAST_BYTE + 1)]
-    cmap = {base + b: "byte%02X" % b for b in range(FIRST_BYTE, LAST_BYTE + 1)}
-    glyphs = {name: box_glyph(name not in (".notdef", "byte20")) for name in names}
-
-    fb = FontBuilder(UNITS_PER_EM, isTTF=True)
-    fb.updateHead(created=FIXED_TIMESTAMP, modified=FIXED_TIMESTAMP)  # same bytes each run
+    names = [".notdef"] + ["byte%02X" % b for b in range(0x20, 0x100)]
+    glyphs = {}
+    for name in names:
+        pen = TTGlyphPen(None)
+        if name not in (".notdef", "byte20"):
+            pen.moveTo((50, -100))
+            for point in ((50, 900), (550, 900), (550, -100)):
+                pen.lineTo(point)
+            pen.closePath()
+        glyphs[name] = pen.glyph()
+    fb = FontBuilder(1000, isTTF=True)
+    fb.updateHead(created=3786912000, modified=3786912000)  # the same bytes each run
     fb.setupGlyphOrder(names)
-    fb.setupCharacterMap(cmap)
+    fb.setupCharacterMap({base + b: "byte%02X" % b for b in range(0x20, 0x100)})
     fb.setupGlyf(glyphs)
-    fb.setupHorizontalMetrics({name: (ADVANCE, 50) for name in names})
-    fb.setupHorizontalHeader(ascent=ASCENT, descent=-DESCENT, lineGap=0)
-    fb.setupNameTable({"familyName": "TRS-80", "styleName": "Regular",
-                       "uniqueFontIdentifier": "Tonvale test TRS-80" + (" symbol" if symbol else ""),
-                       "fullName": "TRS-80", "psName": "TRS-80-Test",
-                       "version": "Version 1.0"})
-    fb.setupOS2(sTypoAscender=ASCENT, sTypoDescender=-DESCENT, sTypoLineGap=0,
-                usWinAscent=ASCENT, usWinDescent=DESCENT, xAvgCharWidth=ADVANCE,
-                fsSelection=0x40 | 0x80,  # regular; use the typo metrics
+    fb.setupHorizontalMetrics({name: (600, 50) for name in names})
+    fb.setupHorizontalHeader(ascent=1000, descent=-200, lineGap=0)
+    fb.setupNameTable({"familyName": family, "styleName": "Regular", "fullName": family,
+                       "uniqueFontIdentifier": os.path.basename(path), "version": "Version 1.0",
+                       "psName": family.replace(" ", "-") + ("-Symbol" if symbol else "")})
+    fb.setupOS2(sTypoAscender=1000, sTypoDescender=-200, sTypoLineGap=0, usWinAscent=1000,
+                usWinDescent=200, xAvgCharWidth=600, fsSelection=0xC0, version=4,
                 ulCodePageRange1=(1 << 31) if symbol else 1,
-                usFirstCharIndex=base + FIRST_BYTE, usLastCharIndex=base + LAST_BYTE,
-                version=4)
+                usFirstCharIndex=base + 0x20, usLastCharIndex=base + 0xFF)
     fb.setupPost(isFixedPitch=1)
-    if symbol:
-        # A symbol font carries its map as platform 3, encoding 0.
-        for table in fb.font["cmap"].tables:
-            table.platEncID = 0
+    if symbol:  # a symbol font carries its map as platform 3, encoding 0 only
         fb.font["cmap"].tables = [t for t in fb.font["cmap"].tables if t.platformID == 3]
+        fb.font["cmap"].tables[0].platEncID = 0
     fb.save(path)
 
 
-def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "fonts")
-    os.makedirs(out, exist_ok=True)
-    build(os.path.join(out, "TRS-80-test.ttf"), symbol=False)
-    build(os.path.join(out, "TRS-80-test-symbol.ttf"), symbol=True)
-
-
-if __name__ == "__main__":
-    main()
+out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fonts")
+build(os.path.join(out, "TRS-80-test.ttf"), "TRS-80")
+build(os.path.join(out, "TRS-80-test-symbol.ttf"), "TRS-80", symbol=True)
+build(os.path.join(out, "system", "TonvaleTestMono.ttf"), "Tonvale Test Mono")

@@ -14,10 +14,14 @@ namespace tonvale {
 
 namespace {
 
-constexpr int kPlayOutPollMs = 10;
-// A device that never reports the end of its buffer still gets this much beyond the buffer's
-// own length before playback counts as finished.
+constexpr int kPollMs = 10;
+constexpr qint64 kPollLateMs = 100;
+// How long beyond its buffer's length a device may take no samples once all are with it.
 constexpr qint64 kPlayOutMarginUs = 250'000;
+// A device that takes no samples before their end for this long, and is gone from the
+// system's list, has failed; one that is still listed gets much longer (servers start slowly).
+constexpr qint64 kGoneAfterUs = 100'000;
+constexpr qint64 kStalledUs = 3'000'000;
 
 qint64 Microseconds(std::uint64_t samples, std::uint32_t rate) {
     return static_cast<qint64>(samples * 1'000'000 / rate);
@@ -26,8 +30,8 @@ qint64 Microseconds(std::uint64_t samples, std::uint32_t rate) {
 } // namespace
 
 QtSoundOutput::QtSoundOutput(QObject* parent) : QObject(parent) {
-    m_playOutPoll.setInterval(kPlayOutPollMs);
-    connect(&m_playOutPoll, &QTimer::timeout, this, &QtSoundOutput::CheckPlayedOut);
+    m_watch.setInterval(kPollMs);
+    connect(&m_watch, &QTimer::timeout, this, &QtSoundOutput::Watch);
 }
 
 QtSoundOutput::~QtSoundOutput() {
@@ -43,8 +47,8 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
     const std::uint64_t samples =
         std::min<std::uint64_t>(ReadLe32(image + kWavDataSizeOffset), size - kWavHeaderSize);
 
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) return false;
+    m_device = QMediaDevices::defaultAudioOutput();
+    if (m_device.isNull()) return false;
     QAudioFormat format;
     format.setSampleRate(static_cast<int>(rate));
     format.setChannelCount(1);
@@ -58,12 +62,13 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
         Release();
         return false;
     }
-    m_sink = std::make_unique<QAudioSink>(device, format);
+    m_sink = std::make_unique<QAudioSink>(m_device, format);
     if (m_sink->isNull()) {
         Release();
         return false;
     }
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &QtSoundOutput::OnStateChanged);
+    ++m_plays;
     m_rate = rate;
     m_played = 0;
     m_sinceStart.start();
@@ -72,6 +77,10 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
         Release();
         return false;
     }
+    m_handedOverAtPoll = 0;
+    m_sinceHandedOver.start();
+    m_sincePoll.start();
+    m_watch.start();
     return true;
 }
 
@@ -88,44 +97,52 @@ std::uint64_t QtSoundOutput::PlayedBytes() const {
 }
 
 void QtSoundOutput::OnStateChanged(QAudio::State state) {
+    if (!m_sink || state != QAudio::StoppedState || m_sink->error() == QAudio::NoError) return;
+    // The server went away. Not from inside the sink's own signal: the sink is deleted.
+    QTimer::singleShot(0, this, [this, play = m_plays] {
+        if (m_sink && play == m_plays) Fail(); // not stopped or started over meanwhile
+    });
+}
+
+// Follows the samples to the device: the end once they have played, a failure when the
+// device stops taking them before their end (a device that goes away leaves the sink in the
+// Active state for ever).
+void QtSoundOutput::Watch() {
     if (!m_sink) return;
-    if (state == QAudio::IdleState && m_source.atEnd()) {
-        WaitUntilPlayedOut();
-    } else if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
-        // The device went away mid-way. Not from inside the sink's own signal: it is deleted.
-        QTimer::singleShot(0, this, [this] {
-            Release();
-            emit finished();
-        });
+    const std::uint64_t handedOver = static_cast<std::uint64_t>(m_source.pos());
+    // A poll that comes late saw the event loop held up, not the device: it starts afresh.
+    const bool late = m_sincePoll.restart() > kPollLateMs;
+    if (handedOver != m_handedOverAtPoll || late) {
+        m_handedOverAtPoll = handedOver;
+        m_sinceHandedOver.start();
     }
-}
-
-// Every sample is with the device now, but its buffer still plays on.
-void QtSoundOutput::WaitUntilPlayedOut() {
-    if (m_playOutPoll.isActive()) return;
-    m_sinceLastHandedOver.start();
-    m_playOutPoll.start();
-}
-
-void QtSoundOutput::CheckPlayedOut() {
-    if (!m_sink) {
-        m_playOutPoll.stop();
+    const qint64 buffered = Microseconds(static_cast<std::uint64_t>(m_sink->bufferSize()), m_rate);
+    const qint64 stalled = m_sinceHandedOver.nsecsElapsed() / 1000;
+    if (!m_source.atEnd()) {
+        if (stalled >= buffered + kStalledUs ||
+            (stalled >= kGoneAfterUs && !QMediaDevices::audioOutputs().contains(m_device)))
+            Fail();
         return;
     }
+    // Every sample is with the device, whose buffer still plays on. Nothing plays faster than
+    // real time, whatever a device reports; one that never reports the end is given the
+    // buffer's length and a margin.
     const qint64 total = Microseconds(static_cast<std::uint64_t>(m_samples.size()), m_rate);
-    // Nothing plays faster than real time, whatever a device reports.
     const bool played =
         m_sink->processedUSecs() >= total && m_sinceStart.nsecsElapsed() / 1000 >= total;
-    const qint64 buffered = Microseconds(static_cast<std::uint64_t>(m_sink->bufferSize()), m_rate);
-    const bool overdue = m_sinceLastHandedOver.nsecsElapsed() / 1000 >= buffered + kPlayOutMarginUs;
-    if (played || overdue) {
+    if (played || stalled >= buffered + kPlayOutMarginUs) {
         Release();
-        emit finished();
+        emit finished(false);
     }
+}
+
+void QtSoundOutput::Fail() {
+    Release();
+    emit finished(true);
 }
 
 void QtSoundOutput::Release() {
-    m_playOutPoll.stop();
+    m_watch.stop();
     if (m_sink) {
         m_played = static_cast<std::uint64_t>(m_source.pos());
         m_sink->disconnect(this);

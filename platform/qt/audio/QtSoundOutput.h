@@ -5,6 +5,7 @@
 // Windows and macOS). It lives on the thread of the Qt event loop that drives it.
 #include "base/Bytes.h"
 
+#include <QAudioDevice>
 #include <QBuffer>
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -27,7 +28,8 @@ class QtSoundOutput : public QObject {
     ~QtSoundOutput() override;
 
     // Starts playing a complete WAV image asynchronously; false when no device can play it.
-    // The image must stay valid and unchanged until Stop or finished().
+    // Every call opens the device afresh, so a server that went away and came back plays
+    // again. The image must stay valid and unchanged until Stop or finished().
     bool Play(const Byte* image, std::uint64_t size);
     // Stops at once; safe when idle.
     void Stop();
@@ -36,23 +38,28 @@ class QtSoundOutput : public QObject {
     std::uint64_t PlayedBytes() const;
 
   signals:
-    // The last sample has been played.
-    void finished();
+    // The sound ended by itself: the last sample has been played, or (failed) the device
+    // went away mid-way. Not after Stop.
+    void finished(bool failed);
 
   private:
     void OnStateChanged(QAudio::State state);
-    void WaitUntilPlayedOut();
-    void CheckPlayedOut();
+    void Watch();
+    void Fail();
     void Release();
 
+    QAudioDevice m_device;
     std::unique_ptr<QAudioSink> m_sink;
     QByteArray m_samples; // the image's samples, not copied
     QBuffer m_source;
-    QTimer m_playOutPoll;
+    QTimer m_watch;
     QElapsedTimer m_sinceStart;
-    QElapsedTimer m_sinceLastHandedOver;
+    QElapsedTimer m_sinceHandedOver; // since a poll saw samples go to the device
+    QElapsedTimer m_sincePoll;
+    std::uint64_t m_handedOverAtPoll = 0;
     std::uint32_t m_rate = 0;
     std::uint64_t m_played = 0;
+    std::uint64_t m_plays = 0; // Play calls that started a sink
 };
 
 } // namespace tonvale

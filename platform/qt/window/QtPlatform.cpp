@@ -25,11 +25,6 @@ namespace {
 // A window timer never fires faster than this, whatever interval it is given.
 constexpr unsigned kMinimumTimerMillis = 10;
 
-QtPlatform::FileDialogHook& FileDialogHookSlot() {
-    static QtPlatform::FileDialogHook hook;
-    return hook;
-}
-
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -48,16 +43,24 @@ QStringList NameFilters(const std::vector<FileFilter>& filters) {
     return names;
 }
 
+std::optional<std::string> RunFileDialog(QFileDialog& dialog,
+                                         const std::vector<FileFilter>& filters) {
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setNameFilters(NameFilters(filters));
+    if (!filters.empty()) dialog.selectNameFilter(dialog.nameFilters().front());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return ToLocalPath(dialog.selectedFiles().front());
+}
+
 } // namespace
 
 QtPlatform::QtPlatform(CTonvaleWindow& window)
-    : m_window(window), m_sound(std::make_unique<QtSoundOutput>()) {}
+    : m_window(window), m_sound(std::make_unique<QtSoundOutput>()) {
+    QObject::connect(m_sound.get(), &QtSoundOutput::finished, &m_window,
+                     [this](bool failed) { m_window.SoundEnded(failed); });
+}
 
 QtPlatform::~QtPlatform() = default;
-
-void QtPlatform::SetFileDialogHook(FileDialogHook hook) {
-    FileDialogHookSlot() = std::move(hook);
-}
 
 // --- Texts and controls ----------------------------------------------------------------------
 
@@ -111,48 +114,27 @@ TapeFormat QtPlatform::AskFormat() {
 // --- File dialogs ----------------------------------------------------------------------------
 
 std::optional<std::string> QtPlatform::AskOpenFileName(std::string_view title,
+                                                       std::string_view folder,
                                                        std::string_view defaultExtension,
                                                        const std::vector<FileFilter>& filters) {
-    FileDialogRequest request;
-    request.title = std::string(title);
-    request.defaultExtension = std::string(defaultExtension);
-    request.filters = filters;
-    std::optional<std::string> path = AskFileName(request);
-    // A name too long for the path buffer cannot be opened: told, and taken as no choice.
-    if (path && m_window.RefuseLongPath(*path)) return std::nullopt;
-    return path;
+    QFileDialog dialog(&m_window, FromUtf8(title));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(FromUtf8(defaultExtension));
+    // Without a tape the toolkit's dialog starts where it was used last.
+    if (!folder.empty()) dialog.setDirectory(FromLocalPath(std::string(folder)));
+    return RunFileDialog(dialog, filters);
 }
 
 std::optional<std::string> QtPlatform::AskSaveFileName(std::string_view proposedName,
                                                        const std::vector<FileFilter>& filters) {
-    FileDialogRequest request;
-    request.save = true;
-    request.proposedName = std::string(proposedName);
-    request.filters = filters;
-    return AskFileName(request);
-}
-
-std::optional<std::string> QtPlatform::AskFileName(const FileDialogRequest& request) {
-    if (FileDialogHookSlot()) return FileDialogHookSlot()(request);
-
-    QFileDialog dialog(&m_window, FromUtf8(request.title));
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setNameFilters(NameFilters(request.filters));
-    if (!request.filters.empty()) dialog.selectNameFilter(dialog.nameFilters().front());
-    if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
-    if (request.save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        // The chosen file is replaced as it is, without a second question.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (!request.proposedName.empty()) dialog.selectFile(FromLocalPath(request.proposedName));
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return ToLocalPath(dialog.selectedFiles().front());
+    QFileDialog dialog(&m_window);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The chosen file is replaced as it is, without a second question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!proposedName.empty()) dialog.selectFile(FromLocalPath(std::string(proposedName)));
+    return RunFileDialog(dialog, filters);
 }
 
 // --- The report ------------------------------------------------------------------------------
@@ -161,7 +143,7 @@ void QtPlatform::ReportCleared() {
     m_window.ReportModel().Clear();
 }
 
-void QtPlatform::ReportLineAdded(std::size_t) {
+void QtPlatform::ReportLinesAdded(std::size_t) {
     m_window.ReportModel().LinesAdded();
 }
 

@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -21,17 +20,6 @@ class QtPlatform : public Platform {
     explicit QtPlatform(CTonvaleWindow& window);
     ~QtPlatform() override;
 
-    // What a file dialog is asked for; a test answers it in place of a person.
-    struct FileDialogRequest {
-        bool save = false;
-        std::string title;            // empty: the toolkit's own ("Save As")
-        std::string defaultExtension; // empty: none
-        std::string proposedName;     // the save dialog's
-        std::vector<FileFilter> filters;
-    };
-    using FileDialogHook = std::function<std::optional<std::string>(const FileDialogRequest&)>;
-    static void SetFileDialogHook(FileDialogHook hook);
-
     void SetWindowTitle(ByteView title) override;
     void SetControlText(ControlId id, ByteView text) override;
     void EnableControl(ControlId id, bool enabled) override;
@@ -42,14 +30,14 @@ class QtPlatform : public Platform {
     TapeFormat AskLevel() override;
     TapeFormat AskFormat() override;
 
-    std::optional<std::string> AskOpenFileName(std::string_view title,
+    std::optional<std::string> AskOpenFileName(std::string_view title, std::string_view folder,
                                                std::string_view defaultExtension,
                                                const std::vector<FileFilter>& filters) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName,
                                                const std::vector<FileFilter>& filters) override;
 
     void ReportCleared() override;
-    void ReportLineAdded(std::size_t index) override;
+    void ReportLinesAdded(std::size_t count) override;
     void SetReportExtent(int pixels) override;
     bool UseTrsFont() override;
     int ReportCharWidth() override;
@@ -73,9 +61,8 @@ class QtPlatform : public Platform {
     int ProgressStep() const { return m_progressStep; }
 
   private:
-    // A question comes in the middle of a load: the report so far is shown behind it.
+    // A question comes in the middle of a load: the emptied report is shown behind it.
     void ReportModelFlush();
-    std::optional<std::string> AskFileName(const FileDialogRequest& request);
 
     CTonvaleWindow& m_window;
     std::map<unsigned, std::unique_ptr<QTimer>> m_timers;

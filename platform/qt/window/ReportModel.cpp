@@ -20,14 +20,15 @@ int ClampedCount(std::size_t count) {
 
 } // namespace
 
-CReportModel::CReportModel(const ReportList& report, QObject* parent)
-    : QAbstractListModel(parent), m_report(report) {
+CReportModel::CReportModel(const CTonvaleDlg& dlg, QObject* parent)
+    : QAbstractListModel(parent), m_dlg(dlg) {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &CReportModel::Flush);
 }
 
 void CReportModel::Clear() {
+    if (m_rows == 0) return; // nothing shown to forget
     beginResetModel();
     m_rows = 0;
     endResetModel();
@@ -44,7 +45,7 @@ void CReportModel::SetExtent(int pixels) {
 
 void CReportModel::Flush() {
     m_flushTimer.stop();
-    const int count = ClampedCount(m_report.Count());
+    const int count = ClampedCount(m_dlg.ReportLineCount());
     if (m_pendingExtent != m_extent || count < m_rows) {
         // A uniform row size is measured once per layout: a new width needs a new layout.
         beginResetModel();
@@ -64,11 +65,11 @@ int CReportModel::rowCount(const QModelIndex& parent) const {
 
 QVariant CReportModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() != 0 || index.row() >= m_rows ||
-        static_cast<std::size_t>(index.row()) >= m_report.Count())
+        static_cast<std::size_t>(index.row()) >= m_dlg.ReportLineCount())
         return {};
     switch (role) {
     case Qt::DisplayRole: {
-        const ByteView line = m_report.Line(static_cast<std::size_t>(index.row()));
+        const ByteView line = m_dlg.ReportLine(static_cast<std::size_t>(index.row()));
         return m_symbolPage ? BytesToSymbolPage(line) : BytesToLatin1(line);
     }
     case Qt::SizeHintRole:

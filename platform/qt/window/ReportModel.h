@@ -1,9 +1,8 @@
 #pragma once
 // The report as the list view sees it: one row per report line, read straight from the
-// dialog's ReportList, so a million lines cost nothing beyond their bytes. Lines arrive one
-// by one during a load; the view learns of them in batches (one insertion for all lines
-// added since the event loop last ran), so a long report appears at once.
-#include "base/ReportList.h"
+// dialog, so a million lines cost nothing beyond their bytes. The view learns of new lines
+// when the event loop runs next (or at Flush), in one insertion.
+#include "app/TonvaleDlg.h"
 
 #include <QAbstractListModel>
 #include <QSize>
@@ -15,7 +14,7 @@ namespace tonvale {
 class CReportModel : public QAbstractListModel {
     Q_OBJECT
   public:
-    CReportModel(const ReportList& report, QObject* parent = nullptr);
+    CReportModel(const CTonvaleDlg& dlg, QObject* parent = nullptr);
 
     // The report was emptied: the view forgets its rows at once, before it could paint one.
     void Clear();
@@ -34,7 +33,7 @@ class CReportModel : public QAbstractListModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
-    const ReportList& m_report;
+    const CTonvaleDlg& m_dlg;
     QTimer m_flushTimer;
     int m_rows = 0;   // rows the view knows of
     int m_extent = 0; // the horizontal extent the view knows of

@@ -86,7 +86,7 @@ void CTonvaleWindow::BuildControls() {
     m_play->setDefault(true);
     m_exit = button("&Exit", QRect(258, 178, 50, 14), kBottomRight);
 
-    m_model = std::make_unique<CReportModel>(m_dlg.m_report);
+    m_model = std::make_unique<CReportModel>(m_dlg);
     m_reportView = new QListView(this);
     m_reportView->setModel(m_model.get());
     m_reportView->setItemDelegate(new CReportLineDelegate(m_reportView));
@@ -176,8 +176,18 @@ void CTonvaleWindow::TimerFired(unsigned id) {
 // --- The command-line argument ---------------------------------------------------------------
 
 void CTonvaleWindow::PostCommandLine(const std::string& argument) {
+    m_commandLine = argument;
+    update();
+}
+
+void CTonvaleWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_commandLine) return;
+    // After this paint has reached the screen.
     QMetaObject::invokeMethod(
-        this, [this, argument] { OpenCommandLine(argument); }, Qt::QueuedConnection);
+        this, [this, argument = *m_commandLine] { OpenCommandLine(argument); },
+        Qt::QueuedConnection);
+    m_commandLine.reset();
 }
 
 void CTonvaleWindow::OpenCommandLine(const std::string& argument) {
@@ -195,15 +205,20 @@ template <class Command> bool CTonvaleWindow::RunCommand(Command command) {
     command();
     m_busy = false;
     m_model->Flush();
+    if (m_soundEnded) {
+        const bool failed = *m_soundEnded;
+        m_soundEnded.reset();
+        SoundEnded(failed);
+    }
     return true;
 }
 
-bool CTonvaleWindow::RefuseLongPath(const std::string& path) {
-    if (path.size() <= kMaxPath) return false;
-    m_dlg.m_text.Set(path);
-    m_dlg.m_text.Append("\nUnable to open file!");
-    m_platform.ShowMessage(m_dlg.m_text.View(), kCaptionHow, MessageIcon::StopSign);
-    return true;
+void CTonvaleWindow::SoundEnded(bool failed) {
+    // A failure outweighs an end that came before it.
+    if (m_busy)
+        m_soundEnded = failed || m_soundEnded.value_or(false);
+    else
+        RunCommand([&] { m_dlg.OnSoundEnded(failed); });
 }
 
 void CTonvaleWindow::OnOpenNew() {
@@ -235,11 +250,7 @@ void CTonvaleWindow::OnLnw() {
 }
 
 void CTonvaleWindow::OnDrop(const std::vector<std::string>& paths) {
-    RunCommand([&] {
-        const bool accepted = m_dlg.m_timer == 0 && m_openNew->isEnabled();
-        if (accepted && paths.size() == 1 && RefuseLongPath(paths.front())) return;
-        m_dlg.OnDropFiles(paths);
-    });
+    RunCommand([&] { m_dlg.OnDropFiles(paths); });
 }
 
 // --- Events ----------------------------------------------------------------------------------

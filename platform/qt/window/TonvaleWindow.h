@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -30,10 +32,9 @@ class CTonvaleWindow : public QWidget {
     explicit CTonvaleWindow(QWidget* parent = nullptr);
     ~CTonvaleWindow() override;
 
-    // Opens the command-line argument once the window is on screen (when the event loop
-    // runs next).
+    // Opens the command-line argument once the window is on screen (painted for the first
+    // time), so that its messages and questions come up over it.
     void PostCommandLine(const std::string& argument);
-    void OpenCommandLine(const std::string& argument);
 
     CTonvaleDlg& Dialog() { return m_dlg; }
     QtPlatform& Platform() { return m_platform; }
@@ -47,8 +48,11 @@ class CTonvaleWindow : public QWidget {
     // Called by the platform.
     void ApplyReportFont();
     void TimerFired(unsigned id);
+    // The sound output stopped by itself; told to the dialog once no command runs.
+    void SoundEnded(bool failed);
 
   protected:
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -58,12 +62,7 @@ class CTonvaleWindow : public QWidget {
     void BuildControls();
     // Runs one user command unless another is still running; then shows the report.
     template <class Command> bool RunCommand(Command command);
-
-  public:
-    // A path too long to hold is a file that cannot be opened: says so and returns true.
-    bool RefuseLongPath(const std::string& path);
-
-  private:
+    void OpenCommandLine(const std::string& argument);
     void OnOpenNew();
     void OnPlay();
     void OnAbout();
@@ -78,6 +77,8 @@ class CTonvaleWindow : public QWidget {
     std::unique_ptr<CReportModel> m_model;
     ReportFont m_reportFont;
     bool m_busy = false;
+    std::optional<std::string> m_commandLine; // to open once the window is on screen
+    std::optional<bool> m_soundEnded;         // came while a command ran: failed or not
 
     QListView* m_reportView = nullptr;
     QPushButton* m_openNew = nullptr;

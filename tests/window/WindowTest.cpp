@@ -1,0 +1,327 @@
+// The real window offscreen, against a real sound server: what it shows of its dialog, its
+// file dialogs, prompts and messages, the report view and its font, playback, and the start
+// from a command line.
+#include "WindowDriver.h"
+
+#include "audio/AudioTestSupport.h"
+#include "builder/SampleTapes.h"
+#include "platform/qt/window/ReportModel.h"
+#include "platform/qt/window/RunTonvale.h"
+
+#include <QAbstractItemModelTester>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRawFont>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWindow>
+
+#include <filesystem>
+#include <numeric>
+
+namespace tonvale::test {
+namespace {
+
+using enum ControlId;
+const Bytes kDemo = TapeBuilder().Level2File(DemoBasicProgram()).Build();
+// Its first bytes say neither Level 1 nor Level 2: the load asks.
+const Bytes kUndecided = TapeBuilder().Level2File(ToBytes("JUST SOME BYTES NOBODY KNOWS")).Build();
+// A Level 2 and a Highspeed tape file: the sound can be only one, the load asks.
+const Bytes kMixed =
+    TapeBuilder().Level2File(DemoBasicProgram()).HighspeedFile(DemoBasicProgram()).Build();
+
+// A file dialog's answer: this file (none: cancel); meanwhile what it shows.
+Answer Choose(const std::string& path, QStringList* shown = nullptr) {
+    return [=](QDialog* dialog) {
+        auto* files = static_cast<QFileDialog*>(dialog);
+        if (shown)
+            *shown = files->nameFilters() + files->selectedFiles() << files->directory().path();
+        files->setDirectory(QFileInfo(QString::fromStdString(path)).path());
+        files->selectFile(QFileInfo(QString::fromStdString(path)).fileName());
+        path.empty() ? dialog->reject() : dialog->accept();
+    };
+}
+// A look at a dialog's texts and buttons, the default one marked.
+std::function<void(QDialog*)> Look(QStringList& texts) {
+    return [&](QDialog* dialog) {
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            texts << (label->pixmap().isNull() ? label->text() : "icon");
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            texts << (button->isDefault() ? "*" : "") + button->text();
+    };
+}
+
+TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
+    const std::string demo = TapeFile("demo.cas", kDemo), odd = TapeFile("a[*]b <b>&c.CAS", kDemo);
+    WindowUnderTest w;
+    EXPECT_EQ(w.window.windowTitle(), "Tonvale 2");
+    EXPECT_EQ(Lines(w.window).join('|'), "<no data>|||");
+    QStringList about, first, second, text, sound;
+    for (QAbstractButton* button : w.window.findChildren<QAbstractButton*>())
+        about << button->text();
+    w.modals.Then(PressKey(Qt::Key_Return, {}, Look(about)));
+    w.Click(About);
+    EXPECT_EQ(about.join('|'), "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|&About|&LNW "
+                               "1kHz|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
+                               "through the sound card|Connect the TRS-80 'Ear' input to PC "
+                               "headphone output|*OK");
+    w.modals.Then(Choose(demo, &first));
+    w.Click(OpenNew);
+    EXPECT_EQ(first.mid(0, 2).join('|'), "Cassette file (*.cas)|All files (*.*)");
+    EXPECT_EQ(w.window.windowTitle(), "Tonvale 2 - demo.cas");
+    EXPECT_EQ(Lines(w.window), Lines(w.window, false));
+    w.Drop({odd});
+    EXPECT_EQ(w.window.windowHandle()->title(), "Tonvale 2 - a[*]b <b>&c.CAS");
+    const QStringList shown = Lines(w.window);
+    EXPECT_EQ(shown, Lines(w.window, false));
+    w.modals.Then(Choose("", &second)).Then(PressKey(Qt::Key_Return));
+    w.Click(OpenNew);
+    EXPECT_EQ(QDir(second.last()), QFileInfo(QString::fromStdString(odd)).dir()) << "its folder";
+    w.Drop({demo, odd});
+    EXPECT_EQ(Lines(w.window), shown);
+    w.modals.Then(Choose(odd + ".txt", &text)).Then(Choose(odd + ".wav", &sound));
+    w.Click(Save);
+    w.Click(SaveWav);
+    const QString named = QString::fromStdString(odd).chopped(4);
+    EXPECT_EQ(text.mid(0, 3).join('|'), "text file (*.txt)|any file (*.*)|" + named + ".txt");
+    EXPECT_EQ(sound.mid(0, 3).join('|'), "wave file (*.wav)|any file (*.*)|" + named + ".wav");
+    EXPECT_EQ(ReadFile(odd + ".txt"), w.Dialog().ComposeReportText());
+    EXPECT_TRUE(std::ranges::equal(ReadFile(odd + ".wav"), w.Dialog().WavBytes()));
+    std::filesystem::remove(odd);
+    w.Drop({odd});
+    EXPECT_EQ(Lines(w.window).join('|'), "||");
+    EXPECT_FALSE(w.window.Control(Play)->isEnabled());
+    EXPECT_EQ(w.modals.seen.join('\n'),
+              "About Tonvale\nOpen (*.CAS)\nOpen (*.CAS)\nTonvale - "
+              "HOW?|Tonvale can accept\nonly one file at a time\nSave As\nSave As\n"
+              "Tonvale - HOW?|" +
+                  QString::fromStdString(odd) + "\nUnable to open file!|stop");
+    QTest::keyClick(&w.window, Qt::Key_Escape);
+    EXPECT_FALSE(w.window.isVisible());
+}
+
+TEST(Window, RefusesEveryOtherCommandWhileALoadWaitsForItsQuestion) {
+    WindowUnderTest w;
+    w.modals.Then(PressKey(Qt::Key_Return, {}, [&](QDialog* question) {
+        EXPECT_EQ(question->windowModality(), Qt::ApplicationModal);
+        // Nothing that reaches the window now may replace the tape being analysed.
+        w.Drop({TapeFile("other.cas", kDemo)});
+        for (ControlId id : {OpenNew, Save})
+            QMetaObject::invokeMethod(w.window.Control(id), "click");
+        w.window.close();
+    }));
+    w.Drop({TapeFile("undecided.cas", kUndecided)});
+    EXPECT_EQ(w.modals.seen.join('\n'), "Tonvale - What format?") << "the question alone";
+    EXPECT_EQ(w.window.windowTitle(), "Tonvale 2 - undecided.cas");
+    EXPECT_EQ(Lines(w.window), Lines(w.window, false));
+    EXPECT_TRUE(w.window.isVisible());
+}
+
+struct PromptCase {
+    const char* name;
+    const Bytes* tape; // kUndecided asks for the level, kMixed for the format
+    Answer answer;
+    TapeFormat chosen;
+};
+class Prompt : public ::testing::TestWithParam<PromptCase> {};
+
+TEST_P(Prompt, ShowsItsQuestionAndTheAnswerDecidesTheSound) {
+    const PromptCase& c = GetParam();
+    WindowUnderTest w;
+    QStringList shown;
+    w.modals.Then([&](QDialog* dialog) { Look(shown)(dialog), c.answer(dialog); });
+    w.Drop({TapeFile("tape.cas", *c.tape)});
+    EXPECT_EQ(shown.join('|'),
+              QString(c.tape == &kUndecided
+                          ? "Level 1 or 2 couldn't be determined\nPlease select the output "
+                            "format:|icon|*Level &2|Level &1"
+                          : "Multiple \"files\" with different format\nTonvale can only do one "
+                            "at a time.\nPlease select the output format:|icon|*Level &2|Level "
+                            "&1|&Highspeed"));
+    EXPECT_TRUE(std::ranges::equal(w.Dialog().WavBytes(), BuildWavImage(c.chosen, *c.tape).View()));
+    EXPECT_EQ(Lines(w.window), Lines(w.window, false));
+}
+
+const Answer kCloseBox = [](QDialog* dialog) { dialog->close(); };
+const Answer kClick1 = [](QDialog* dialog) { dialog->findChildren<QPushButton*>()[1]->click(); };
+constexpr TapeFormat kL1 = TapeFormat::Level1, kL2 = TapeFormat::Level2,
+                     kHs = TapeFormat::Highspeed;
+INSTANTIATE_TEST_SUITE_P(
+    EveryAnswer, Prompt,
+    ::testing::Values(PromptCase{"LevelEnter", &kUndecided, PressKey(Qt::Key_Return), kL2},
+                      PromptCase{"LevelEscape", &kUndecided, PressKey(Qt::Key_Escape), kL1},
+                      PromptCase{"LevelCloseBox", &kUndecided, kCloseBox, kL2},
+                      PromptCase{"LevelKey1", &kUndecided, PressKey(Qt::Key_1), kL1},
+                      PromptCase{"FormatEscape", &kMixed, PressKey(Qt::Key_Escape), kHs},
+                      PromptCase{"FormatCloseBox", &kMixed, kCloseBox, kL2},
+                      PromptCase{"FormatClick1", &kMixed, kClick1, kL1},
+                      PromptCase{"FormatAltH", &kMixed, PressKey(Qt::Key_H, Qt::AltModifier), kHs}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(ReportView, TellsItemViewsOfEveryLoadConsistentlyAndAtOnce) {
+    constexpr int kLines = 200'000;
+    WindowUnderTest w;
+    CReportModel& model = w.window.ReportModel();
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    w.Drop({TapeFile("noise.cas", TapeBuilder().Noise(16 * kLines).Build())});
+    // The description line and one dump line per 16 bytes, told in one go once emptied.
+    ASSERT_EQ(model.rowCount(), kLines + 1);
+    EXPECT_EQ(inserted.count() + reset.count(), 2);
+    QListView* view = w.window.ReportView();
+    view->scrollToBottom();
+    QApplication::processEvents();
+    const QModelIndex last = model.index(kLines, 0);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(last)));
+    EXPECT_EQ(last.data().toString(), Shown(w.Dialog().ReportLine(kLines)));
+    // Rows of one height, as wide as the widest line, not selectable.
+    const QFontMetrics metrics(view->font());
+    EXPECT_EQ(view->visualRect(last).height(), metrics.height());
+    EXPECT_EQ(last.data(Qt::SizeHintRole).toSize().width(),
+              metrics.horizontalAdvance(' ') * int(w.Dialog().Report().widestLine) + 4);
+    EXPECT_FALSE(model.flags(last) & Qt::ItemIsSelectable);
+    w.Drop({TapeFile("demo.cas", kDemo)});
+    EXPECT_EQ(Lines(w.window), Lines(w.window, false));
+}
+
+// No TRS-80 font installed, or one made for the tests with either character map.
+class ReportFont : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReportFont, KeepsEveryCellOneWidthAndShowsHighBytesOnlyInTheTrs80Font) {
+    const QString file = GetParam();
+    const int id =
+        file.isEmpty() ? -1 : QFontDatabase::addApplicationFont(TONVALE_TEST_FONT_DIR "/" + file);
+    {
+        WindowUnderTest w;
+        Bytes bytes(128); // every byte from 80h up, dumped as it stands
+        std::iota(bytes.begin(), bytes.end(), Byte{0x80});
+        w.Drop({TapeFile("high.cas", bytes)});
+        const QFont font = w.window.ReportView()->font();
+        const QFontMetrics metrics(font);
+        for (QChar c : QStringLiteral("iW.#"))
+            EXPECT_EQ(metrics.horizontalAdvance(c), metrics.horizontalAdvance(' '));
+        EXPECT_EQ(w.window.ChosenReportFont().symbolPage, file.contains("symbol"));
+        // A cell of 18 pixels, 0.6 of an em of 15 wide; else the system's fixed font.
+        EXPECT_TRUE(id < 0 ? font == QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                           : metrics.height() == 18 && metrics.horizontalAdvance(' ') == 9);
+        const QRawFont raw = QRawFont::fromFont(font);
+        bool high = false;
+        for (QChar c : Lines(w.window).join("")) {
+            high |= (c.unicode() & 0xFF) >= 0x80;
+            EXPECT_TRUE(id < 0 || raw.supportsCharacter(c)) << std::hex << int{c.unicode()};
+        }
+        EXPECT_EQ(high, id >= 0) << "without it they show as dots";
+    }
+    QFontDatabase::removeApplicationFont(id);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, ReportFont,
+                         ::testing::Values("", "TRS-80-test.ttf", "TRS-80-test-symbol.ttf"));
+
+TEST(Playback, FollowsTheSoundAndGoesIdleWhenTheDeviceGoesAwayAndPlaysAfreshOnceBack) {
+    WindowUnderTest w;
+    w.Drop({TapeFile("short.cas", ShortTape())});
+    w.Click(Lnw);
+    EXPECT_EQ(ReadLe32(w.Dialog().WavBytes().data() + kWavRateOffset), 44100u);
+    auto playing = [&] {
+        const bool locked =
+            !w.window.Control(OpenNew)->isEnabled() && !w.window.Control(Lnw)->isEnabled();
+        EXPECT_EQ(locked, Text(w.window, Play) == "&Stop");
+        return locked;
+    };
+    QTest::keyClick(w.window.ReportView(), Qt::Key_Return); // Enter off a button plays
+    EXPECT_TRUE(playing());
+    const int step = static_cast<int>(w.Dialog().PlayMillis() / 2 / 50);
+    QTimer* timer = w.window.Platform().Timer(1);
+    auto* bar = static_cast<QProgressBar*>(w.window.Control(Progress));
+    EXPECT_EQ(timer->interval(), step);
+    EXPECT_EQ(bar->maximum(), step * 50);
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    ASSERT_TRUE(ticks.wait());
+    EXPECT_EQ(bar->value(), step);
+    w.Click(Play); // Stop: idle at the next tick
+    ASSERT_TRUE(ticks.wait());
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(bar->value(), 0);
+
+    w.Click(Play);
+    SetSinkPresent(false);
+    const bool told = QTest::qWaitFor([&] { return !w.modals.seen.empty(); });
+    SetSinkPresent(true);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(w.modals.seen.join('\n'), "Tonvale - HOW?|Audio device problem on PlaySound|stop");
+    EXPECT_FALSE(playing());
+    EXPECT_FALSE(timer->isActive());
+    w.Click(Play);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(w.modals.seen.size(), 1) << "the sound started afresh";
+}
+
+struct StartCase {
+    const char* name;
+    bool doubleDash;
+    const char* tapeName;
+    const Bytes* tape; // kUndecided: a question comes up; nullptr: not found, a message does
+    const char* title; // once the open is done
+};
+class CommandLine : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(CommandLine, OpensTheTapeOnceTheWindowIsOnScreen) {
+    const StartCase& c = GetParam();
+    const std::string tape = c.tape ? TapeFile(c.tapeName, *c.tape) : TapeFile("x", {}) + "-none*";
+    std::vector<std::string> arguments = {"tonvale", tape};
+    if (c.doubleDash) arguments.insert(arguments.begin() + 1, "--");
+    ModalAnswerer modals;
+    modals.Then(PressKey(Qt::Key_Return, {}, [](QDialog* d) {
+        EXPECT_TRUE(d->parentWidget()->windowHandle()->isExposed());
+    }));
+    QString title;
+    QTimer look; // once the open is done: what the window shows, then close it
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<CTonvaleWindow*>(top);
+                window && window->isVisible() && !window->Busy() &&
+                window->windowTitle() != "Tonvale 2") {
+                title = window->windowTitle();
+                EXPECT_EQ(Lines(*window), Lines(*window, false));
+                EXPECT_EQ(window->Dialog().Path(), tape);
+                window->close();
+            }
+    });
+    look.start(10);
+    EXPECT_EQ(RunTonvale(arguments), c.tape ? 0 : 1);
+    EXPECT_EQ(title, QString::fromUtf8(c.title));
+    EXPECT_EQ(modals.seen.join('\n'),
+              c.tape == &kDemo ? ""
+              : c.tape         ? "Tonvale - What format?"
+                       : "Tonvale - WHAT?|Error opening file\n" + QString::fromStdString(tape));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLine,
+    ::testing::Values(
+        StartCase{"PathWithSpaces", false, "my demo.cas", &kDemo, "Tonvale 2 - my demo.cas"},
+        StartCase{"NameNotUtf8", false, "sp\xE9l.cas", &kDemo, "Tonvale 2 - sp\u00e9l.cas"},
+        StartCase{"AfterDoubleDash", true, "-.cas", &kDemo, "Tonvale 2 - -.cas"},
+        StartCase{"AskingALevel", false, "u.cas", &kUndecided, "Tonvale 2 - u.cas"},
+        StartCase{"NotFound", false, "", nullptr, ""}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(CommandLine, AnswersHelpAndVersionWithoutADisplay) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess tonvale;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+        tonvale.setProcessEnvironment(environment);
+        tonvale.start(TONVALE_WINDOW, {option});
+        EXPECT_TRUE(tonvale.waitForFinished(60000) && tonvale.exitCode() == 0) << option;
+        EXPECT_TRUE(tonvale.readAllStandardOutput().startsWith(
+            option[2] == 'h' ? "Usage: tonvale [TAPE]\n" : "tonvale " TONVALE_VERSION "\n"));
+    }
+}
+
+} // namespace
+} // namespace tonvale::test
