@@ -1,6 +1,6 @@
 #pragma once
-// A set of representative tapes, each built the way it would be recorded. The demo tapes in
-// examples/ are among them; the golden reports, the fuzz seeds and the benchmarks use them too.
+// A set of representative tapes: the demo tapes of examples/ and a few of the golden case tapes
+// (tests/golden/cases), read from where they are kept.
 #include "base/Bytes.h"
 #include "base/Formats.h"
 
@@ -24,8 +24,7 @@ inline void PrintTo(const SampleTape& tape, std::ostream* out) {
     *out << tape.name;
 }
 
-// Pieces the samples are made of, for tests that need one of them alone.
-Bytes DemoBasicProgram();  // Level 2 BASIC, the bytes after the sync byte
-Bytes DemoSystemProgram(); // SYSTEM tape "TONVAL", the bytes after the sync byte
+// The demo's Level 2 BASIC program: the bytes behind the sync byte of examples/demo.cas.
+Bytes DemoBasicProgram();
 
 } // namespace tonvale::test
