@@ -98,9 +98,19 @@ int PlayTape(const Options& options, const std::string& tape) {
         return kExitNoWav;
     }
 
+    // Ctrl-C from the first sample on stops the sound as the Stop button does.
+    g_interrupted = 0;
+    auto previousInt = std::signal(SIGINT, OnInterrupt);
+    auto previousTerm = std::signal(SIGTERM, OnInterrupt);
+    auto restoreSignals = [&] {
+        std::signal(SIGINT, previousInt);
+        std::signal(SIGTERM, previousTerm);
+    };
+
     const std::size_t before = session.platform.messages.size();
     dlg.OnOK();
     if (session.platform.messages.size() != before || !output.IsPlaying()) {
+        restoreSignals();
         WriteErrLine("tonvale-cli play: Audio device problem on PlaySound: no sound device can "
                      "play (is a sound server running?)");
         return kExitNoSound;
@@ -111,10 +121,8 @@ int PlayTape(const Options& options, const std::string& tape) {
     QElapsedTimer clock;
     clock.start();
     bool stopped = false;
+    bool failed = false;
 
-    g_interrupted = 0;
-    auto previousInt = std::signal(SIGINT, OnInterrupt);
-    auto previousTerm = std::signal(SIGTERM, OnInterrupt);
     QTimer refresh;
     QObject::connect(&refresh, &QTimer::timeout, [&] {
         if (g_interrupted) {
@@ -125,14 +133,22 @@ int PlayTape(const Options& options, const std::string& tape) {
         }
         bar.Draw(static_cast<std::uint64_t>(clock.elapsed()));
     });
-    QObject::connect(&output, &QtSoundOutput::finished, &application, &QCoreApplication::quit);
+    QObject::connect(&output, &QtSoundOutput::finished, &application, [&](bool deviceFailed) {
+        failed = deviceFailed;
+        application.quit();
+    });
     refresh.start(100);
     bar.Draw(0);
     QCoreApplication::exec();
     refresh.stop();
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
+    restoreSignals();
 
+    if (failed) {
+        bar.End(static_cast<std::uint64_t>(clock.elapsed()), true);
+        WriteErrLine("tonvale-cli play: Audio device problem on PlaySound: the sound device went "
+                     "away while playing");
+        return kExitNoSound;
+    }
     bar.End(stopped ? static_cast<std::uint64_t>(clock.elapsed()) : total, stopped);
     return stopped ? kExitInterrupted : VerdictStatus(dlg.Report());
 }

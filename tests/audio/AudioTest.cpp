@@ -51,28 +51,32 @@ TEST(SoundOutput, PlaysEveryPulseInOrderAndEndsOnceOrStopsAtOnceMidWay) {
     EXPECT_FALSE(ended.front().front().toBool()) << "not failed";
 }
 
-TEST(PlayCommand, PlaysToTheEndStopsOnCtrlCAndFailsWithoutAServer) {
+TEST(PlayCommand, PlaysToTheEndStopsOnCtrlCAndFailsWithoutAServerOrASink) {
     const Bytes tape = ShortTape();
     const QString path = QString::fromStdString(WriteFile(TempDir("play") + "/tape.cas", tape));
     struct Case {
-        bool server, interrupt;
+        bool server, interrupt, unplug;
         int status;
         const char* err; // how standard error ends
     };
-    for (const Case c :
-         {Case{true, false, 0, "] 0:01 / 0:01\n"}, Case{true, true, 130, " stopped\n"},
-          Case{false, false, 4, "(is a sound server running?)\n"}}) {
+    for (const Case c : {Case{true, false, false, 0, "] 0:01 / 0:01\n"},
+                         Case{true, true, false, 130, " stopped\n"},
+                         Case{true, false, true, 4, "went away while playing\n"},
+                         Case{false, false, false, 4, "(is a sound server running?)\n"}}) {
         MonitorRecording recording;
         QProcess cli;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         if (!c.server) environment.insert("PULSE_SERVER", "unix:/nonexistent/native");
         cli.setProcessEnvironment(environment);
         cli.start(TONVALE_CLI, {"play", path});
-        // Ctrl-C once the sound is heard, so after the program has set up for it.
-        if (c.interrupt &&
-            QTest::qWaitFor([&] { return ListenToPulses(recording.SoFar(), 44).bits > 64; }))
-            ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+        // Ctrl-C, or the sink pulled out, once the sound is heard.
+        if ((c.interrupt || c.unplug) &&
+            QTest::qWaitFor([&] { return ListenToPulses(recording.SoFar(), 44).bits > 64; })) {
+            if (c.interrupt) ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+            if (c.unplug) SetSinkPresent(false);
+        }
         ASSERT_TRUE(cli.waitForFinished(60000));
+        if (c.unplug) SetSinkPresent(true);
         EXPECT_EQ(cli.exitCode(), c.status);
         EXPECT_TRUE(cli.readAllStandardError().endsWith(c.err)) << c.err;
         EXPECT_EQ(CountStreams("sink-inputs"), 0);
