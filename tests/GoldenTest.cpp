@@ -33,6 +33,9 @@ struct Case {
     // Set: `image` is one tape file's bytes, handed to this decoder as the first of an image.
     std::size_t (*decoder)(ReportWriter&, ByteView);
 };
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::vector<Case> Cases() {
     std::vector<Case> cases;
