@@ -151,10 +151,13 @@ TEST(Paths, ProposedNamesReplaceCasInAnyCaseElseAppend) {
     for (const auto& [tape, proposed] : cases)
         EXPECT_EQ(ProposedName(tape, ".wav"), proposed);
     // Cut before the extension to 259 characters, never inside a UTF-8 character.
-    const std::string path = "/" + std::string(300, 'a');
+    const std::string path = std::string(1, '/').append(300, 'a');
     EXPECT_EQ(ProposedName(path, ".wav"), path.substr(0, kMaxPath - 4) + ".wav");
-    EXPECT_EQ(ProposedName("/" + std::string(253, 'a') + "\xC3\xA9" + "bbbb.bin", ".wav"),
-              "/" + std::string(253, 'a') + ".wav");
+    const std::string folder = std::string(1, '/').append(253, 'a');
+    EXPECT_EQ(ProposedName(folder + "\xC3\xA9"
+                                    "bbbb.bin",
+                           ".wav"),
+              folder + ".wav");
 }
 
 TEST(Paths, CommandLineArgumentsNamesAndWildcards) {

@@ -8,7 +8,7 @@ namespace tonvale::test {
 namespace {
 
 constexpr std::size_t kNameLength = 6;
-constexpr std::size_t kMaxBlock = 256;
+[[maybe_unused]] constexpr std::size_t kMaxBlock = 256;
 
 void PushLe16(Bytes& bytes, std::uint16_t value) {
     bytes.push_back(static_cast<Byte>(value & 0xFF));
