@@ -113,6 +113,9 @@ std::size_t Level2Lister::ListProgram() {
     }
     // Bytes that end behind a line, without the end marker, are a recording cut short.
     if (!m_endMarkerSeen) m_bad = true;
+    // The program in memory ends behind its end marker.
+    if (m_endMarkerSeen && m_out.File().load)
+        m_out.File().end = *m_out.File().load + static_cast<std::uint32_t>(position - kFirstLine);
     return position;
 }
 
