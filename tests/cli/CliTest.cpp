@@ -87,13 +87,13 @@ std::string Values(const Json& value) {
 // Per tape file: offset, shift, format, kind, name, load, end, entry, each block's address,
 // length and checksums (stored, computed), verdict, summary word, number of report lines.
 const std::map<std::string, std::string> kSignatures = {
-    {"demo", "101 0 level2 basic T 42E9 - - ok  ok! 9 ; "},
+    {"demo", "101 0 level2 basic T 42E9 43BC - ok  ok! 9 ; "},
     {"demo-system", "101 0 level2 system TONVAL 7000 7015 7000 7000 15 58 58 ; ok  ok! 7 ; "},
-    {"demo-highspeed", "101 0 highspeed basic T 42E9 - - ok  ok! 9 ; "},
+    {"demo-highspeed", "101 0 highspeed basic T 42E9 43BC - ok  ok! 9 ; "},
     {"demo-level1", "101 0 level1 basic - 4200 4252 - ok  ok! 10 ; "},
     {"edtasm-source", "101 0 level2 edtasm DEMO   - - - ok  ok! 9 ; "},
     {"level1-machine-code", "101 0 level1 system - 4200 4215 4200 ok  ok! 6 ; "},
-    {"shifted-and-mixed", "101 3 level2 basic T 42E9 - - ok  ok! 10 ; 2D9 5 highspeed system "
+    {"shifted-and-mixed", "101 3 level2 basic T 42E9 43BC - ok  ok! 10 ; 2D9 5 highspeed system "
                           "TONVAL 7000 7015 7000 7000 15 58 58 ; ok  ok! 9 ; 303 0 highspeed "
                           "unidentified - - - - bad  ..? 3 ; "},
     {"damaged-system", "101 0 level2 system BROKEN 5200 6003 - 5200 100 D2 D2 ; 5300 2C 32 31 ; "
@@ -104,7 +104,7 @@ const std::map<std::string, std::string> kSignatures = {
     {"level1-empty-csave", "101 0 level1 empty-csave - 4200 4200 - ok  ok! 260 ; "},
     {"no-leader", "0 0 - unidentified - - - - bad  bad 8 ; "},
     {"empty", "0 0 - unidentified - - - - bad  bad 1 ; "},
-    {"high-bytes", "101 0 level2 basic \xE9 42E9 - - ok  ok! 2 ; 156 0 level2 unidentified - - "
+    {"high-bytes", "101 0 level2 basic \xE9 42E9 433A - ok  ok! 2 ; 156 0 level2 unidentified - - "
                    "- - bad  bad 10 ; "},
     {"suspicious-then-csave", "101 0 level2 system TOOLON 7000 7080 7000 7000 80 30 30 ; "
                               "suspicious  ok? 16 ; 292 0 level1 empty-csave - 4200 4200 - ok  "
