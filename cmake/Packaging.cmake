@@ -1,6 +1,7 @@
 # Manual pages, and a Debian package of everything `cmake --install` installs:
-# `cpack -G DEB` in the build directory (or `cpack --config build/default/CPackConfig.cmake`)
-# writes tonvale_VERSION_ARCH.deb into the build directory.
+# `cmake --build build/default --target package` builds what is missing and writes
+# tonvale_VERSION_ARCH.deb into the build directory; `cpack -G DEB` there (or `cpack --config
+# build/default/CPackConfig.cmake` anywhere) packs a complete build.
 
 # --- Manual pages: one per program built, gzipped as Debian wants them ----------------------
 if(UNIX AND NOT APPLE)
@@ -45,12 +46,13 @@ tonvale-play).]])
 # Wherever cpack runs, the package lands beside the build.
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 set(CPACK_STRIP_FILES ON)
-# A source package of the tracked files only, not of a build tree inside the source tree.
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/node_modules/")
+# The source package (package_source) leaves out the repository, build trees and npm modules.
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build[^/]*/" "/node_modules/")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  # Installs under /usr: the DEB default of CPACK_PACKAGING_INSTALL_PREFIX, which set here
+  # would put the source package's files under usr/ as well.
   set(CPACK_GENERATOR DEB)
-  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   # dpkg-shlibdeps (dpkg-dev) works the library packages out from the programs.
