@@ -92,10 +92,8 @@ std::vector<std::string> MatchingFiles(std::string_view argument) {
     const std::string_view pattern = argument.substr(dirLength);
     if (!HasWildcard(pattern)) return {std::string(argument)};
 
-    // "." behind the directory part: the current folder for none, and on Windows the drive's
-    // current folder for "C:" (which would otherwise be its root).
     std::error_code error;
-    fs::directory_iterator it(Utf8Path(std::string(directory) + "."), error);
+    fs::directory_iterator it(directory.empty() ? fs::path(".") : Utf8Path(directory), error);
     std::vector<std::string> matches;
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         const std::string name = FromPath(it->path().filename());
