@@ -15,7 +15,26 @@ namespace {
 
 std::size_t DirectoryPartLength(std::string_view path) {
     std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string_view::npos ? 0 : slash + 1;
+    if (slash != std::string_view::npos) return slash + 1;
+#if defined(_WIN32)
+    // A drive letter and its colon.
+    if (path.size() >= 2 && path[1] == ':' && (path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z')
+        return 2;
+#endif
+    return 0;
+}
+
+bool SameCharacter(char patternChar, char nameChar) {
+#if defined(_WIN32)
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
+    return lower(patternChar) == lower(nameChar);
+#else
+    return patternChar == nameChar;
+#endif
+}
+
+bool HasWildcard(std::string_view pattern) {
+    return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
 fs::path Utf8Path(std::string_view text) {
@@ -49,7 +68,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     // Iterative matching with one backtrack point: linear in practice, never exponential.
     std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+        if (p < pattern.size() && (pattern[p] == '?' || SameCharacter(pattern[p], name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -67,32 +86,32 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-std::optional<std::string> FindFirstFile(std::string_view argument) {
-    if (argument.empty() || argument.size() > kMaxPath) return std::nullopt;
+std::vector<std::string> MatchingFiles(std::string_view argument) {
     const std::size_t dirLength = DirectoryPartLength(argument);
     const std::string_view directory = argument.substr(0, dirLength);
     const std::string_view pattern = argument.substr(dirLength);
-    if (pattern.empty()) return std::nullopt;
+    if (!HasWildcard(pattern)) return {std::string(argument)};
 
-    std::string found;
-    if (pattern.find_first_of("*?") == std::string_view::npos) {
-        std::error_code error;
-        if (!fs::exists(Utf8Path(argument), error)) return std::nullopt;
-        found = std::string(pattern);
-    } else {
-        std::error_code error;
-        fs::directory_iterator it(directory.empty() ? fs::path(".") : Utf8Path(directory), error);
-        std::vector<std::string> matches;
-        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-            std::string name = FromPath(it->path().filename());
-            if (MatchesWildcard(pattern, name)) matches.push_back(std::move(name));
-        }
-        if (matches.empty()) return std::nullopt;
-        found = *std::min_element(matches.begin(), matches.end());
+    std::error_code error;
+    fs::directory_iterator it(directory.empty() ? fs::path(".") : Utf8Path(directory), error);
+    std::vector<std::string> matches;
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        const std::string name = FromPath(it->path().filename());
+        if (MatchesWildcard(pattern, name)) matches.push_back(std::string(directory) + name);
     }
-    std::string path = std::string(directory) + found;
-    if (path.size() > kMaxPath) return std::nullopt;
-    return path;
+    std::sort(matches.begin(), matches.end());
+    return matches;
+}
+
+std::optional<std::string> FindFirstFile(std::string_view argument) {
+    if (argument.empty() || argument.size() > kMaxPath || FileNamePart(argument).empty())
+        return std::nullopt;
+    std::error_code error;
+    if (!HasWildcard(FileNamePart(argument)) && !fs::exists(Utf8Path(argument), error))
+        return std::nullopt;
+    std::vector<std::string> matches = MatchingFiles(argument);
+    if (matches.empty() || matches.front().size() > kMaxPath) return std::nullopt;
+    return std::move(matches.front());
 }
 
 } // namespace tonvale

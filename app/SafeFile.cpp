@@ -10,7 +10,9 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -34,6 +36,21 @@ std::FILE* OpenFile(const fs::path& path, const char* mode) {
     return _wfopen(path.c_str(), wideMode.c_str());
 #else
     return std::fopen(path.c_str(), mode);
+#endif
+}
+
+// A file that did not exist before, for writing bytes; errno is EEXIST when one did.
+std::FILE* CreateNewFile(const fs::path& path) {
+#if defined(_WIN32)
+    // The system's msvcrt.dll knows no "x" in fopen's mode.
+    const int fd =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file) _close(fd);
+    return file;
+#else
+    return OpenFile(path, "wbx");
 #endif
 }
 
@@ -70,7 +87,7 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
         std::snprintf(name, sizeof name, ".tonvale-%08x.tmp", static_cast<unsigned>(random()));
         temporary = directory / name;
         errno = 0;
-        if (std::FILE* file = OpenFile(temporary, "wbx")) return file;
+        if (std::FILE* file = CreateNewFile(temporary)) return file;
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;

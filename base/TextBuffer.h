@@ -8,7 +8,10 @@
 #include <cstdarg>
 #include <string_view>
 
-#if defined(__GNUC__) || defined(__clang__)
+#if defined(__MINGW32__)
+// MinGW's "printf" is the Microsoft one; the build uses its C99 one (__USE_MINGW_ANSI_STDIO).
+#define TONVALE_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define TONVALE_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define TONVALE_PRINTF(fmt, args)

@@ -6,8 +6,7 @@
 
 #if defined(_WIN32)
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -17,7 +16,13 @@ namespace tonvale::cli {
 namespace {
 
 bool IsTerminal(std::FILE* stream) {
+#if defined(_WIN32)
+    // A console: _isatty() takes every character device for one, the NUL device too.
+    DWORD mode = 0;
+    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+#else
     return isatty(fileno(stream)) != 0;
+#endif
 }
 
 void Write(std::FILE* stream, ByteView bytes) {

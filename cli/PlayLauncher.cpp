@@ -9,6 +9,9 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#include "cli/Startup.h"
+
+#include <csignal>
 #include <process.h>
 #include <windows.h>
 #else
@@ -41,7 +44,9 @@ fs::path FindPlayer(const char* argv0) {
     const char* name = "tonvale-play";
 #endif
     std::error_code error;
-    for (const fs::path& dir : {OwnDirectory(), fs::path(argv0).parent_path()}) {
+    const std::string program(argv0);
+    const fs::path fromArgv0 = fs::path(std::u8string(program.begin(), program.end()));
+    for (const fs::path& dir : {OwnDirectory(), fromArgv0.parent_path()}) {
         const fs::path candidate = dir / name;
         if (!dir.empty() && fs::exists(candidate, error)) return candidate;
     }
@@ -57,17 +62,35 @@ int RunPlay(const Options& options, const char* argv0) {
                      "(tonvale-play, built with Qt Multimedia, was not found beside it)");
         return kExitNoSound;
     }
-    const std::string path = player.string();
     const std::vector<std::string> args = PlayArguments(options);
+#if defined(_WIN32)
+    // The arguments become one command line, quoted to come apart as they were; UTF-16, so
+    // that any file name gets through.
+    auto quotedWide = [](std::string_view utf8) {
+        const std::string quoted = QuoteArgument(utf8);
+        return fs::path(std::u8string(quoted.begin(), quoted.end())).wstring();
+    };
+    const std::u8string playerName = player.u8string();
+    std::vector<std::wstring> wide = {
+        quotedWide(std::string(playerName.begin(), playerName.end()))};
+    for (const std::string& arg : args)
+        wide.push_back(quotedWide(arg));
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& arg : wide)
+        argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    // Ctrl-C reaches both programs: tonvale-play stops the sound and ends, this one waits to
+    // hand on its exit status.
+    std::signal(SIGINT, SIG_IGN);
+    const intptr_t status = _wspawnv(_P_WAIT, player.c_str(), argv.data());
+    return status < 0 ? kExitNoSound : static_cast<int>(status);
+#else
+    const std::string path = player.string();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-#if defined(_WIN32)
-    const intptr_t status = _spawnv(_P_WAIT, path.c_str(), argv.data());
-    return status < 0 ? kExitNoSound : static_cast<int>(status);
-#else
     execv(path.c_str(), argv.data());
     WriteErrLine("tonvale-cli play: cannot start " + path);
     return kExitNoSound;

@@ -1,13 +1,20 @@
 // tonvale-cli: the tape analysis, the WAV image and playback without a window.
 #include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/Startup.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
 #include <string_view>
 
-int main(int argc, char** argv) {
+int main(int argc, char** systemArgv) {
     using namespace tonvale::cli;
+    UseBinaryStandardOutput();
+    Utf8Arguments arguments(argc, systemArgv);
+    argc = arguments.Count();
+    char** argv = arguments.Values();
     CLI::App app("Checks TRS-80 Model I/III/4 cassette images (.cas) and turns them into sound.",
                  "tonvale-cli");
     app.set_version_flag("--version", std::string("tonvale-cli ") + TONVALE_VERSION);
@@ -31,6 +38,13 @@ int main(int argc, char** argv) {
     }
     if (std::string_view(argv[1]) == "help") argv[1] = const_cast<char*>("--help");
     if (const auto status = Parse(app, argc, argv)) return *status;
+    ExpandWildcards(options.tapes);
+    if (!report->parsed() && options.tapes.size() > 1) {
+        const std::string command = wav->parsed() ? "tonvale-cli wav" : "tonvale-cli play";
+        WriteErrLine(command + ": TAPE matches " + std::to_string(options.tapes.size()) +
+                     " files; give one\nRun '" + command + " --help' for the options.");
+        return kExitUsage;
+    }
 
     if (report->parsed()) return RunReport(options);
     if (wav->parsed()) return RunWav(options);

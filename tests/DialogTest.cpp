@@ -290,6 +290,9 @@ TEST_F(Dialog, SavesTheWavImageAndTheReportUnderTheNamesChosen) {
 }
 
 TEST_F(Dialog, SavingKeepsTheTargetsPermissionsAndLinks) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a symbolic link takes a privilege on Windows";
+#endif
     Open(kThousand);
     const std::string real = test::WriteFile(dir + "/real.wav", ToBytes("old"));
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;

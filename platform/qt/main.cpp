@@ -1,5 +1,6 @@
 // tonvale: the window. Opens the tape named by the one optional argument; --help and
 // --version answer without one.
+#include "platform/qt/window/QtText.h"
 #include "platform/qt/window/RunTonvale.h"
 #include "platform/qt/window/TonvaleIcon.h"
 
@@ -7,6 +8,25 @@
 
 #include <string>
 #include <vector>
+
+namespace {
+
+// What the toolkit left of the arguments: on Windows as UTF-8 from the UTF-16 command line
+// (argv is in the ANSI code page), elsewhere as the bytes the shell passed.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#if defined(_WIN32)
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments())
+        arguments.push_back(tonvale::ToLocalPath(argument));
+    return arguments;
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (const auto status = tonvale::AnswerInfoOption(std::vector<std::string>(argv, argv + argc)))
@@ -17,6 +37,5 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window with tonvale.desktop and its icon.
     QApplication::setDesktopFileName(QStringLiteral("tonvale"));
     QApplication::setWindowIcon(tonvale::TonvaleIcon());
-    // argv now holds what the toolkit left, as the bytes the shell passed.
-    return tonvale::RunTonvale(std::vector<std::string>(argv, argv + argc));
+    return tonvale::RunTonvale(Arguments(argc, argv));
 }

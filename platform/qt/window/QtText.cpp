@@ -34,12 +34,22 @@ QString EscapeTitle(QString title) {
     return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
+// The core takes paths as UTF-8 on Windows, where the "local" encoding is the ANSI code page
+// and cannot hold every name.
 std::string ToLocalPath(const QString& path) {
+#if defined(_WIN32)
+    return path.toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 QString FromLocalPath(const std::string& path) {
+#if defined(_WIN32)
+    return QString::fromStdString(path);
+#else
     return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+#endif
 }
 
 } // namespace tonvale

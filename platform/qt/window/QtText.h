@@ -21,7 +21,7 @@ QString BytesToDisplayText(ByteView bytes);
 // A window title shows "[*]" literally, not as the modified-document placeholder.
 QString EscapeTitle(QString title);
 
-// File names between Qt and the core: the file system's own bytes.
+// File names between Qt and the core: the file system's own bytes; UTF-8 on Windows.
 std::string ToLocalPath(const QString& path);
 QString FromLocalPath(const std::string& path);
 
