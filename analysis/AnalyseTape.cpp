@@ -95,10 +95,10 @@ TapeReport AnalyseTape(ByteView image, LevelQuestion& questions, const AnalysisS
 
 // --- The result ------------------------------------------------------------------------------
 
-bool TapeReport::AllOk() const {
+bool TapeReport::Damaged() const {
     for (const TapeFileReport& file : files)
-        if (file.verdict != Verdict::Ok) return false;
-    return true;
+        if (file.verdict == Verdict::Bad || file.verdict == Verdict::Suspicious) return true;
+    return false;
 }
 
 ByteView SavedFileLine(const TapeReport& report) {

@@ -65,7 +65,9 @@ struct TapeReport {
     // A work buffer could not be had: its size. The walk stopped there.
     std::optional<std::uint64_t> workBufferShortfall;
 
-    bool AllOk() const;
+    // True when a tape file is bad or suspicious; a remainder of noise behind a tape file
+    // (" ..?") does not count.
+    bool Damaged() const;
 };
 
 // The file line as the saved text begins: the window reads it back through a 357-byte buffer.

@@ -67,10 +67,7 @@ SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, 
 }
 
 int VerdictStatus(const TapeReport& report) {
-    for (const TapeFileReport& file : report.files)
-        if (file.verdict == Verdict::Bad || file.verdict == Verdict::Suspicious)
-            return kExitDamaged;
-    return kExitOk;
+    return report.Damaged() ? kExitDamaged : kExitOk;
 }
 
 } // namespace tonvale::cli
