@@ -8,10 +8,12 @@ namespace tonvale::test {
 
 namespace {
 
-const std::string kSource = TONVALE_SOURCE_DIR;
+// A plain literal: tests call these while their own statics are made, in no set order.
+constexpr const char* kSource = TONVALE_SOURCE_DIR;
 
 Bytes Tape(const std::string& name, bool demo) {
-    return ReadFile(kSource + (demo ? "/examples/" : "/tests/golden/cases/") + name + ".cas");
+    return ReadFile(std::string(kSource) + (demo ? "/examples/" : "/tests/golden/cases/") + name +
+                    ".cas");
 }
 
 } // namespace
@@ -44,6 +46,7 @@ Bytes DemoBasicProgram() {
     std::size_t sync = 0;
     while (sync < demo.size() && demo[sync] == 0x00)
         ++sync;
+    if (sync == demo.size()) return {};
     return Bytes(demo.begin() + static_cast<std::ptrdiff_t>(sync) + 1, demo.end());
 }
 
