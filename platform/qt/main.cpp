@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -37,5 +39,10 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window with tonvale.desktop and its icon.
     QApplication::setDesktopFileName(QStringLiteral("tonvale"));
     QApplication::setWindowIcon(tonvale::TonvaleIcon());
-    return tonvale::RunTonvale(Arguments(argc, argv));
+    const int status = tonvale::RunTonvale(Arguments(argc, argv));
+    // As in tonvale-play: Qt Multimedia's sound engine must not be torn down by a static
+    // destructor while its PulseAudio thread still answers a stream just stopped.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
