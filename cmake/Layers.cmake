@@ -5,6 +5,7 @@
 #     base/                          bytes, text, formats, the report list
 #     tape/  sound/                  reading images and finding tape files; the WAV image
 #     analysis/                      the decoders and the TapeReport
+#     writer/                        tape files and images from programs
 #     app/                           the dialog's state and handlers, saving
 #     platform/  cli/                the Qt window and audio, headless; the command line
 function(tonvale_check_includes folder)
@@ -27,6 +28,7 @@ tonvale_check_includes(base base)
 tonvale_check_includes(tape base tape)
 tonvale_check_includes(sound base sound)
 tonvale_check_includes(analysis base tape analysis)
-tonvale_check_includes(app base tape sound analysis app)
-tonvale_check_includes(platform base tape sound analysis app platform)
-tonvale_check_includes(cli base tape sound analysis app platform cli)
+tonvale_check_includes(writer base tape analysis writer)
+tonvale_check_includes(app base tape sound analysis writer app)
+tonvale_check_includes(platform base tape sound analysis writer app platform)
+tonvale_check_includes(cli base tape sound analysis writer app platform cli)
