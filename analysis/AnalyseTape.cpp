@@ -61,6 +61,7 @@ TapeReport AnalyseTape(ByteView image, LevelQuestion& questions, const AnalysisS
     // A single byte left behind a Highspeed first tape file is the rest of its last group.
     if (consumed + 1 == work.size() && out.Format() == TapeFormat::Highspeed)
         consumed = work.size();
+    out.File().length = consumed;
 
     // Every further tape file, searched for in what the analysis left.
     while (consumed < work.size()) {
@@ -82,6 +83,7 @@ TapeReport AnalyseTape(ByteView image, LevelQuestion& questions, const AnalysisS
         out.SetTail(data.tail);
         work = *data.bytes;
         consumed = AnalyseTapeFile(out, questions, work);
+        out.File().length = consumed;
         // A remainder without a leader counts as the format before it.
         if (out.Format() == TapeFormat::None) out.SetFormat(previous);
         if (previous != TapeFormat::None && previous != out.Format()) report.mixedFormats = true;

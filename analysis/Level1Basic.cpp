@@ -93,8 +93,10 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
         previous = t.Le16(p);
         text.Format(" %u ", previous);
         p += 2;
+        out.BeginListingLine();
         collectText(false);
         out.AddReportLine(text);
+        out.EndListingLine();
         lastLineTruncated = p >= textEnd;
         endLine();
     } else {
@@ -119,8 +121,10 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
         previous = number;
         text.Format(" %u ", number);
         p += 2;
+        out.BeginListingLine();
         collectText(true);
         out.AddReportLine(text);
+        out.EndListingLine();
         lastLineTruncated = p >= textEnd;
         endLine();
     }

@@ -8,9 +8,19 @@ void ReportWriter::BeginFile(TapeFormat format, std::uint64_t offset, std::uint3
     TapeFileReport file;
     file.offset = offset;
     file.shift = shift;
+    file.synced = format != TapeFormat::None;
     file.firstLine = m_report.lineCount;
     m_report.files.push_back(std::move(file));
     SetFormat(format);
+}
+
+void ReportWriter::BeginListingLine() {
+    File().listing.push_back({m_report.lineCount, 0});
+}
+
+void ReportWriter::EndListingLine() {
+    ListingLine& line = File().listing.back();
+    line.count = m_report.lineCount - line.first;
 }
 
 void ReportWriter::SetFormat(TapeFormat format) {

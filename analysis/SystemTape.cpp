@@ -234,6 +234,7 @@ class SystemTapeDecoder {
         SystemBlock& block = m_out.File().blocks.emplace_back();
         block.address = static_cast<std::uint16_t>(address);
         block.length = static_cast<std::uint32_t>(count);
+        block.data = m_p;
         if (!m_out.File().load) m_out.File().load = block.address;
         if (!m_out.File().end || *m_out.File().end < end) m_out.File().end = end;
 

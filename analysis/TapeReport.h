@@ -25,11 +25,26 @@ struct SystemBlock {
     std::uint32_t length = 0; // 1 to 256
     std::optional<Byte> stored;
     std::optional<Byte> computed;
+    std::size_t data = 0; // where its data begins in the tape file's bytes
+};
+
+// The report lines that list one program line: a line split into continued pieces, or broken
+// at a control byte, takes several.
+struct ListingLine {
+    std::size_t first = 0; // a report line index
+    std::size_t count = 0;
 };
 
 struct TapeFileReport {
     std::uint64_t offset = 0; // the image byte that holds the first bit behind the sync byte
     std::uint32_t shift = 0;  // that bit's position in it, from the top
+    // False for a remainder: bytes behind the tape file before that have no leader and sync
+    // byte of their own (and for an image where none was found at all).
+    bool synced = false;
+    // How many bytes the analysis read for it, from `offset` on, in its format's framing
+    // (Highspeed bytes unpacked from their nine-bit groups); the search for the next tape file
+    // starts behind them.
+    std::uint64_t length = 0;
     TapeFormat format = TapeFormat::None;
     ContentKind kind = ContentKind::Unidentified;
     std::optional<Bytes> name; // as on tape
@@ -39,6 +54,8 @@ struct TapeFileReport {
     std::optional<std::uint32_t> end;
     std::optional<std::uint16_t> entry;
     std::vector<SystemBlock> blocks;
+    // The program lines of a BASIC or EDTASM listing, in order.
+    std::vector<ListingLine> listing;
     Verdict verdict = Verdict::Bad;
     Bytes summaryWord; // what it added to the summary line (" ok!"), empty when nothing
     // Its report lines: the ones written while it was analysed, and the separator behind it.

@@ -1,6 +1,8 @@
 #pragma once
 #include "cli/Arguments.h"
 
+#include <string>
+
 namespace tonvale::cli {
 
 // Each command runs with its parsed options and returns the exit status.
@@ -10,5 +12,24 @@ int RunWav(const Options& options);
 int RunPlay(const Options& options, const char* argv0);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
+
+// convert and extract take options of their own.
+struct ConvertOptions {
+    std::string tape;
+    std::string output;
+    TapeFormat format = TapeFormat::Level2;
+    std::optional<TapeFormat> level;
+};
+void DefineConvert(CLI::App& app, ConvertOptions& options);
+int RunConvert(const ConvertOptions& options);
+
+struct ExtractOptions {
+    std::string tape;
+    std::string directory = ".";
+    bool force = false;
+    std::optional<TapeFormat> level;
+};
+void DefineExtract(CLI::App& app, ExtractOptions& options);
+int RunExtract(const ExtractOptions& options);
 
 } // namespace tonvale::cli

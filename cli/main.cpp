@@ -31,6 +31,12 @@ int main(int argc, char** systemArgv) {
     DefineCommand(*report, Command::Report, options);
     DefineCommand(*wav, Command::Wav, options);
     DefineCommand(*play, Command::Play, options);
+    ConvertOptions convertOptions;
+    ExtractOptions extractOptions;
+    CLI::App* convert = app.add_subcommand("convert");
+    CLI::App* extract = app.add_subcommand("extract");
+    DefineConvert(*convert, convertOptions);
+    DefineExtract(*extract, extractOptions);
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -38,6 +44,8 @@ int main(int argc, char** systemArgv) {
     }
     if (std::string_view(argv[1]) == "help") argv[1] = const_cast<char*>("--help");
     if (const auto status = Parse(app, argc, argv)) return *status;
+    if (convert->parsed()) return RunConvert(convertOptions);
+    if (extract->parsed()) return RunExtract(extractOptions);
     ExpandWildcards(options.tapes);
     if (!report->parsed() && options.tapes.size() > 1) {
         const std::string command = wav->parsed() ? "tonvale-cli wav" : "tonvale-cli play";
