@@ -41,7 +41,8 @@ std::vector<CaseTape> CaseTapes() {
         if (line.starts_with("#") || !(fields >> name >> level)) continue;
         std::string path = kSource + "/tests/golden/cases/" + name + ".cas";
         if (!std::filesystem::exists(path)) path = kSource + "/examples/" + name + ".cas";
-        tapes.push_back({name, level == 1 ? TapeFormat::Level1 : TapeFormat::Level2, ReadAll(path)});
+        tapes.push_back(
+            {name, level == 1 ? TapeFormat::Level1 : TapeFormat::Level2, ReadAll(path)});
     }
     return tapes;
 }
@@ -60,8 +61,8 @@ TapeReport Analyse(ByteView image, TapeFormat level = TapeFormat::Level2) {
 // What must survive a conversion, per tape file with a leader: its bytes and what the analysis
 // makes of them, its listing, and with `allLines` every report line, the format's words made
 // alike. Of unidentified data only the bytes count: Highspeed data that begins like a Level 1
-// tape file reads as one behind a 00h leader. The other report lines may differ by the end of a Highspeed image, whose
-// filler bits read as an incomplete last byte.
+// tape file reads as one behind a 00h leader. The other report lines may differ by the end of a
+// Highspeed image, whose filler bits read as an incomplete last byte.
 std::vector<std::string> Findings(ByteView image, const TapeReport& report, bool allLines) {
     static const std::regex format(
         "Highspeed header \\(many 55h then 7Fh\\)|Level 2 header \\(many 00h then 5Ah\\)|"
@@ -111,10 +112,10 @@ TEST(Convert, LaysEveryCaseTapeDownInHighspeedAndBackWithTheSameTapeFiles) {
         const TapeConversion level2 = ConvertTape(highspeed.image, there, TapeFormat::Level2);
         ASSERT_EQ(level2.outcome, ConvertOutcome::Converted);
         const TapeReport back = Analyse(level2.image);
-        const bool level2Only = std::none_of(source.files.begin(), source.files.end(),
-                                             [](const TapeFileReport& f) {
-                                                 return f.synced && f.format != TapeFormat::Level2;
-                                             });
+        const bool level2Only =
+            std::none_of(source.files.begin(), source.files.end(), [](const TapeFileReport& f) {
+                return f.synced && f.format != TapeFormat::Level2;
+            });
         EXPECT_EQ(Findings(highspeed.image, there, false), Findings(tape.image, source, false));
         EXPECT_EQ(Findings(level2.image, back, level2Only),
                   Findings(tape.image, source, level2Only));
@@ -123,6 +124,119 @@ TEST(Convert, LaysEveryCaseTapeDownInHighspeedAndBackWithTheSameTapeFiles) {
         }
     }
     EXPECT_GT(converted, 100);
+}
+
+// The lines of a reviewed report that begin with a line number: the listing.
+std::string ListingOfGolden(const std::string& name) {
+    static const std::regex numbered("^ ?\\d+ .*");
+    std::ifstream text(kSource + "/tests/golden/" + name + ".txt", std::ios::binary);
+    std::string listing;
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (std::regex_match(line, numbered)) listing += line.substr(line[0] == ' ') + "\n";
+    }
+    return listing;
+}
+
+// A .cmd file's load records laid down as a SYSTEM tape again: 55h, the name, a 3Ch block per
+// record with its checksum, 78h and the entry.
+Bytes SystemTapeOf(ByteView cmd, ByteView name) {
+    Bytes tape{0x55};
+    tape.insert(tape.end(), name.begin(), name.end());
+    for (std::size_t p = 0; p + 4 <= cmd.size();) {
+        const std::size_t length = cmd[p + 1] < 3 ? cmd[p + 1] + 254u : cmd[p + 1] - 2u;
+        if (cmd[p] == 0x02) {
+            tape.insert(tape.end(), {0x78, cmd[p + 2], cmd[p + 3]});
+            break;
+        }
+        EXPECT_EQ(cmd[p], 0x01);
+        const ByteView block = cmd.subspan(p + 2, length + 2);
+        Byte sum = 0;
+        for (Byte b : block)
+            sum = static_cast<Byte>(sum + b);
+        tape.insert(tape.end(), {0x3C, static_cast<Byte>(length)});
+        tape.insert(tape.end(), block.begin(), block.end());
+        tape.push_back(sum);
+        p += 2 + length + 2;
+    }
+    return TapeImageWriter().File(TapeFormat::Level2, tape).Image();
+}
+
+// The hex dump lines of a tape file's report, with their addresses: the bytes of its blocks.
+std::vector<std::string> DumpLines(const TapeReport& report, const TapeFileReport& file) {
+    static const std::regex dump("[0-9A-F]{4}( [0-9A-F]{2})+ .*");
+    std::vector<std::string> lines;
+    for (const Bytes& line : JoinedLines(report, file))
+        if (std::regex_match(std::string(AsChars(line)), dump)) lines.emplace_back(AsChars(line));
+    return lines;
+}
+
+TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
+    const struct {
+        std::string tape;
+        std::vector<std::string> names;
+        std::size_t damaged; // blocks told as damaged
+    } cases[] = {
+        {"demo", {"T.bas"}, 0},
+        {"demo-highspeed", {"T.bas"}, 0},
+        {"demo-level1", {"tape.bas"}, 0},
+        {"edtasm-source", {"DEMO.asm"}, 0},
+        {"demo-system", {"TONVAL.cmd"}, 0},
+        {"system-blocks-top-of-memory", {"GAME.cmd"}, 0},
+        {"damaged-system", {"BROKEN.cmd"}, 1},
+        {"system-end-in-block-data", {"GAME.cmd"}, 1},
+        {"system-two-files", {"ONE.cmd", "TWO.cmd"}, 0},
+        {"l2basic-two-programs", {"A.bas", "B.bas"}, 0},
+        {"level1-machine-code", {"tape.bin"}, 0},
+        {"level1-empty-csave", {"tape.bin"}, 0},
+        {"driver-noise-40", {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tape);
+        std::string path = kSource + "/tests/golden/cases/" + c.tape + ".cas";
+        if (!std::filesystem::exists(path)) path = kSource + "/examples/" + c.tape + ".cas";
+        const Bytes image = ReadAll(path);
+        const TapeReport report = Analyse(
+            image, c.tape.starts_with("level1") || c.tape == "demo-level1" ? TapeFormat::Level1
+                                                                           : TapeFormat::Level2);
+        const std::vector<ExtractedFile> files = ExtractTapeFiles(image, report);
+        std::vector<std::string> names;
+        std::size_t damaged = 0;
+        for (const ExtractedFile& file : files) {
+            names.push_back(file.name);
+            damaged += file.damage.size();
+            const TapeFileReport& source = report.files[file.index];
+            if (file.name.ends_with(".bas") && report.files.size() == 1) {
+                EXPECT_EQ(AsChars(file.contents), ListingOfGolden(c.tape));
+            }
+            if (file.name.ends_with(".cmd")) {
+                const Bytes tape = SystemTapeOf(file.contents, *source.name);
+                const TapeReport again = Analyse(tape);
+                EXPECT_EQ(again.files[0].entry, source.entry);
+                EXPECT_EQ(DumpLines(again, again.files[0]), DumpLines(report, source));
+            }
+        }
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(damaged, c.damaged);
+    }
+}
+
+TEST(Extract, MakesNamesFromTheTapeSafeOnEveryFileSystem) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"GAME", "GAME"},         {"con", "con_"},
+        {"LPT1.X", "LPT1_.X"},    {"COM10", "COM10"},
+        {"Aux", "Aux_"},          {"a<b>:c|d", "a_b__c_d"},
+        {"\x01\x80Z?*", "__Z__"}, {"NAME. .", "NAME"},
+        {"  X  ", "X"},           {"", "tape"},
+        {"..", "tape"},           {"A\"/\\B", "A___B"},
+    };
+    for (const auto& [name, safe] : cases)
+        EXPECT_EQ(SafeFileName(ToBytes(name)), safe) << name;
+    FileNamer namer;
+    EXPECT_EQ(namer.Next("GAME", ".cmd"), "GAME.cmd");
+    EXPECT_EQ(namer.Next("game", ".cmd"), "game-2.cmd");
+    EXPECT_EQ(namer.Next("GAME", ".bas"), "GAME.bas");
+    EXPECT_EQ(namer.Next("GAME", ".cmd"), "GAME-3.cmd");
 }
 
 } // namespace
