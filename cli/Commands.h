@@ -11,4 +11,16 @@ int RunPlay(const Options& options, const char* argv0);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
 
+// tonvale-cli rescue (cli/RescueCommand.cpp): its own options.
+struct RescueOptions {
+    std::string recording;
+    std::optional<std::string> output;
+    std::optional<TapeFormat> format;
+    std::string channel; // "left", "right", or empty: the stronger
+    bool force = false;
+    bool json = false;
+};
+void DefineRescue(CLI::App& app, RescueOptions& options);
+int RunRescue(const RescueOptions& options);
+
 } // namespace tonvale::cli

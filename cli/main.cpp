@@ -31,6 +31,9 @@ int main(int argc, char** systemArgv) {
     DefineCommand(*report, Command::Report, options);
     DefineCommand(*wav, Command::Wav, options);
     DefineCommand(*play, Command::Play, options);
+    RescueOptions rescueOptions;
+    CLI::App* rescue = app.add_subcommand("rescue");
+    DefineRescue(*rescue, rescueOptions);
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -46,6 +49,7 @@ int main(int argc, char** systemArgv) {
         return kExitUsage;
     }
 
+    if (rescue->parsed()) return RunRescue(rescueOptions);
     if (report->parsed()) return RunReport(options);
     if (wav->parsed()) return RunWav(options);
     return RunPlay(options, argv[0]);

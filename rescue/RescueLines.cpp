@@ -87,9 +87,9 @@ const char* RescueVerdict(const RescuedTapeFile& file, const TapeFileReport* rep
 
 std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& report) {
     std::vector<Bytes> lines;
-    lines.push_back(Line("Rescue: %zu tape files in %.3f s of sound, %.0f samples per second%s",
-                         result.files.size(), result.seconds, result.rate,
-                         result.cancelled ? ", stopped early" : ""));
+    lines.push_back(Line("Rescue: %zu tape file%s in %.3f s of sound, %.0f samples per second%s",
+                         result.files.size(), result.files.size() == 1 ? "" : "s", result.seconds,
+                         result.rate, result.cancelled ? ", stopped early" : ""));
     for (std::size_t i = 0; i < result.files.size(); ++i) {
         const RescuedTapeFile& file = result.files[i];
         const TapeFileReport* analysed = ReportOf(file, report);
