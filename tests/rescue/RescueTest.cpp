@@ -169,5 +169,110 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, RescueDegraded,
                                           }())),
                          Name);
 
+// Damage in the sound: what the rescue mends, and what it must call damaged.
+struct Damage {
+    const char* name;
+    const Tape* tape;
+    std::function<Recording(const Recording&)> record;
+    std::vector<const char*> verdicts; // per rescued tape file
+    bool exact;                        // every tape file comes back as recorded
+};
+
+// When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
+double Time(std::size_t byte, unsigned bit, TapeFormat format) {
+    const double cell = format == TapeFormat::Level1 ? 84 : 44;
+    return 0.5 + (10 + (8 * static_cast<double>(byte) + bit) * cell) / test::kSynthesisRate;
+}
+
+Recording Twice(const Recording& r, double burstAt) {
+    Recording first = r;
+    test::Burst(first, burstAt, 0.05);
+    return test::Join(first, r);
+}
+
+const Damage kDamages[] = {
+    {"burst_in_the_first_copy",
+     &kTapes[1],
+     [](const Recording& r) { return Twice(r, 4.8); },
+     {"mended", "ok"},
+     true},
+    {"burst_in_the_first_of_three",
+     &kTapes[0],
+     [](const Recording& r) { return test::Join(Twice(r, 5.0), r); },
+     {"mended", "ok", "ok"},
+     true},
+    {"highspeed_burst_in_the_first_copy",
+     &kTapes[2],
+     [](const Recording& r) { return Twice(r, 2.0); },
+     {"mended", "ok"},
+     true},
+    {"dropout_in_a_system_block",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Dropout(d, Time(268, 2, TapeFormat::Level2), 44 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true},
+    {"burst_in_the_only_copy",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 4.8, 0.05);
+         return d;
+     },
+     {"damaged"},
+     false},
+    {"highspeed_burst_in_the_only_copy",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 2.0, 0.05);
+         return d;
+     },
+     {"damaged"},
+     false},
+    {"level1_burst_in_the_only_copy",
+     &kTapes[3],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 9.0, 0.1);
+         return d;
+     },
+     {"damaged"},
+     false},
+};
+
+class RescueDamaged : public testing::TestWithParam<const Damage*> {};
+
+TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
+    const Damage& damage = *GetParam();
+    const Bytes image = Image(*damage.tape);
+    const RescueResult result =
+        RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
+    const TapeReport rescued = Analyse(result.image, damage.tape->level);
+    ASSERT_EQ(result.files.size(), damage.verdicts.size());
+    // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
+    const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
+    for (std::size_t i = 0; i < result.files.size(); ++i) {
+        const RescuedTapeFile& file = result.files[i];
+        EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), damage.verdicts[i]) << i;
+        if (damage.exact) {
+            EXPECT_EQ(file.data, source) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, RescueDamaged, testing::ValuesIn([] {
+                             std::vector<const Damage*> p;
+                             for (const Damage& each : kDamages)
+                                 p.push_back(&each);
+                             return p;
+                         }()),
+                         [](const testing::TestParamInfo<const Damage*>& param) {
+                             return std::string(param.param->name);
+                         });
+
 } // namespace
 } // namespace tonvale
