@@ -33,6 +33,7 @@ int Fail(const std::string& message) {
     return kExitUsage;
 }
 
+#if TONVALE_RECORDING
 // REC with its extension replaced by .cas (or .cas appended when it has none).
 std::string TapeName(const std::string& recording) {
     const std::size_t folder = recording.find_last_of("/\\");
@@ -160,6 +161,7 @@ int WriteLines(const Options& options, const std::string& output, const RescueRe
             return kExitDamaged;
     return kExitOk;
 }
+#endif
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // The rescue's findings as plain text lines, in the report's manner.
 #include "rescue/Rescue.h"
 
+#include "base/TextBuffer.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
@@ -12,9 +14,8 @@ namespace {
 
 constexpr std::size_t kMostListed = 40; // of each kind per tape file; the rest are counted
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
+Bytes Line(const char* format, ...) TONVALE_PRINTF(1, 2);
+
 Bytes Line(const char* format, ...) {
     char text[512];
     va_list args;
