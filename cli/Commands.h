@@ -32,4 +32,16 @@ struct ExtractOptions {
 void DefineExtract(CLI::App& app, ExtractOptions& options);
 int RunExtract(const ExtractOptions& options);
 
+// tonvale-cli rescue (cli/RescueCommand.cpp): its own options.
+struct RescueOptions {
+    std::string recording;
+    std::optional<std::string> output;
+    std::optional<TapeFormat> format;
+    std::string channel; // "left", "right", or empty: the stronger
+    bool force = false;
+    bool json = false;
+};
+void DefineRescue(CLI::App& app, RescueOptions& options);
+int RunRescue(const RescueOptions& options);
+
 } // namespace tonvale::cli

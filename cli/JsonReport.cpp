@@ -128,6 +128,7 @@ void JsonTapeWriter::MoveTo(std::size_t index) {
 
 void JsonTapeWriter::OpenFile() {
     const TapeFileReport& file = m_report.files[m_nextFile];
+    const std::size_t index = m_nextFile;
     if (m_nextFile++ > 0) m_out.Write(",");
     Json blocks = Json::array();
     for (const SystemBlock& block : file.blocks)
@@ -147,6 +148,7 @@ void JsonTapeWriter::OpenFile() {
                {"blocks", std::move(blocks)},
                {"verdict", VerdictName(file.verdict)},
                {"summaryWord", file.summaryWord.empty() ? Json(nullptr) : Text(file.summaryWord)}});
+    if (index < m_extras.size() && !m_extras[index].empty()) m_out.Write("," + m_extras[index]);
     m_out.Write(",\"lines\":[");
     m_fileOpen = true;
     m_firstLine = true;

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tonvale::cli {
 
@@ -23,6 +24,8 @@ class JsonTapeWriter : public ReportSink {
     JsonTapeWriter(OutStream& out, const std::string& path, std::uint64_t size,
                    const TapeReport& report, ByteView durationLine);
     void Line(ByteView text, Byte tag) override;
+    // Members to add to each tape file's object, in order ("\"name\":value,..."; empty: none).
+    void SetFileExtras(std::vector<std::string> extras) { m_extras = std::move(extras); }
     // Closes the tape's object once every line is in.
     void Finish();
 
@@ -40,6 +43,7 @@ class JsonTapeWriter : public ReportSink {
     bool m_firstLine = true; // of the open tape file
     bool m_continued = false;
     Bytes m_line; // pieces of a continued line so far
+    std::vector<std::string> m_extras;
 };
 
 // The object of a tape that could not be read: its path and why.

@@ -37,6 +37,9 @@ int main(int argc, char** systemArgv) {
     CLI::App* extract = app.add_subcommand("extract");
     DefineConvert(*convert, convertOptions);
     DefineExtract(*extract, extractOptions);
+    RescueOptions rescueOptions;
+    CLI::App* rescue = app.add_subcommand("rescue");
+    DefineRescue(*rescue, rescueOptions);
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -54,6 +57,7 @@ int main(int argc, char** systemArgv) {
         return kExitUsage;
     }
 
+    if (rescue->parsed()) return RunRescue(rescueOptions);
     if (report->parsed()) return RunReport(options);
     if (wav->parsed()) return RunWav(options);
     return RunPlay(options, argv[0]);

@@ -6,6 +6,8 @@
 #     tape/  sound/                  reading images and finding tape files; the WAV image
 #     analysis/                      the decoders and the TapeReport
 #     writer/                        tape files and images from programs
+#     rescue/                        recordings of real cassettes back into tape images
+#     recording/                     reading sound files (libsndfile), when it is at hand
 #     app/                           the dialog's state and handlers, saving
 #     platform/  cli/                the Qt window and audio, headless; the command line
 function(tonvale_check_includes folder)
@@ -29,6 +31,8 @@ tonvale_check_includes(tape base tape)
 tonvale_check_includes(sound base sound)
 tonvale_check_includes(analysis base tape analysis)
 tonvale_check_includes(writer base tape analysis writer)
-tonvale_check_includes(app base tape sound analysis writer app)
-tonvale_check_includes(platform base tape sound analysis writer app platform)
-tonvale_check_includes(cli base tape sound analysis writer app platform cli)
+tonvale_check_includes(rescue base tape sound analysis writer rescue)
+tonvale_check_includes(recording base tape sound analysis writer rescue recording)
+tonvale_check_includes(app base tape sound analysis writer rescue recording app)
+tonvale_check_includes(platform base tape sound analysis writer rescue recording app platform)
+tonvale_check_includes(cli base tape sound analysis writer rescue recording app platform cli)

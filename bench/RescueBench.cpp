@@ -1,0 +1,60 @@
+// How fast a recording is rescued: 8.5 minutes of Level 2 sound as a sound card captures it
+// (the product's own sound, resampled to 44.1 kHz with a little noise, 16-bit mono WAV), read
+// from the file and decoded. Goal: 500 times real time, under 1.03 s.
+#include "Degrade.h"
+#include "builder/TapeBuilder.h"
+#include "recording/RecordingFile.h"
+#include "rescue/Rescue.h"
+
+#include <benchmark/benchmark.h>
+#include <sndfile.h>
+
+namespace {
+
+using namespace tonvale;
+
+constexpr double kMinutes = 8.5;
+
+// Copies of the demo program, one after another, until the recording is long enough.
+std::string WriteRecording() {
+    const Bytes demo = test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/examples/demo.cas");
+    test::Recording one = test::Synthesise(TapeFormat::Level2, demo);
+    test::Recording all = one;
+    while (static_cast<double>(all.samples.size()) < kMinutes * 60 * test::kSynthesisRate)
+        all = test::Join(all, one);
+    all.samples.resize(static_cast<std::size_t>(kMinutes * 60 * test::kSynthesisRate));
+    test::Recording capture = test::Capture(all, 44100, 1.0, 0.005);
+    test::Noise(capture, 30);
+
+    const std::string path = test::TempDir("rescue-bench") + "/capture.wav";
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_writef_float(file, capture.samples.data(), static_cast<sf_count_t>(capture.samples.size()));
+    sf_close(file);
+    return path;
+}
+
+void RescueRecordingFromFile(benchmark::State& state) {
+    static const std::string path = WriteRecording();
+    std::size_t files = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        std::string failure;
+        const auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
+        const RescueResult result = RescueRecording(*recording);
+        files = result.files.size();
+        seconds = result.seconds;
+        benchmark::DoNotOptimize(result.image.data());
+    }
+    state.counters["tape_files"] = static_cast<double>(files);
+    state.counters["recording_s"] = seconds;
+    state.counters["x_real_time"] = benchmark::Counter(
+        seconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(RescueRecordingFromFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace

@@ -1,0 +1,53 @@
+#pragma once
+// From bits to the bytes of tape files: finds a leader and its sync byte in the bits a decoder
+// hands over, then gathers bytes until the decoder says the signal broke.
+//
+//     Level 1, 2   0 0 0 ... 0 (at least 64)  10100101 (A5h)  8 bits per byte
+//     Highspeed    0 1 0 1 ... 1 (at least 64) 01111111 (7Fh)  0 and 8 bits per byte
+#include "rescue/DecodedFile.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tonvale {
+
+class BitFramer {
+  public:
+    BitFramer(TapeFormat format, bool inverted, std::vector<DecodedFile>& out)
+        : m_format(format), m_inverted(inverted), m_out(out) {}
+
+    // One bit; `confidence` 0 (a guess) to 1, `sample` where its cell begins.
+    void Push(bool value, float confidence, double sample);
+    // The signal ended or broke: a tape file being read is complete.
+    void Break();
+    bool Reading() const { return m_reading; }
+    // The decoder's latest word on the polarity of the tape file being read.
+    void SetInverted(bool inverted) { m_inverted = inverted; }
+
+  private:
+    void Hunt(bool value, double sample);
+    void Gather(bool value, float confidence, double sample);
+
+    static constexpr unsigned kLeaderBits = 64;
+
+    TapeFormat m_format;
+    bool m_inverted;
+    std::vector<DecodedFile>& m_out;
+
+    // Hunting: the last bits, and for each of the last 16 the leader run that ended there.
+    std::uint32_t m_recent = 0;
+    std::uint64_t m_count = 0;
+    std::uint32_t m_run = 0;
+    std::uint32_t m_runs[16] = {};
+    double m_runStarts[16] = {};
+    double m_runStart = 0;
+
+    // Reading.
+    bool m_reading = false;
+    DecodedFile m_file;
+    unsigned m_bits = 0; // of the byte being gathered, the start bit included
+    DecodedByte m_byte;
+    float m_startBitDoubt = 0;
+};
+
+} // namespace tonvale

@@ -1,0 +1,127 @@
+#include "rescue/HighspeedDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tonvale {
+
+namespace {
+
+constexpr double kLevelSeconds = 0.02;
+constexpr double kHysteresis = 0.3;                 // share of the level a swing must pass
+constexpr double kFloor = 1e-4;                     // below this a recording is silent
+constexpr double kShortestOne = 0.12e-3;            // a 1 cycle, sped up
+constexpr double kLongestOne = 1.0e-3;              // and slowed down
+constexpr double kLowRatio = 1.5, kHighRatio = 2.7; // a 0 cycle against a 1 cycle
+constexpr unsigned kLockRun = 32;
+constexpr double kGain = 0.05;
+
+} // namespace
+
+HighspeedDecoder::HighspeedDecoder(double rate, std::vector<DecodedFile>& out)
+    : m_lanes{Lane(rate, false, out), Lane(rate, true, out)},
+      m_decay(std::exp(-1.0 / (kLevelSeconds * rate))) {}
+
+void HighspeedDecoder::Feed(const float* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const float y = samples[i];
+        m_level = std::max<double>(std::abs(y), m_level * m_decay);
+        if ((y >= 0) != (m_previous >= 0)) // interpolated between the two samples
+            m_lastZero = m_sample - 1 + m_previous / (m_previous - y);
+        m_previous = y;
+        m_sample += 1;
+        const double h = std::max(kHysteresis * m_level, kFloor);
+        if (y > h && m_side <= 0) {
+            if (m_side < 0) OnCrossing(m_lastZero, false);
+            m_side = 1;
+        } else if (y < -h && m_side >= 0) {
+            if (m_side > 0) OnCrossing(m_lastZero, true);
+            m_side = -1;
+        }
+    }
+}
+
+// A cycle ends at every crossing: for the lane that opens cycles in this direction.
+void HighspeedDecoder::OnCrossing(double time, bool falling) {
+    if (m_crossingCount >= 2) {
+        const double start = m_crossings[0];
+        m_lanes[falling ? 0 : 1].Cycle(start, time - start);
+    }
+    m_crossings[0] = m_crossings[1];
+    m_crossings[1] = time;
+    ++m_crossingCount;
+}
+
+void HighspeedDecoder::Finish() {
+    for (Lane& lane : m_lanes)
+        lane.Break();
+}
+
+void HighspeedDecoder::Lane::Cycle(double start, double length) {
+    if (!m_locked) {
+        Hunt(start, length);
+        return;
+    }
+    const bool inRange = length > 0.6 * m_one && length < 1.5 * m_zero;
+    if (!inRange) {
+        // Two in a row, or one far out: the signal ended or broke.
+        if (m_held || length > 4 * m_zero) {
+            Break();
+            return;
+        }
+        m_held = true;
+        m_heldStart = start;
+        m_heldLength = length;
+        return;
+    }
+    if (m_held) Push(m_heldStart, m_heldLength, 1.0f);
+    m_held = false;
+    Push(start, length, 0.0f);
+}
+
+void HighspeedDecoder::Lane::Push(double start, double length, float doubt) {
+    const double threshold = 0.5 * (m_zero + m_one);
+    const bool one = length < threshold;
+    const double distance = std::abs(length - threshold) / (0.5 * (m_zero - m_one));
+    const float confidence = static_cast<float>(std::clamp((distance - 0.2) / 0.4, 0.0, 1.0));
+    if (doubt == 0.0f) {
+        double& mean = one ? m_one : m_zero;
+        mean += kGain * (length - mean);
+    }
+    m_framer.Push(one, confidence * (1.0f - doubt), start);
+    if (m_zero < kLowRatio * m_one || m_zero > kHighRatio * m_one) Break();
+}
+
+// The leader 55h alternates 0 and 1 bits: long and short cycles, one after the other.
+void HighspeedDecoder::Lane::Hunt(double start, double length) {
+    const double ratio = m_previous > 0 ? length / m_previous : 0;
+    const bool longAfterShort = ratio >= kLowRatio && ratio <= kHighRatio;
+    const bool shortAfterLong = ratio >= 1 / kHighRatio && ratio <= 1 / kLowRatio;
+    const double one = longAfterShort ? m_previous : length;
+    const bool plausible = one >= kShortestOne * m_rate && one <= kLongestOne * m_rate;
+    m_previous = length;
+    if (!(longAfterShort || shortAfterLong) || !plausible) {
+        m_run = 0;
+        m_sumShort = m_sumLong = 0;
+        return;
+    }
+    ++m_run;
+    (longAfterShort ? m_sumLong : m_sumShort) += length;
+    if (m_run < kLockRun) return;
+    m_locked = true;
+    m_zero = m_sumLong / (m_run / 2);
+    m_one = m_sumShort / (m_run - m_run / 2);
+    m_held = false;
+    Push(start, length, 0.0f);
+}
+
+void HighspeedDecoder::Lane::Break() {
+    m_framer.Break();
+    m_locked = false;
+    m_held = false;
+    m_run = 0;
+    m_previous = 0;
+    m_sumShort = m_sumLong = 0;
+}
+
+} // namespace tonvale

@@ -1,0 +1,248 @@
+#include "rescue/MendTapeFiles.h"
+
+#include <algorithm>
+#include <map>
+
+namespace tonvale {
+
+namespace {
+
+constexpr Byte kSystemMarker = 0x55;
+constexpr Byte kBlockType = 0x3C;
+constexpr Byte kTransferType = 0x78;
+constexpr std::size_t kFirstRecord = 7; // behind 55h and the six-character name
+constexpr std::size_t kMostFlipCandidates = 16;
+constexpr double kCopyAlike = 0.9; // share of equal bytes that makes two tape files copies
+constexpr std::size_t kShortestCopy = 8;
+
+// A load block: the bytes its checksum covers (address and data) and the checksum's place.
+struct Block {
+    std::size_t first;
+    std::size_t checksum;
+};
+
+std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
+    std::vector<Block> blocks;
+    if (bytes.empty() || bytes[0].value != kSystemMarker) return blocks;
+    std::size_t p = kFirstRecord;
+    while (p + 1 < bytes.size()) {
+        if (bytes[p].value == kTransferType) break;
+        if (bytes[p].value != kBlockType) {
+            ++p;
+            continue;
+        }
+        const std::size_t count = bytes[p + 1].value == 0 ? 256 : bytes[p + 1].value;
+        const std::size_t checksum = p + 4 + count;
+        if (checksum >= bytes.size()) break;
+        blocks.push_back({p + 2, checksum});
+        p = checksum + 1;
+    }
+    return blocks;
+}
+
+unsigned Sum(const std::vector<DecodedByte>& bytes, const Block& block) {
+    unsigned sum = 0;
+    for (std::size_t k = block.first; k < block.checksum; ++k)
+        sum += bytes[k].value;
+    return sum & 0xFF;
+}
+
+bool Holds(const std::vector<DecodedByte>& bytes, const Block& block) {
+    return Sum(bytes, block) == bytes[block.checksum].value;
+}
+
+Byte LeastConfidence(const DecodedByte& byte) {
+    return *std::min_element(byte.confidence.begin(), byte.confidence.end());
+}
+
+struct BitPlace {
+    std::size_t byte;
+    unsigned bit; // 0 is the most significant
+    Byte confidence;
+};
+
+// What flipping this bit adds to (sum - checksum), modulo 256.
+unsigned Effect(const std::vector<DecodedByte>& bytes, const Block& block, const BitPlace& place) {
+    const unsigned mask = 0x80u >> place.bit;
+    const bool set = (bytes[place.byte].value & mask) != 0;
+    unsigned change = set ? 256 - mask : mask;
+    if (place.byte == block.checksum) change = 256 - change; // the checksum moves the other way
+    return change & 0xFF;
+}
+
+void Flip(MendWork& file, const BitPlace& place, double rate) {
+    DecodedByte& byte = file.bytes[place.byte];
+    const Byte was = byte.value;
+    byte.value = static_cast<Byte>(byte.value ^ (0x80u >> place.bit));
+    byte.confidence[place.bit] = kDoubtfulBelow;
+    file.mended.push_back({place.byte, byte.sample / rate, was, byte.value, Mending::Checksum, 0});
+}
+
+// The one flip, or pair of flips, of doubtful bits that makes the block hold.
+bool MendBlock(MendWork& file, const Block& block, double rate) {
+    std::vector<BitPlace> doubtful;
+    for (std::size_t k = block.first; k <= block.checksum; ++k)
+        for (unsigned bit = 0; bit < 8; ++bit)
+            if (file.bytes[k].confidence[bit] < kDoubtfulBelow)
+                doubtful.push_back({k, bit, file.bytes[k].confidence[bit]});
+    std::sort(doubtful.begin(), doubtful.end(),
+              [](const BitPlace& a, const BitPlace& b) { return a.confidence < b.confidence; });
+    if (doubtful.size() > kMostFlipCandidates) doubtful.resize(kMostFlipCandidates);
+
+    const unsigned wanted =
+        (256 + file.bytes[block.checksum].value - Sum(file.bytes, block)) & 0xFF;
+    std::vector<std::size_t> singles;
+    for (std::size_t i = 0; i < doubtful.size(); ++i)
+        if (Effect(file.bytes, block, doubtful[i]) == wanted) singles.push_back(i);
+    if (singles.size() == 1) {
+        Flip(file, doubtful[singles[0]], rate);
+        return true;
+    }
+    if (!singles.empty()) return false; // more than one would do: no telling which
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t i = 0; i < doubtful.size(); ++i)
+        for (std::size_t j = i + 1; j < doubtful.size(); ++j) {
+            const unsigned effect =
+                Effect(file.bytes, block, doubtful[i]) + Effect(file.bytes, block, doubtful[j]);
+            const bool sameBit = doubtful[i].byte == doubtful[j].byte;
+            if (!sameBit && effect % 256 == wanted) pairs.emplace_back(i, j);
+        }
+    if (pairs.size() != 1) return false;
+    Flip(file, doubtful[pairs[0].first], rate);
+    Flip(file, doubtful[pairs[0].second], rate);
+    return true;
+}
+
+bool AreCopies(const MendWork& a, const MendWork& b) {
+    const std::size_t overlap = std::min(a.bytes.size(), b.bytes.size());
+    if (overlap < kShortestCopy) return false;
+    std::size_t equal = 0;
+    for (std::size_t k = 0; k < overlap; ++k)
+        equal += a.bytes[k].value == b.bytes[k].value ? 1 : 0;
+    return static_cast<double>(equal) >= kCopyAlike * static_cast<double>(overlap);
+}
+
+// The winner among the copies' bytes at offset k: -1 when none has it.
+int Vote(const std::vector<MendWork*>& copies, std::size_t k, bool& agreed) {
+    std::map<Byte, double> weight;
+    int vouchedWinner = -1;
+    for (std::size_t c = 0; c < copies.size(); ++c) {
+        if (k >= copies[c]->bytes.size()) continue;
+        const DecodedByte& byte = copies[c]->bytes[k];
+        if (copies[c]->vouched[k] && vouchedWinner < 0) vouchedWinner = static_cast<int>(c);
+        weight[byte.value] += 1.0 + LeastConfidence(byte);
+    }
+    if (weight.empty()) return -1;
+    Byte best = weight.begin()->first;
+    for (const auto& [value, w] : weight)
+        if (w > weight[best]) best = value;
+    std::size_t holders = 0;
+    int winner = -1;
+    for (std::size_t c = 0; c < copies.size(); ++c) {
+        if (k >= copies[c]->bytes.size() || copies[c]->bytes[k].value != best) continue;
+        ++holders;
+        if (winner < 0 || LeastConfidence(copies[c]->bytes[k]) >
+                              LeastConfidence(copies[static_cast<std::size_t>(winner)]->bytes[k]))
+            winner = static_cast<int>(c);
+    }
+    if (vouchedWinner >= 0) {
+        const Byte vouched = copies[static_cast<std::size_t>(vouchedWinner)]->bytes[k].value;
+        holders = 0;
+        for (const MendWork* copy : copies)
+            holders += k < copy->bytes.size() && copy->bytes[k].value == vouched ? 1 : 0;
+        winner = vouchedWinner;
+    }
+    agreed = holders >= 2;
+    return winner;
+}
+
+void VoteGroup(std::vector<MendWork*>& copies, const std::vector<std::size_t>& indices,
+               double rate) {
+    std::size_t longest = 0;
+    for (const MendWork* copy : copies)
+        longest = std::max(longest, copy->bytes.size());
+    std::vector<DecodedByte> merged(longest);
+    std::vector<bool> vouched(longest);
+    std::vector<std::size_t> source(longest);
+    for (std::size_t k = 0; k < longest; ++k) {
+        bool agreed = false;
+        const int winner = Vote(copies, k, agreed);
+        const auto w = static_cast<std::size_t>(winner);
+        merged[k] = copies[w]->bytes[k];
+        vouched[k] = copies[w]->vouched[k] || agreed;
+        source[k] = indices[w];
+    }
+    for (std::size_t c = 0; c < copies.size(); ++c) {
+        MendWork& copy = *copies[c];
+        for (std::size_t k = 0; k < copy.bytes.size(); ++k) {
+            if (copy.bytes[k].value == merged[k].value) continue;
+            copy.mended.push_back({k, copy.bytes[k].sample / rate, copy.bytes[k].value,
+                                   merged[k].value, Mending::Copy, source[k]});
+        }
+        copy.bytes = merged;
+        copy.vouched = vouched;
+    }
+}
+
+} // namespace
+
+void MendByChecksums(MendWork& file, double rate) {
+    file.vouched.resize(file.bytes.size(), false);
+    for (const Block& block : SystemBlocks(file.bytes)) {
+        if (!Holds(file.bytes, block) && !MendBlock(file, block, rate)) continue;
+        for (std::size_t k = block.first - 2; k <= block.checksum; ++k)
+            file.vouched[k] = true;
+    }
+}
+
+void MendByCopies(std::vector<MendWork>& files, const std::vector<TapeFormat>& formats,
+                  double rate) {
+    for (std::size_t j = 1; j < files.size(); ++j)
+        for (std::size_t i = 0; i < j; ++i)
+            if (!files[i].copyOf && formats[i] == formats[j] && AreCopies(files[i], files[j])) {
+                files[j].copyOf = i;
+                break;
+            }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].copyOf) continue;
+        std::vector<MendWork*> copies{&files[i]};
+        std::vector<std::size_t> indices{i};
+        for (std::size_t j = i + 1; j < files.size(); ++j)
+            if (files[j].copyOf == i) {
+                copies.push_back(&files[j]);
+                indices.push_back(j);
+            }
+        if (copies.size() > 1) VoteGroup(copies, indices, rate);
+    }
+}
+
+std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes) {
+    constexpr Byte kBasicMarker = 0xD3;
+    constexpr std::size_t kFirstLine = 4;
+    if (bytes.size() < kFirstLine || bytes[0].value != kBasicMarker ||
+        bytes[1].value != kBasicMarker || bytes[2].value != kBasicMarker)
+        return std::nullopt;
+    auto word = [&bytes](std::size_t at) {
+        return static_cast<unsigned>(bytes[at].value | bytes[at + 1].value << 8);
+    };
+    std::size_t line = kFirstLine;
+    unsigned previousPointer = 0, previousNumber = 0;
+    for (bool first = true; line + 4 <= bytes.size(); first = false) {
+        const unsigned pointer = word(line);
+        if (pointer == 0) return std::nullopt; // the end of the program
+        const unsigned number = word(line + 2);
+        std::size_t end = line + 4;
+        while (end < bytes.size() && bytes[end].value != 0)
+            ++end;
+        const std::size_t next = end + 1;
+        const bool chained = first || ((pointer - previousPointer) & 0xFFFF) == next - line;
+        if (!chained || (!first && number <= previousNumber) || pointer <= previousPointer)
+            return line;
+        previousPointer = pointer;
+        previousNumber = number;
+        line = next;
+    }
+    return std::nullopt;
+}
+
+} // namespace tonvale

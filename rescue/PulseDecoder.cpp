@@ -1,0 +1,192 @@
+#include "rescue/PulseDecoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace tonvale {
+
+namespace {
+
+constexpr double kPulseSeconds = 0.27e-3; // the machine's pulse: about 136 us each way
+constexpr double kLevelSeconds = 0.03;    // how fast the level tracker forgets a loud pulse
+constexpr double kWeak = 0.12;            // a blob starts at this share of the level
+constexpr double kStrong = 0.25;          // and is a pulse from this share of the usual one
+constexpr double kShortestCell = 0.6e-3;  // a fast Level 2 recording
+constexpr double kLongestCell = 9e-3;     // a slow Level 1 one
+constexpr double kRunTolerance = 0.15;    // leader pulses within this of their mean spacing
+constexpr unsigned kLockRun = 32;         // leader pulses before the clock is trusted
+constexpr double kMaxGapCells = 12;       // more empty cells than this: the signal broke
+constexpr double kPeriodGain = 0.05;      // how fast the clock follows the speed
+constexpr double kEnergyGain = 0.05;
+constexpr unsigned kTroubleWindow = 16; // cells looked back on
+constexpr unsigned kTroubleLimit = 6;   // bad cells among them that end the tape file
+
+} // namespace
+
+PulseDecoder::PulseDecoder(double rate, std::vector<DecodedFile>& out)
+    : m_rate(rate), m_framer(TapeFormat::Level1or2, false, out),
+      m_ring(std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(kPulseSeconds * rate)))),
+      m_decay(std::exp(-1.0 / (kLevelSeconds * rate))),
+      m_floor(1e-8 * static_cast<double>(m_ring.size())) {}
+
+void PulseDecoder::Feed(const float* samples, std::size_t count) {
+    const std::size_t width = m_ring.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const float e = samples[i] * samples[i];
+        m_sum += e - m_ring[m_ringAt];
+        m_ring[m_ringAt] = e;
+        if (++m_ringAt == width) m_ringAt = 0;
+        const double envelope = std::max(m_sum, 0.0);
+        m_peak = std::max(envelope, std::max(m_peak * m_decay, m_floor));
+        const double weak = kWeak * (m_locked ? std::min(m_peak, m_pulseEnergy) : m_peak);
+        if (envelope > weak) {
+            if (!m_inBlob) {
+                m_inBlob = true;
+                m_blobMax = m_blobWeight = m_blobMoment = m_blobLength = 0;
+                m_blobRises = samples[i] > 0; // the sample that lifted the envelope
+            }
+            m_blobMax = std::max(m_blobMax, envelope);
+            m_blobWeight += envelope;
+            m_blobMoment += envelope * m_sample;
+            m_blobLength += 1;
+        } else if (m_inBlob && envelope < 0.7 * weak) {
+            EndBlob();
+        }
+        m_sample += 1;
+    }
+}
+
+void PulseDecoder::EndBlob() {
+    m_inBlob = false;
+    // A blob many pulses long is a steady tone or a roar, not a pulse.
+    if (m_blobLength > 8.0 * static_cast<double>(m_ring.size())) return;
+    // The envelope sums the samples behind it: its centre lags the pulse's by half a width.
+    const double lag = 0.5 * static_cast<double>(m_ring.size() - 1);
+    OnPulse(m_blobMoment / m_blobWeight - lag, m_blobMax, m_blobRises);
+}
+
+void PulseDecoder::OnPulse(double time, double energy, bool rises) {
+    if (m_locked)
+        Follow(time, energy, rises);
+    else
+        Hunt(time, energy);
+}
+
+// A leader is a long run of clock pulses alone, equally spaced.
+void PulseDecoder::Hunt(double time, double energy) {
+    if (energy < kStrong * m_peak) return;
+    const double spacing = time - m_lastPulse;
+    m_lastPulse = time;
+    const bool plausible = spacing >= kShortestCell * m_rate && spacing <= kLongestCell * m_rate;
+    if (!plausible || std::abs(spacing - m_runMean) > kRunTolerance * m_runMean) {
+        m_run = plausible ? 1 : 0;
+        m_runMean = spacing;
+        m_runEnergy = energy;
+        return;
+    }
+    ++m_run;
+    const double weight = 1.0 / std::min(m_run, 16u);
+    m_runMean += weight * (spacing - m_runMean);
+    m_runEnergy += weight * (energy - m_runEnergy);
+    if (m_run < kLockRun) return;
+
+    m_locked = true;
+    m_period = m_lockedPeriod = m_runMean;
+    m_pulseEnergy = m_runEnergy;
+    m_cell = Cell{time, true};
+    m_recentTrouble = 0;
+    m_polarity = 0;
+}
+
+// Each pulse is placed by its phase in the cell: near 0 a clock, near a half a data pulse.
+void PulseDecoder::Follow(double time, double energy, bool rises) {
+    const double strength = energy / (kStrong * m_pulseEnergy);
+    const double u = (time - m_cell.start) / m_period;
+    const double cells = std::floor(u + 0.25);
+    const double phase = u - cells;
+    if (strength < 1.0) { // too weak to count: it only makes a 0 in the middle less sure
+        if (cells == 0 && phase >= 0.25)
+            m_cell.weakStrength = std::max(m_cell.weakStrength, strength);
+        return;
+    }
+    if (cells > kMaxGapCells) {
+        EmitCell();
+        Unlock();
+        Hunt(time, energy);
+        return;
+    }
+    if (cells >= 1) {
+        EmitCell();
+        for (double k = 1; k < cells && m_locked; ++k) { // cells whose pulses were lost
+            m_cell = Cell{m_cell.start + m_period};
+            EmitCell();
+        }
+        if (!m_locked) return;
+        const double expected = m_cell.start + m_period;
+        if (phase < 0.25) {
+            // The clock: follow its spacing and its level, and take its time as the phase.
+            m_period += kPeriodGain * (time - m_cell.start - m_period);
+            m_period = std::clamp(m_period, 0.75 * m_lockedPeriod, 1.33 * m_lockedPeriod);
+            m_pulseEnergy += kEnergyGain * (energy - m_pulseEnergy);
+            m_cell = Cell{time, true};
+            m_polarity += rises ? 1 : -1;
+            m_framer.SetInverted(m_polarity < 0);
+        } else {
+            m_cell = Cell{expected, false};
+            m_cell.dataStrength = strength;
+            m_cell.dataPhase = (time - expected) / m_period;
+        }
+        return;
+    }
+    if (phase < 0.25) {
+        m_cell.extra = true;
+    } else if (m_cell.dataStrength > 0) {
+        m_cell.extra = true;
+        if (strength > m_cell.dataStrength) {
+            m_cell.dataStrength = strength;
+            m_cell.dataPhase = phase;
+        }
+    } else {
+        m_cell.dataStrength = strength;
+        m_cell.dataPhase = phase;
+    }
+}
+
+void PulseDecoder::EmitCell() {
+    const bool one = m_cell.dataStrength > 0;
+    float confidence = 1.0f;
+    if (one) {
+        const double byStrength = std::clamp(m_cell.dataStrength - 1.0, 0.0, 1.0);
+        const double byPhase =
+            std::clamp((0.25 - std::abs(m_cell.dataPhase - 0.5)) / 0.1, 0.0, 1.0);
+        confidence = static_cast<float>(std::min(byStrength, byPhase));
+    } else {
+        confidence =
+            static_cast<float>(1.0 - std::clamp((m_cell.weakStrength - 0.5) / 0.5, 0.0, 1.0));
+    }
+    if (!m_cell.clockSeen) confidence = std::min(confidence, 0.25f);
+    if (m_cell.extra) confidence *= 0.5f;
+    m_framer.Push(one, confidence, m_cell.start);
+
+    // Many bad cells in a row: the signal is gone or drowned; what follows cannot be placed.
+    const bool bad = !m_cell.clockSeen || m_cell.extra;
+    m_recentTrouble = (m_recentTrouble << 1 | (bad ? 1u : 0u)) & ((1u << kTroubleWindow) - 1);
+    if (static_cast<unsigned>(std::popcount(m_recentTrouble)) >= kTroubleLimit) Unlock();
+}
+
+void PulseDecoder::Unlock() {
+    m_framer.Break();
+    m_locked = false;
+    m_run = 0;
+    m_runMean = 0;
+    m_lastPulse = -1e18;
+}
+
+void PulseDecoder::Finish() {
+    if (m_inBlob) EndBlob();
+    if (m_locked) EmitCell();
+    Unlock();
+}
+
+} // namespace tonvale

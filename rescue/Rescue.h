@@ -1,0 +1,98 @@
+#pragma once
+// Reading a recording of a real cassette back into a tape image, and saying where it is damaged.
+//
+//     samples -> PulseDecoder / HighspeedDecoder -> bits with confidences -> BitFramer
+//             -> tape files -> MendTapeFiles (checksums, copies) -> the image, the findings
+//
+// Nothing is assumed of the recording's speed, level, polarity or DC: the decoders learn them
+// from each leader. A byte the signal gave is never dropped; a byte the rescue is unsure of is
+// kept and listed as doubtful.
+#include "analysis/TapeReport.h"
+#include "base/Bytes.h"
+#include "base/Formats.h"
+#include "rescue/SampleSource.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tonvale {
+
+struct RescueSettings {
+    // Listen for clock-and-data pulses (Level1or2), Highspeed cycles, or both (None).
+    TapeFormat format = TapeFormat::None;
+};
+
+// For a window that shows the progress and lets the user stop.
+struct RescueProgress {
+    std::function<void(double fractionDone)> report; // may be empty
+    const std::atomic<bool>* cancel = nullptr;       // set to stop early
+};
+
+enum class Mending {
+    Checksum, // a SYSTEM block's checksum held again with this bit flipped
+    Copy,     // another copy of the tape file had it, surer
+};
+
+struct MendedByte {
+    std::uint64_t offset = 0; // in the tape file's data, behind the sync byte
+    double seconds = 0;
+    Byte was = 0;
+    Byte now = 0;
+    Mending how = Mending::Checksum;
+    std::size_t from = 0; // Copy: the index of the tape file it came from
+};
+
+struct DoubtfulByte {
+    std::uint64_t offset = 0;
+    double seconds = 0;
+    Byte value = 0;
+};
+
+struct RescuedTapeFile {
+    TapeFormat format = TapeFormat::None; // Level1or2 (clock and data pulses) or Highspeed
+    double startSeconds = 0;              // where the leader was heard
+    double dataSeconds = 0;               // where the bytes behind the sync byte begin
+    double endSeconds = 0;
+    double bitsPerSecond = 0; // as found: the recording's own speed
+    bool inverted = false;    // upside down against the machine's own signal
+    Bytes data;               // the bytes behind the sync byte, mended
+    std::uint64_t heard = 0;  // how many of them the signal gave (the rest came from a copy)
+    std::vector<MendedByte> mended;
+    std::vector<DoubtfulByte> doubtful;
+    std::optional<std::size_t> copyOf; // the first tape file of which this is a copy
+    // A Level 2 BASIC line whose next pointer or number breaks: its offset and time.
+    std::optional<std::uint64_t> firstBadLine;
+    double firstBadLineSeconds = 0;
+    std::uint64_t imageBit = 0; // where `data` begins in the image, in bits
+};
+
+struct RescueResult {
+    Bytes image; // every tape file behind a leader and its sync byte
+    std::vector<RescuedTapeFile> files;
+    double rate = 0;
+    double seconds = 0; // of the recording read
+    bool cancelled = false;
+
+    // True when a tape file has doubtful bytes: a tape that cannot be vouched for.
+    bool Doubtful() const;
+};
+
+RescueResult RescueRecording(SampleSource& source, const RescueSettings& settings = {},
+                             const RescueProgress& progress = {});
+
+// The rescue's own report lines, one plain byte string each: per tape file where it begins,
+// its speed, polarity, what was mended and which bytes are doubtful, with times. `report` is
+// the analysis of `result.image`: it tells the formats and verdicts.
+std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& report);
+
+// The analysis's tape file that holds a rescued one, or null.
+const TapeFileReport* ReportOf(const RescuedTapeFile& file, const TapeReport& report);
+
+// The word for a rescued tape file: "ok", "mended" or "damaged". Never "ok" while the
+// analysis finds fault or a byte is doubtful.
+const char* RescueVerdict(const RescuedTapeFile& file, const TapeFileReport* report);
+
+} // namespace tonvale

@@ -1,0 +1,113 @@
+// The rescue's findings as plain text lines, in the report's manner.
+#include "rescue/Rescue.h"
+
+#include "base/TextBuffer.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+
+namespace tonvale {
+
+namespace {
+
+constexpr std::size_t kMostListed = 40; // of each kind per tape file; the rest are counted
+
+Bytes Line(const char* format, ...) TONVALE_PRINTF(1, 2);
+
+Bytes Line(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return Bytes(text, text + std::max(0, std::min<int>(length, sizeof text - 1)));
+}
+
+const char* FormatName(const RescuedTapeFile& file, const TapeFileReport* report) {
+    switch (report ? report->format : file.format) {
+    case TapeFormat::Level1:
+        return "Level 1";
+    case TapeFormat::Level2:
+        return "Level 2";
+    case TapeFormat::Highspeed:
+        return "Highspeed";
+    default:
+        return "Level 1 or 2";
+    }
+}
+
+void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+    std::size_t listed = 0;
+    for (const MendedByte& m : file.mended) {
+        if (listed++ == kMostListed) break;
+        if (m.how == Mending::Checksum)
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by its "
+                                 "block's checksum",
+                                 m.offset, m.seconds, m.was, m.now));
+        else
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh from tape "
+                                 "file %zu",
+                                 m.offset, m.seconds, m.was, m.now, m.from + 1));
+    }
+    if (file.mended.size() > kMostListed)
+        lines.push_back(Line("  ... and %zu more bytes mended", file.mended.size() - kMostListed));
+    if (file.heard < file.data.size())
+        lines.push_back(Line("  bytes %" PRIu64 " to %zu from its copies: the signal broke at "
+                             "%.3f s",
+                             file.heard, file.data.size() - 1, file.endSeconds));
+}
+
+void ListDoubtful(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+    std::size_t listed = 0;
+    for (const DoubtfulByte& d : file.doubtful) {
+        if (listed++ == kMostListed) break;
+        lines.push_back(
+            Line("  byte %" PRIu64 " at %.3f s: %02Xh doubtful", d.offset, d.seconds, d.value));
+    }
+    if (file.doubtful.size() > kMostListed)
+        lines.push_back(
+            Line("  ... and %zu more doubtful bytes", file.doubtful.size() - kMostListed));
+}
+
+} // namespace
+
+const TapeFileReport* ReportOf(const RescuedTapeFile& file, const TapeReport& report) {
+    for (const TapeFileReport& candidate : report.files)
+        if (candidate.offset * 8 + candidate.shift == file.imageBit) return &candidate;
+    return nullptr;
+}
+
+const char* RescueVerdict(const RescuedTapeFile& file, const TapeFileReport* report) {
+    const bool faulty = !report || report->verdict != Verdict::Ok;
+    if (faulty || !file.doubtful.empty()) return "damaged";
+    if (!file.mended.empty() || file.heard < file.data.size()) return "mended";
+    return "ok";
+}
+
+std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& report) {
+    std::vector<Bytes> lines;
+    lines.push_back(Line("Rescue: %zu tape file%s in %.3f s of sound, %.0f samples per second%s",
+                         result.files.size(), result.files.size() == 1 ? "" : "s", result.seconds,
+                         result.rate, result.cancelled ? ", stopped early" : ""));
+    for (std::size_t i = 0; i < result.files.size(); ++i) {
+        const RescuedTapeFile& file = result.files[i];
+        const TapeFileReport* analysed = ReportOf(file, report);
+        lines.push_back(Line("Tape file %zu at %.3f s: %s, %.1f bits per second, %s polarity, "
+                             "%zu bytes from %.3f s to %.3f s",
+                             i + 1, file.startSeconds, FormatName(file, analysed),
+                             file.bitsPerSecond, file.inverted ? "inverted" : "normal",
+                             file.data.size(), file.dataSeconds, file.endSeconds));
+        if (file.copyOf) lines.push_back(Line("  a copy of tape file %zu", *file.copyOf + 1));
+        ListMended(lines, file);
+        ListDoubtful(lines, file);
+        if (file.firstBadLine)
+            lines.push_back(Line("  first bad BASIC line: byte %" PRIu64 " at %.3f s",
+                                 *file.firstBadLine, file.firstBadLineSeconds));
+        lines.push_back(Line("  %s", RescueVerdict(file, analysed)));
+    }
+    return lines;
+}
+
+} // namespace tonvale

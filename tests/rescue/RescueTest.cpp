@@ -1,0 +1,278 @@
+// The rescue reads the product's own sound back, degraded as tapes, recorders and sound cards
+// degrade it, into the very tape files it came from; damage is mended where the formats allow
+// and reported where not, never passed as ok.
+#include "rescue/Rescue.h"
+#include "Degrade.h"
+#include "analysis/AnalyseTape.h"
+#include "builder/TapeBuilder.h"
+#if TONVALE_RECORDING
+#include "recording/RecordingFile.h"
+#include <sndfile.h>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tonvale {
+namespace {
+
+using test::Recording;
+
+struct Tape {
+    const char* path; // under the source tree
+    TapeFormat sound;
+    TapeFormat level; // the answer to "Level 1 or 2?"
+};
+
+const Tape kTapes[] = {
+    {"examples/demo.cas", TapeFormat::Level2, TapeFormat::Level2},
+    {"examples/demo-system.cas", TapeFormat::Level2, TapeFormat::Level2},
+    {"examples/demo-highspeed.cas", TapeFormat::Highspeed, TapeFormat::Level2},
+    {"examples/demo-level1.cas", TapeFormat::Level1, TapeFormat::Level1},
+    {"tests/golden/cases/edtasm-source.cas", TapeFormat::Level2, TapeFormat::Level2},
+    {"tests/golden/cases/level1-machine-code.cas", TapeFormat::Level1, TapeFormat::Level1},
+};
+
+struct Answer : LevelQuestion {
+    explicit Answer(TapeFormat answer) : level(answer) {}
+    TapeFormat AskLevel() override { return level; }
+    TapeFormat level;
+};
+
+Bytes Image(const Tape& tape) {
+    return test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + tape.path);
+}
+
+TapeReport Analyse(ByteView image, TapeFormat level) {
+    Answer answer(level);
+    return AnalyseTape(image, answer, AnalysisSettings{});
+}
+
+RescueResult RescueSamples(const Recording& r) {
+    MemorySampleSource source(r.samples, r.rate);
+    return RescueRecording(source);
+}
+
+#if TONVALE_RECORDING
+// Through a real sound file: written as a sound card would, read back by the recording reader.
+RescueResult RescueFile(const Recording& r, int format) {
+    static const std::string dir = test::TempDir("rescue");
+    const std::string path = dir + "/capture.wav";
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(r.rate);
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    std::vector<float> stereo; // the tape on the right, hum on the left
+    for (std::size_t i = 0; i < r.samples.size(); ++i)
+        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220), r.samples[i]});
+    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(r.samples.size()));
+    sf_close(file);
+    std::string failure;
+    auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
+    EXPECT_TRUE(recording) << failure;
+    return recording ? RescueRecording(*recording) : RescueResult{};
+}
+#endif
+
+struct Degradation {
+    const char* name;
+    std::function<RescueResult(Recording)> rescue;
+};
+
+const Degradation kDegradations[] = {
+    {"clean", [](Recording r) { return RescueSamples(r); }},
+    {"quiet",
+     [](Recording r) {
+         test::Gain(r, 0.1f);
+         return RescueSamples(r);
+     }},
+    {"clipped",
+     [](Recording r) {
+         test::Gain(r, 6);
+         test::Clip(r, 1);
+         return RescueSamples(r);
+     }},
+    {"inverted",
+     [](Recording r) {
+         test::Gain(r, -1);
+         return RescueSamples(r);
+     }},
+    {"dc_offset",
+     [](Recording r) {
+         test::Offset(r, 0.4f);
+         return RescueSamples(r);
+     }},
+    {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }},
+    {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }},
+    {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }},
+    {"noise",
+     [](Recording r) {
+         r = test::Capture(r, 44100);
+         test::Noise(r, 14);
+         return RescueSamples(r);
+     }},
+    {"tape_head",
+     [](Recording r) {
+         r = test::Capture(r, 44100);
+         test::TapeHead(r, 400, 5000);
+         return RescueSamples(r);
+     }},
+#if TONVALE_RECORDING
+    {"pcm8_11025",
+     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8); }},
+    {"pcm16_48000",
+     [](Recording r) { return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16); }},
+#endif
+};
+
+class RescueDegraded : public testing::TestWithParam<std::tuple<const Tape*, const Degradation*>> {
+};
+
+TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
+    const auto [tape, degradation] = GetParam();
+    const Bytes image = Image(*tape);
+    const RescueResult result = degradation->rescue(test::Synthesise(tape->sound, image));
+    const TapeReport source = Analyse(image, tape->level);
+    const TapeReport rescued = Analyse(result.image, tape->level);
+    EXPECT_EQ(AsChars(ComposeReportText(rescued)), AsChars(ComposeReportText(source)));
+    ASSERT_EQ(result.files.size(), 1u);
+    const RescuedTapeFile& file = result.files[0];
+    EXPECT_TRUE(file.doubtful.empty()) << file.doubtful.size() << " doubtful, the first at "
+                                       << (file.doubtful.empty() ? 0 : file.doubtful[0].offset);
+    EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), "ok");
+    EXPECT_EQ(file.inverted, std::string(degradation->name) == "inverted");
+}
+
+std::string Name(const testing::TestParamInfo<RescueDegraded::ParamType>& info) {
+    std::string tape = std::get<0>(info.param)->path;
+    tape = tape.substr(tape.rfind('/') + 1);
+    tape = tape.substr(0, tape.find('.'));
+    for (char& c : tape)
+        if (c == '-') c = '_';
+    return tape + "_" + std::get<1>(info.param)->name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, RescueDegraded,
+                         testing::Combine(testing::ValuesIn([] {
+                                              std::vector<const Tape*> p;
+                                              for (const Tape& each : kTapes)
+                                                  p.push_back(&each);
+                                              return p;
+                                          }()),
+                                          testing::ValuesIn([] {
+                                              std::vector<const Degradation*> p;
+                                              for (const Degradation& each : kDegradations)
+                                                  p.push_back(&each);
+                                              return p;
+                                          }())),
+                         Name);
+
+// Damage in the sound: what the rescue mends, and what it must call damaged.
+struct Damage {
+    const char* name;
+    const Tape* tape;
+    std::function<Recording(const Recording&)> record;
+    std::vector<const char*> verdicts; // per rescued tape file
+    bool exact;                        // every tape file comes back as recorded
+};
+
+// When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
+double Time(std::size_t byte, unsigned bit, TapeFormat format) {
+    const double cell = format == TapeFormat::Level1 ? 84 : 44;
+    return 0.5 + (10 + (8 * static_cast<double>(byte) + bit) * cell) / test::kSynthesisRate;
+}
+
+Recording Twice(const Recording& r, double burstAt) {
+    Recording first = r;
+    test::Burst(first, burstAt, 0.05);
+    return test::Join(first, r);
+}
+
+const Damage kDamages[] = {
+    {"burst_in_the_first_copy",
+     &kTapes[1],
+     [](const Recording& r) { return Twice(r, 4.8); },
+     {"mended", "ok"},
+     true},
+    {"burst_in_the_first_of_three",
+     &kTapes[0],
+     [](const Recording& r) { return test::Join(Twice(r, 5.0), r); },
+     {"mended", "ok", "ok"},
+     true},
+    {"highspeed_burst_in_the_first_copy",
+     &kTapes[2],
+     [](const Recording& r) { return Twice(r, 2.0); },
+     {"mended", "ok"},
+     true},
+    {"dropout_in_a_system_block",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Dropout(d, Time(268, 2, TapeFormat::Level2), 44 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true},
+    {"burst_in_the_only_copy",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 4.8, 0.05);
+         return d;
+     },
+     {"damaged"},
+     false},
+    {"highspeed_burst_in_the_only_copy",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 2.0, 0.05);
+         return d;
+     },
+     {"damaged"},
+     false},
+    {"level1_burst_in_the_only_copy",
+     &kTapes[3],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, 9.0, 0.1);
+         return d;
+     },
+     {"damaged"},
+     false},
+};
+
+class RescueDamaged : public testing::TestWithParam<const Damage*> {};
+
+TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
+    const Damage& damage = *GetParam();
+    const Bytes image = Image(*damage.tape);
+    const RescueResult result =
+        RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
+    const TapeReport rescued = Analyse(result.image, damage.tape->level);
+    ASSERT_EQ(result.files.size(), damage.verdicts.size());
+    // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
+    const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
+    for (std::size_t i = 0; i < result.files.size(); ++i) {
+        const RescuedTapeFile& file = result.files[i];
+        EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), damage.verdicts[i]) << i;
+        if (damage.exact) {
+            EXPECT_EQ(file.data, source) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, RescueDamaged, testing::ValuesIn([] {
+                             std::vector<const Damage*> p;
+                             for (const Damage& each : kDamages)
+                                 p.push_back(&each);
+                             return p;
+                         }()),
+                         [](const testing::TestParamInfo<const Damage*>& param) {
+                             return std::string(param.param->name);
+                         });
+
+} // namespace
+} // namespace tonvale
