@@ -1,6 +1,8 @@
 #pragma once
 #include "cli/Arguments.h"
 
+#include <memory>
+
 namespace tonvale::cli {
 
 // Each command runs with its parsed options and returns the exit status.
@@ -10,5 +12,9 @@ int RunWav(const Options& options);
 int RunPlay(const Options& options, const char* argv0);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
+// make keeps options of its own (cli/MakeCommand.cpp).
+struct MakeOptions;
+std::shared_ptr<MakeOptions> DefineMake(CLI::App& app);
+int RunMake(const MakeOptions& options);
 
 } // namespace tonvale::cli

@@ -31,6 +31,7 @@ int main(int argc, char** systemArgv) {
     DefineCommand(*report, Command::Report, options);
     DefineCommand(*wav, Command::Wav, options);
     DefineCommand(*play, Command::Play, options);
+    const auto make = DefineMake(*app.add_subcommand("make"));
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -38,6 +39,7 @@ int main(int argc, char** systemArgv) {
     }
     if (std::string_view(argv[1]) == "help") argv[1] = const_cast<char*>("--help");
     if (const auto status = Parse(app, argc, argv)) return *status;
+    if (app.got_subcommand("make")) return RunMake(*make);
     ExpandWildcards(options.tapes);
     if (!report->parsed() && options.tapes.size() > 1) {
         const std::string command = wav->parsed() ? "tonvale-cli wav" : "tonvale-cli play";

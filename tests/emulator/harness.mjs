@@ -13,6 +13,8 @@ import {
 const SCREEN_BEGIN = 0x3C00;
 const SCREEN_COLUMNS = 64;
 const SCREEN_ROWS = 16;
+const BASIC_START_POINTER = 0x40A4; // Level 2 keeps its program's address here
+const LEVEL1_BASIC = 0x4200;
 
 // How long each phase may take, in emulated seconds, before the load counts as stuck.
 const BOOT_SECONDS = 10;
@@ -103,15 +105,26 @@ export const MACHINES = {
     "model1-level1": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL1, CGChip.ORIGINAL, RamSize.RAM_4_KB),
         prompts: () => [],
+        // No lower case: every letter is a capital. Level 1 keeps every space typed behind the
+        // line number and LIST shows one more, so a listed line is typed without that one.
+        lowerCaseOn: "",
+        keysFor: (text) => text.toLowerCase().replace(/^( *[0-9]+) /, "$1"),
     },
     "model1-level2": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL2, CGChip.ORIGINAL, RamSize.RAM_48_KB),
         prompts: () => [["MEMORY SIZE?", "\n"]],
+        // A letter without Shift is the capital, with Shift the lower-case code.
+        lowerCaseOn: "",
+        keysFor: (text) => [...text].map((c) =>
+            c === c.toUpperCase() ? c.toLowerCase() : c.toUpperCase()).join(""),
     },
     "model3": {
         config: makeConfig(ModelType.MODEL3, BasicLevel.LEVEL2, CGChip.LOWER_CASE,
             RamSize.RAM_48_KB),
         prompts: (cassette) => [["Cass?", `${cassette}\n`], ["Memory Size?", "\n"]],
+        // Shift-0 (the package's "_") turns capitals only off; then Shift gives the capital.
+        lowerCaseOn: "_",
+        keysFor: (text) => text,
     },
 };
 
@@ -194,6 +207,40 @@ export class Load {
     type(text) {
         this.note(`type ${JSON.stringify(text)}`);
         this.keyboard.simulateKeyboardText(text.toLowerCase());
+    }
+
+    // Types a listing line by line, as a person at the machine would, letters in their own case
+    // where the machine has lower case.
+    typeListing(listing) {
+        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn);
+        for (const line of listing.split(/\r?\n/).filter((l) => l.trim() !== "")) {
+            this.keyboard.simulateKeyboardText(this.machine.keysFor(line) + "\n");
+            this.runUntil(() => this.keyboard.keyQueue.length === 0, PROMPT_SECONDS);
+        }
+        this.runUntil(() => false, SETTLE_SECONDS);
+    }
+
+    // The BASIC program in memory: Level 2 from the address in 40A4h along the line links to the
+    // end marker, Level 1 from 4200h over `lines` lines.
+    programBytes(level1Lines) {
+        let address = level1Lines === undefined ? this.readWord(BASIC_START_POINTER) : LEVEL1_BASIC;
+        const start = address;
+        if (level1Lines === undefined) {
+            while (this.readWord(address) !== 0 && this.readWord(address) > address) {
+                address = this.readWord(address);
+            }
+            address += 2;
+        } else {
+            for (let line = 0; line < level1Lines; line++) {
+                for (address += 2; this.trs80.readMemory(address) !== 0x0D; address++) {}
+                address++;
+            }
+        }
+        const bytes = [];
+        for (let a = start; a < address; a++) {
+            bytes.push(this.trs80.readMemory(a));
+        }
+        return {start, bytes: Buffer.from(bytes)};
     }
 
     note(text) {
