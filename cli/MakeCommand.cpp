@@ -76,7 +76,7 @@ std::string Lower(std::string text) {
 }
 
 // An address as the TRS-80 world writes it, always hexadecimal: 7000, 7000h, 7000H, 0x7000.
-std::uint16_t ParseAddress(std::string text) {
+std::uint16_t ParseAddress(const std::string& option, std::string text) {
     const std::string given = text;
     if (text.size() > 2 && (text[1] == 'x' || text[1] == 'X') && text[0] == '0')
         text = text.substr(2);
@@ -84,7 +84,8 @@ std::uint16_t ParseAddress(std::string text) {
         text.pop_back();
     if (text.empty() || text.size() > 4 ||
         text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        throw CLI::ValidationError(given + " is no address from 0000h to FFFFh (hexadecimal)");
+        throw CLI::ValidationError(option + ": " + given +
+                                   " is no address from 0000h to FFFFh (hexadecimal)");
     return static_cast<std::uint16_t>(std::stoul(text, nullptr, 16));
 }
 
@@ -140,7 +141,6 @@ Outcome<std::uint16_t> EntryOf(const MakeOptions& options, const MachineCode& co
 
 Outcome<MachineCode> ReadCode(const MakeOptions& options, const Input& input) {
     if (input.kind == InputKind::LoadModule || input.kind == InputKind::IntelHex) {
-        if (options.load) return Failure{"--load is for raw binaries and BASIC, not this file"};
         return input.kind == InputKind::LoadModule ? ReadLoadModule(input.bytes)
                                                    : ReadIntelHex(AsChars(input.bytes));
     }
@@ -218,7 +218,10 @@ void TellWhatWasMade(const std::string& output, const TapeReport& report, const 
                            : file.format == TapeFormat::Highspeed ? "  Highspeed "
                                                                   : "  Level 2 ";
         line += kKinds.at(file.kind);
-        if (file.name) line += " '" + std::string(AsChars(*file.name)) + "'";
+        if (file.name) {
+            const std::string_view name = AsChars(*file.name);
+            line += " '" + std::string(name.substr(0, name.find_last_not_of(' ') + 1)) + "'";
+        }
         if (file.load && file.end) line += " " + Hex4(*file.load) + "-" + Hex4(*file.end - 1);
         if (file.entry) line += " entry " + Hex4(*file.entry);
         WriteErrLine(line + std::string(AsChars(file.summaryWord)));
@@ -263,12 +266,14 @@ std::shared_ptr<MakeOptions> DefineMake(CLI::App& app) {
            "(default: from the file name, upper-cased)")
         ->type_name("NAME");
     app.add_option_function<std::string>(
-           "--load", [o = options.get()](const std::string& v) { o->load = ParseAddress(v); },
+           "--load",
+           [o = options.get()](const std::string& v) { o->load = ParseAddress("--load", v); },
            "where a raw binary loads (needed, Level 1: 4200h); for BASIC,\nwhere the "
            "program's line links point (default 42E9h)")
         ->type_name("ADDR");
     app.add_option_function<std::string>(
-           "--entry", [o = options.get()](const std::string& v) { o->entry = ParseAddress(v); },
+           "--entry",
+           [o = options.get()](const std::string& v) { o->entry = ParseAddress("--entry", v); },
            "where machine code starts (default: the load module's or HEX\nfile's own, a "
            "binary's load address)")
         ->type_name("ADDR");

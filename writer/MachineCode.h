@@ -18,8 +18,8 @@ struct MemoryPiece {
 
 struct MachineCode {
     std::vector<MemoryPiece> pieces; // in the input's order
-    std::optional<std::uint16_t> entry;
-    std::vector<std::string> notes; // records skipped and the like, for the person to read
+    std::optional<std::uint16_t> entry = {};
+    std::vector<std::string> notes = {}; // records skipped and the like, for the person to read
 
     // Adds bytes at `address`, joined to the last piece when they follow on from it. False when
     // they would run past FFFFh.
