@@ -29,36 +29,18 @@ const STEPS_PER_LOOK = 2000;
 // ---------------------------------------------------------------------------------------------
 // The WAV file.
 
-// Reads an 8-bit mono PCM WAV file. A data chunk that claims more bytes than the file holds is
-// taken as far as it goes (a truncated recording).
+// Reads a WAV file as `tonvale-cli wav` writes it: a 46-byte header, 8-bit mono PCM, the data
+// chunk last. A data chunk that claims more bytes than the file holds is taken as far as it
+// goes (a truncated recording).
 export function readWav(path) {
     const file = readFileSync(path);
-    const text = (from, to) => file.toString("latin1", from, to);
-    if (file.length < 12 || text(0, 4) !== "RIFF" || text(8, 12) !== "WAVE") {
-        throw new Error(`${path}: not a RIFF/WAVE file`);
+    if (file.length < 46 || file.toString("latin1", 38, 42) !== "data" ||
+        file.readUInt16LE(22) !== 1 || file.readUInt16LE(34) !== 8) {
+        throw new Error(`${path}: not an 8-bit mono WAV file of tonvale-cli wav`);
     }
-    let format;
-    for (let at = 12; at + 8 <= file.length;) {
-        const id = text(at, at + 4);
-        const size = file.readUInt32LE(at + 4);
-        const body = at + 8;
-        if (id === "fmt " && body + 16 <= file.length) {
-            format = {
-                tag: file.readUInt16LE(body),
-                channels: file.readUInt16LE(body + 2),
-                rate: file.readUInt32LE(body + 4),
-                bits: file.readUInt16LE(body + 14),
-            };
-        } else if (id === "data") {
-            if (!format || format.tag !== 1 || format.channels !== 1 || format.bits !== 8) {
-                throw new Error(`${path}: not 8-bit mono PCM`);
-            }
-            const samples = file.subarray(body, Math.min(body + size, file.length));
-            return {rate: format.rate, samples, declaredSamples: size};
-        }
-        at = body + size + (size & 1);
-    }
-    throw new Error(`${path}: no data chunk`);
+    const size = file.readUInt32LE(42);
+    return {rate: file.readUInt32LE(24), samples: file.subarray(46, 46 + size),
+        declaredSamples: size};
 }
 
 // The recorder: plays the WAV's samples, unsigned 8-bit around 128, scaled to -1..1, at the

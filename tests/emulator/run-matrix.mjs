@@ -57,23 +57,12 @@ function makeWav(options, testCase, index) {
         writeFileSync(tape, image);
     }
     cli(options, ["wav", ...(testCase.wavOptions ?? []), "-o", wav, tape]);
-    if (!testCase.cutWav) {
-        return {tape, wav};
+    if (testCase.cutWav) {
+        // A recording that stops early: the file ends before its data chunk says it does.
+        const whole = readFileSync(wav);
+        writeFileSync(wav, whole.subarray(0, Math.floor(whole.length * testCase.cutWav)));
     }
-    // A recording that stops early: the file ends before its data chunk says it does.
-    const whole = readFileSync(wav);
-    const cut = wav.replace(/\.wav$/, "-cut.wav");
-    writeFileSync(cut, whole.subarray(0, Math.floor(whole.length * testCase.cutWav)));
-    return {tape, wav: cut};
-}
-
-// What memory must hold: bytes given in hex or those of a program file.
-function memoryRegions(testCase) {
-    return (testCase.memory ?? []).map((region) => ({
-        address: region.address,
-        bytes: region.file ? readFileSync(join(PROGRAMS, region.file)).toString("hex")
-            : region.bytes,
-    }));
+    return wav;
 }
 
 // Checks the program that was loaded, runs it and types it in again; the differences.
@@ -107,12 +96,13 @@ function checkProgram(load, testCase) {
 }
 
 function runCase(options, testCase, index) {
-    const {wav} = makeWav(options, testCase, index);
+    const wav = makeWav(options, testCase, index);
     const load = new Load(testCase.machine, readWav(wav));
     const screenBefore = load.screenRows();
     const result = load.run(testCase);
     const marks = load.errorMarks(screenBefore);
-    const differences = load.compare(memoryRegions(testCase));
+    const differences = load.compare((testCase.memory ?? []).map(({address, file, bytes}) =>
+        ({address, bytes: file ? readFileSync(join(PROGRAMS, file)).toString("hex") : bytes})));
     if (result.finished && marks.length === 0 && differences.length === 0) {
         differences.push(...checkProgram(load, testCase));
     }
