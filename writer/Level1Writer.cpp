@@ -38,19 +38,13 @@ Bytes Level1File(std::uint16_t start, ByteView memory) {
 
 Outcome<Bytes> Level1BasicFromListing(std::string_view listing) {
     Bytes program;
-    unsigned long previous = 0;
+    std::optional<unsigned long> previous;
     for (const TextLine& line : SplitLines(listing)) {
         if (IsBlank(line.text)) continue;
         const NumberedLine numbered = SplitLineNumber(line.text);
-        if (!numbered.number) return FailAtLine(line.number, "no line number");
+        if (const auto refused = RefusedLine(numbered, previous, 1, kHighestLevel1Line))
+            return FailAtLine(line.number, *refused);
         const unsigned long number = *numbered.number;
-        if (number == 0 || number > kHighestLevel1Line)
-            return FailAtLine(line.number, "line " + std::to_string(number) +
-                                               " is outside 1 to 32767, Level 1's line numbers");
-        if (number <= previous)
-            return FailAtLine(line.number, "line " + std::to_string(number) +
-                                               " does not come after line " +
-                                               std::to_string(previous));
         previous = number;
         PushLe16(program, static_cast<std::uint16_t>(number));
         for (const char c : numbered.text) {

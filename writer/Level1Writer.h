@@ -23,7 +23,7 @@ Bytes Level1File(std::uint16_t start, ByteView memory);
 // A Level 1 BASIC program from a listing as LIST shows it (" 10 PRINT 5"): lines of a number
 // (low byte first), the text as it stands and 0Dh. Lower-case letters become capitals, as the
 // keyboard gives them. A line fails with its line number: no line number, 0 or a number above
-// 32767, a number not above the one before, a character Level 1 does not have.
+// 32767, a number not above the one before, no text, a character Level 1 does not have.
 Outcome<Bytes> Level1BasicFromListing(std::string_view listing);
 
 // Machine code loaded at `load`, saved from two bytes below it, where its entry address sits

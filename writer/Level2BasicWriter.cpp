@@ -41,15 +41,11 @@ Outcome<std::vector<Level2Line>> ReadLevel2Listing(std::string_view listing) {
     for (const TextLine& line : SplitLines(listing)) {
         if (IsBlank(line.text)) continue;
         const NumberedLine numbered = SplitLineNumber(line.text);
-        if (!numbered.number) return FailAtLine(line.number, "no line number");
+        const auto previous =
+            lines.empty() ? std::nullopt : std::optional<unsigned long>(lines.back().number);
+        if (const auto refused = RefusedLine(numbered, previous, 0, kHighestLevel2Line))
+            return FailAtLine(line.number, *refused);
         const unsigned long number = *numbered.number;
-        if (number > kHighestLevel2Line)
-            return FailAtLine(line.number,
-                              std::to_string(number) + " is above 65529, the highest line number");
-        if (!lines.empty() && number <= lines.back().number)
-            return FailAtLine(line.number, "line " + std::to_string(number) +
-                                               " does not come after line " +
-                                               std::to_string(lines.back().number));
         const std::string_view typed = line.text.substr(line.text.find_first_not_of(' '));
         if (typed.size() > kTypedLineBuffer)
             return FailAtLine(line.number, "too long: " + std::to_string(typed.size()) +

@@ -34,7 +34,9 @@ Bytes Level2BasicFile(Byte name, const std::vector<Level2Line>& lines,
 // The program lines of a listing as LIST shows it and people keep it in .bas files: one
 // program line per text line, blank lines skipped. A line the ROM would not take when typed
 // fails with its line number: no line number, a number above 65529, a number not above the one
-// before, a line longer than the ROM's line buffer, a 00h byte.
+// before, no text, a line longer than the ROM's line buffer, a 00h byte. A Highspeed file needs
+// nothing behind its end marker: the Model III's ROM loads it without the extra byte that some
+// tools add (tried on the emulated Model III).
 Outcome<std::vector<Level2Line>> ReadLevel2Listing(std::string_view listing);
 
 Outcome<Bytes> Level2BasicFromListing(std::string_view listing, Byte name,

@@ -58,8 +58,12 @@ Outcome<MachineCode> ReadLoadModule(ByteView module) {
             }
         } else {
             std::string note = "offset " + std::to_string(at) + ": " + RecordName(type);
-            if (type == kModuleName || type == kCopyright)
-                note += " '" + std::string(AsChars(bytes)) + "'";
+            if (type == kModuleName || type == kCopyright) {
+                std::string text(AsChars(bytes));
+                for (char& c : text)
+                    if (c < 0x20 || c > 0x7E) c = '.'; // a note is no place for control bytes
+                note += " '" + text + "'";
+            }
             code.notes.push_back(note + " skipped");
         }
         at = body + length;

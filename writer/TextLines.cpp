@@ -42,4 +42,19 @@ NumberedLine SplitLineNumber(std::string_view line) {
     return {number, line.substr(i)};
 }
 
+std::optional<std::string> RefusedLine(const NumberedLine& line,
+                                       std::optional<unsigned long> previous, unsigned long lowest,
+                                       unsigned long highest) {
+    if (!line.number) return "no line number";
+    const std::string number = std::to_string(*line.number);
+    if (*line.number < lowest || *line.number > highest)
+        return "line " + number + " is outside " + std::to_string(lowest) + " to " +
+               std::to_string(highest);
+    if (previous && *line.number <= *previous)
+        return "line " + number + " does not come after line " + std::to_string(*previous);
+    if (line.text.empty())
+        return "line " + number + " has no text (typed alone, it deletes a line)";
+    return std::nullopt;
+}
+
 } // namespace tonvale

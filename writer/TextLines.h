@@ -3,6 +3,7 @@
 // any system save them: lines end in LF or CR LF, the last one perhaps in nothing.
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,5 +26,12 @@ struct NumberedLine {
     std::string_view text;
 };
 NumberedLine SplitLineNumber(std::string_view line);
+
+// Why a BASIC machine would not take this line behind line `previous`, or nothing when it
+// would: no number, a number outside `lowest` to `highest` or not above `previous`, no text (a
+// number typed alone deletes its line).
+std::optional<std::string> RefusedLine(const NumberedLine& line,
+                                       std::optional<unsigned long> previous, unsigned long lowest,
+                                       unsigned long highest);
 
 } // namespace tonvale

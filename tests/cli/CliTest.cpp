@@ -345,11 +345,12 @@ TEST(Make, RefusesWhatTheMachineWouldNotTakeAndWritesNothing) {
         std::string name, bytes, args, err;
     } cases[] = {
         {"a.bas", "10 CLS\nPRINT", "", "a.bas: line 2: no line number"},
-        {"a.bas", "10 CLS\n\n65530 END", "", "a.bas: line 3: 65530 is above 65529"},
+        {"a.bas", "10 CLS\n\n65530 END", "", "a.bas: line 3: line 65530 is outside 0 to 65529"},
         {"a.bas", "20 CLS\r\n10 END", "", "line 2: line 10 does not come after line 20"},
         {"a.bas", "10 CLS\n10 END", "", "line 2: line 10 does not come after line 10"},
         {"a.bas", "10 REM" + std::string(235, 'x'), "", "line 1: too long: 241 characters"},
         {"a.bas", "10 CLS", "--name AB", "a BASIC tape's name is one character"},
+        {"a.bas", "10 CLS\n20", "", "line 2: line 20 has no text"},
         {"a.bas", "10 CLS\n32768 END", "--format 1", "line 2: line 32768 is outside 1 to 32767"},
         {"a.bas", "10 CLS\n20 \x7F", "--format 1", "line 2: byte 7Fh, which Level 1 BASIC"},
         {"a.bin", "x", "", "a raw binary needs --load ADDR"},
