@@ -140,10 +140,8 @@ Outcome<std::uint16_t> EntryOf(const MakeOptions& options, const MachineCode& co
 }
 
 Outcome<MachineCode> ReadCode(const MakeOptions& options, const Input& input) {
-    if (input.kind == InputKind::LoadModule || input.kind == InputKind::IntelHex) {
-        return input.kind == InputKind::LoadModule ? ReadLoadModule(input.bytes)
-                                                   : ReadIntelHex(AsChars(input.bytes));
-    }
+    if (input.kind == InputKind::LoadModule) return ReadLoadModule(input.bytes);
+    if (input.kind == InputKind::IntelHex) return ReadIntelHex(AsChars(input.bytes));
     const bool level1 = input.kind == InputKind::Level1Code;
     if (!options.load && !level1) return Failure{"a raw binary needs --load ADDR"};
     auto code = CodeFromBinary(input.bytes, options.load.value_or(kLevel1CodeStart));
@@ -173,14 +171,14 @@ Outcome<Bytes> Level2Basic(const MakeOptions& options, const Input& input) {
 
 // One input's tape file; the notes of the reader go to standard error.
 Outcome<TapeFile> MakeTapeFile(const MakeOptions& options, const Input& input) {
-    const TapeFormat level2 = options.format.value_or(TapeFormat::Level2);
+    const TapeFormat asked = options.format.value_or(TapeFormat::Level2);
     const bool level1 = input.kind == InputKind::Level1Basic || input.kind == InputKind::Level1Code;
-    if (level1 && level2 != TapeFormat::Level1 && options.format)
+    if (level1 && asked != TapeFormat::Level1 && options.format)
         return Failure{"a Level 1 tape file cannot be recorded in another format"};
-    if (!level1 && level2 == TapeFormat::Level1 && input.kind != InputKind::LoadModule &&
+    if (!level1 && asked == TapeFormat::Level1 && input.kind != InputKind::LoadModule &&
         input.kind != InputKind::IntelHex)
         return Failure{"Level 1 has BASIC and machine code only"};
-    const TapeFormat format = level1 ? TapeFormat::Level1 : level2;
+    const TapeFormat format = level1 ? TapeFormat::Level1 : asked;
     auto made = [format](const Outcome<Bytes>& file) -> Outcome<TapeFile> {
         if (!file) return Failure{file.error};
         return TapeFile{format, *file};
