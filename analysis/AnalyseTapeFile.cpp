@@ -57,8 +57,8 @@ std::size_t AnalyseTapeFile(ReportWriter& out, LevelQuestion& questions, ByteVie
         const bool haveAddresses = t.Has(0, 4);
         const unsigned start = haveAddresses ? t.Be16(0) : 0;
         const unsigned stop = haveAddresses ? t.Be16(2) : 0;
-        if (haveAddresses && start == kLevel1MachineCode && stop > kLevel1Program && t.Has(4, 2) &&
-            t[4] == 0x00 && t[5] == 0x42) {
+        // Any entry address: the decoder judges it by where it lies in memory.
+        if (haveAddresses && start == kLevel1MachineCode && stop > kLevel1Program && t.Has(4, 2)) {
             format = TapeFormat::Level1;
             kind = ContentKind::System;
         } else if (haveAddresses && start == kLevel1Program && stop > kLevel1Program) {

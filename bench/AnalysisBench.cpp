@@ -2,9 +2,9 @@
 // the large case should stay within twice that of the small one (linear), and 16 MB should
 // take well under a second.
 #include "analysis/AnalyseTape.h"
-#include "builder/Level2BasicBuilder.h"
-#include "builder/SystemTapeBuilder.h"
-#include "builder/TapeBuilder.h"
+#include "writer/Level2BasicWriter.h"
+#include "writer/SystemTapeWriter.h"
+#include "writer/TapeImageWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,13 +17,11 @@ constexpr std::size_t kMB = 1 << 20;
 
 // About 1.6 KB: six full blocks and a transfer record behind a short leader.
 Bytes SmallSystemTapeFile() {
-    test::SystemTape tape("BENCH");
-    Bytes block(256);
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<Byte>(i);
-    for (std::uint16_t b = 0; b < 6; ++b)
-        tape.Block(static_cast<std::uint16_t>(0x5000 + 0x100 * b), block);
-    return test::TapeBuilder().Level2File(tape.Transfer(0x5000).Build(), 64).Build();
+    Bytes code(6 * 256);
+    for (std::size_t i = 0; i < code.size(); ++i)
+        code[i] = static_cast<Byte>(i);
+    const Bytes file = *SystemTapeFile("BENCH", {{{0x5000, code}}}, 0x5000).value;
+    return TapeImageWriter().File(TapeFormat::Level2, file, 64).Image();
 }
 
 Bytes ManySmallTapeFiles(std::size_t size) {
@@ -50,15 +48,11 @@ Bytes RandomBytes(std::size_t size) {
 
 Bytes BasicTape(std::size_t size) {
     // A long Level 2 program of ordinary lines, filling about `size` bytes.
-    test::Level2Basic program('B');
-    for (std::size_t lines = 0;
-         static_cast<std::size_t>(program.AddressOf(lines) - test::Level2Basic::kModelIProgram) +
-             64 <
-         size;
-         ++lines)
-        program.Line(static_cast<std::uint16_t>(10 * (lines + 1)),
-                     "PRINT \"THE QUICK BROWN FOX\";A$;TAB(10);X*Y+3");
-    return test::TapeBuilder().Level2File(program.Build()).Build();
+    const Bytes text = ToBytes("PRINT \"THE QUICK BROWN FOX\";A$;TAB(10);X*Y+3");
+    std::vector<Level2Line> lines;
+    for (std::size_t bytes = 64; bytes < size; bytes += 5 + text.size())
+        lines.push_back({static_cast<std::uint16_t>(10 * (lines.size() + 1)), text});
+    return TapeImageWriter().File(TapeFormat::Level2, Level2BasicFile('B', lines)).Image();
 }
 
 // The level question answered as its close box does.

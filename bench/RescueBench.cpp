@@ -2,7 +2,7 @@
 // (the product's own sound, resampled to 44.1 kHz with a little noise, 16-bit mono WAV), read
 // from the file and decoded. Goal: 500 times real time, under 1.03 s.
 #include "Degrade.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "recording/RecordingFile.h"
 #include "rescue/Rescue.h"
 

@@ -1,7 +1,8 @@
 // How fast the WAV image is built, against the speed of memory itself: a plain memset of as
 // many bytes as the image has, in the same run. Goal: synthesis at a third of memset or better.
-#include "builder/TapeBuilder.h"
+#include "builder/Damage.h"
 #include "sound/WavImage.h"
+#include "writer/TapeImageWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,19 +14,21 @@ namespace {
 using tonvale::Byte;
 using tonvale::Bytes;
 using tonvale::TapeFormat;
-using tonvale::test::TapeBuilder;
+using tonvale::TapeImageWriter;
+using tonvale::test::Noise;
 
 constexpr std::size_t kTapeBytes = 32 * 1024;
 constexpr std::size_t kLeader = 256;
 
 // 32 KB as recorded: a leader, the sync byte and data (noise: as many 1 bits as 0 bits).
 Bytes Level2Tape() {
-    return TapeBuilder().Leader(kLeader, 0x00).Sync(0xA5).Noise(kTapeBytes - kLeader - 1).Build();
+    return TapeImageWriter()
+        .File(TapeFormat::Level2, Noise(kTapeBytes - kLeader - 1), kLeader)
+        .Image();
 }
 
 Bytes HighspeedTape() {
-    const Bytes data = TapeBuilder().Noise(kTapeBytes).Build();
-    Bytes tape = TapeBuilder().HighspeedFile(data, kLeader).Build();
+    Bytes tape = TapeImageWriter().File(TapeFormat::Highspeed, Noise(kTapeBytes), kLeader).Image();
     tape.resize(kTapeBytes);
     return tape;
 }

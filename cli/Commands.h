@@ -1,6 +1,7 @@
 #pragma once
 #include "cli/Arguments.h"
 
+#include <memory>
 #include <string>
 
 namespace tonvale::cli {
@@ -12,6 +13,10 @@ int RunWav(const Options& options);
 int RunPlay(const Options& options, const char* argv0);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
+// make keeps options of its own (cli/MakeCommand.cpp).
+struct MakeOptions;
+std::shared_ptr<MakeOptions> DefineMake(CLI::App& app);
+int RunMake(const MakeOptions& options);
 
 // convert and extract take options of their own.
 struct ConvertOptions {

@@ -40,6 +40,7 @@ int main(int argc, char** systemArgv) {
     RescueOptions rescueOptions;
     CLI::App* rescue = app.add_subcommand("rescue");
     DefineRescue(*rescue, rescueOptions);
+    const auto make = DefineMake(*app.add_subcommand("make"));
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -49,6 +50,7 @@ int main(int argc, char** systemArgv) {
     if (const auto status = Parse(app, argc, argv)) return *status;
     if (convert->parsed()) return RunConvert(convertOptions);
     if (extract->parsed()) return RunExtract(extractOptions);
+    if (app.got_subcommand("make")) return RunMake(*make);
     ExpandWildcards(options.tapes);
     if (!report->parsed() && options.tapes.size() > 1) {
         const std::string command = wav->parsed() ? "tonvale-cli wav" : "tonvale-cli play";

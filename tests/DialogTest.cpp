@@ -3,11 +3,12 @@
 // the LNW switch, and saving through SafeFile. The reports themselves are the golden test's.
 #include "app/SafeFile.h"
 #include "app/TonvaleDlg.h"
-#include "builder/Level1Builder.h"
 #include "builder/SampleTapes.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tape/TapeImage.h"
+#include "writer/Level1Writer.h"
+#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,6 @@ namespace tonvale {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TapeBuilder;
 
 std::string Str(ByteView bytes) {
     return std::string(AsChars(bytes));
@@ -44,7 +44,7 @@ struct FakeSound : HeadlessPlatform {
 };
 
 // A Level 2 tape of exactly 1000 bytes: 15964 ms of sound, progress steps of 319 ms.
-const Bytes kThousand = TapeBuilder().Level2File(Bytes(743, 'x')).Build();
+const Bytes kThousand = TapeImageWriter().File(TapeFormat::Level2, Bytes(743, 'x')).Image();
 
 class Dialog : public ::testing::Test {
   protected:
@@ -230,7 +230,8 @@ TEST_F(Dialog, TellsOfAMissingTimerOrSoundDeviceAndGoesBackToIdle) {
 }
 
 TEST_F(Dialog, EndsWithAClearMessageWhenTheTapeIsTooLongForAWavFile) {
-    Bytes image = TapeBuilder().Level1File(test::Level1Basic().Line(10, "END").Build()).Build();
+    Bytes image =
+        TapeImageWriter().File(TapeFormat::Level1, *Level1BasicFromListing("10 END").value).Image();
     image.resize(6391321); // 672 samples a byte: past the 4 GB of a WAV file
     Open(image);
     EXPECT_EQ(platform.exitStatus, 1);

@@ -6,7 +6,7 @@
 #include "analysis/Decoders.h"
 #include "app/TonvaleDlg.h"
 #include "builder/SignalListener.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>

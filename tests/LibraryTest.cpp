@@ -5,18 +5,20 @@
 #include "app/ProposedName.h"
 #include "base/ReportList.h"
 #include "base/TextBuffer.h"
-#include "builder/TapeBuilder.h"
+#include "builder/Damage.h"
+#include "builder/TestFiles.h"
 #include "sound/WavImage.h"
 #include "tape/FindSync.h"
 #include "tape/TapeImage.h"
 #include "tape/WorkBuffer.h"
+#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 
 namespace tonvale {
 namespace {
 
-using test::TapeBuilder;
+using Tape = TapeImageWriter;
 
 // Data whose bits would give a false leader if they were misread.
 const Bytes kPayload = {0xD3, 0xD3, 0xD3, 0x41, 0x00, 0xFF, 0x80, 0x01, 0x55, 0xAA, 0x12};
@@ -24,10 +26,11 @@ const Bytes kPayload = {0xD3, 0xD3, 0xD3, 0x41, 0x00, 0xFF, 0x80, 0x01, 0x55, 0x
 TEST(SyncSearch, FindsEitherLeaderAtEveryShiftAndRealignsTheDataBehindIt) {
     for (int shift = 0; shift < 16; ++shift) {
         const bool highspeed = shift >= 8;
-        TapeBuilder tape;
-        tape.Shift(shift % 8);
-        const Bytes image =
-            (highspeed ? tape.HighspeedFile(kPayload, 30) : tape.Level2File(kPayload, 20)).Build();
+        const Bytes image = Tape()
+                                .Bits(0, shift % 8)
+                                .File(highspeed ? TapeFormat::Highspeed : TapeFormat::Level2,
+                                      kPayload, highspeed ? 30 : 20)
+                                .Image();
         const SyncResult sync = FindSync(image);
         ASSERT_EQ(sync.format, highspeed ? TapeFormat::Highspeed : TapeFormat::Level1or2);
         EXPECT_EQ(sync.shift, static_cast<std::uint32_t>(shift % 8));
@@ -44,24 +47,24 @@ TEST(SyncSearch, FindsEitherLeaderAtEveryShiftAndRealignsTheDataBehindIt) {
 
 TEST(SyncSearch, NeedsSixteenLeaderBytesAndTheirSyncByte) {
     const std::pair<Bytes, TapeFormat> cases[] = {
-        {TapeBuilder().Leader(16).Sync(0xA5).Data("x").Build(), TapeFormat::Level1or2},
-        {TapeBuilder().Leader(15).Sync(0xA5).Data("x").Build(), TapeFormat::None},
-        {TapeBuilder().Leader(16, 0x55).Sync(0x7F).Data("x").Build(), TapeFormat::Highspeed},
-        {TapeBuilder().Leader(5000).Build(), TapeFormat::None},
-        {TapeBuilder().Leader(5000, 0x55).Build(), TapeFormat::None},
-        {TapeBuilder().Leader(20).Sync(0x7F).Leader(20, 0x55).Sync(0xA5).Build(), TapeFormat::None},
+        {Tape().Leader(16, 0x00).Byte8(0xA5).Byte8('x').Image(), TapeFormat::Level1or2},
+        {Tape().Leader(15, 0x00).Byte8(0xA5).Byte8('x').Image(), TapeFormat::None},
+        {Tape().Leader(16, 0x55).Byte8(0x7F).Byte8('x').Image(), TapeFormat::Highspeed},
+        {Tape().Leader(5000, 0x00).Image(), TapeFormat::None},
+        {Tape().Leader(5000, 0x55).Image(), TapeFormat::None},
+        {Tape().Leader(20, 0x00).Byte8(0x7F).Leader(20, 0x55).Byte8(0xA5).Image(),
+         TapeFormat::None},
         {{}, TapeFormat::None},
     };
     for (const auto& [image, format] : cases)
         EXPECT_EQ(FindSync(image).format, format);
     // A leader without its sync byte is passed over for the next one.
-    const Bytes image =
-        TapeBuilder().Leader(20).Data(Bytes{0x99}).Leader(30, 0x55).Sync(0x7F).Build();
+    const Bytes image = Tape().Leader(20, 0x00).Byte8(0x99).Leader(30, 0x55).Byte8(0x7F).Image();
     EXPECT_EQ(FindSync(image).format, TapeFormat::Highspeed);
     EXPECT_EQ(FindSync(image).dataPos, image.size());
     // At shift 7 the byte behind the run holds the last seven sync bits and the first start bit:
     // a start bit of 1 is no Highspeed data.
-    Bytes shifted = TapeBuilder().Shift(7).HighspeedFile(Bytes{0x00}, 30).Build();
+    Bytes shifted = Tape().Bits(0, 7).File(TapeFormat::Highspeed, Bytes{0x00}, 30).Image();
     const SyncResult sync = FindSync(shifted);
     ASSERT_EQ(sync.format, TapeFormat::Highspeed);
     shifted[sync.dataPos] |= 0x01;
@@ -69,7 +72,7 @@ TEST(SyncSearch, NeedsSixteenLeaderBytesAndTheirSyncByte) {
 }
 
 TEST(WavImage, IsTheSameWhenHandedOutInPiecesAndMustFitTheHeadersSizeFields) {
-    const Bytes tape = TapeBuilder().Noise(5000).Build();
+    const Bytes tape = test::Noise(5000);
     for (TapeFormat format : {TapeFormat::Level1, TapeFormat::Level2, TapeFormat::Highspeed}) {
         Bytes pieces;
         EXPECT_TRUE(WriteWavImage(format, tape, false, [&pieces](ByteView piece) {

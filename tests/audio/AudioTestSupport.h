@@ -2,9 +2,10 @@
 // What the real-sound tests share: the sound server of scripts/with-sound-server (a null sink
 // "tonvale_sink", unsigned 8-bit mono at 22050 per second), a short tape, and a recording of
 // what the sink plays, taken from its monitor.
-#include "builder/Level2BasicBuilder.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "sound/WavImage.h"
+#include "writer/Level2BasicWriter.h"
+#include "writer/TapeImageWriter.h"
 
 #include <QProcess>
 #include <QTest>
@@ -32,9 +33,8 @@ inline void SetSinkPresent(bool present) {
 
 // About 1.3 seconds of Level 2.
 inline Bytes ShortTape() {
-    return TapeBuilder()
-        .Level2File(Level2Basic('T').Line(10, "PRINT \"TONVALE\"").Line(20, "GOTO 10").Build(), 32)
-        .Build();
+    const auto program = Level2BasicFromListing("10 PRINT \"TONVALE\"\n20 GOTO 10", 'T');
+    return TapeImageWriter().File(TapeFormat::Level2, *program, 32).Image();
 }
 
 // Records the default sink's monitor as raw unsigned 8-bit mono at 22050 per second.

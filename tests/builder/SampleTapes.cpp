@@ -1,6 +1,6 @@
 #include "builder/SampleTapes.h"
 
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 
 #include <filesystem>
 

@@ -2,13 +2,15 @@
 // writes against what the window shows and builds for the same tape. (play needs a sound
 // server: tests/audio.)
 #include "app/TonvaleDlg.h"
-#include "builder/Level1Builder.h"
-#include "builder/Level2BasicBuilder.h"
+#include "builder/Damage.h"
 #include "builder/SampleTapes.h"
-#include "builder/SystemTapeBuilder.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "cli/TerminalText.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "writer/Level1Writer.h"
+#include "writer/Level2BasicWriter.h"
+#include "writer/SystemTapeWriter.h"
+#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -25,6 +27,7 @@ namespace tonvale {
 namespace {
 
 namespace fs = std::filesystem;
+constexpr TapeFormat kLevel2 = TapeFormat::Level2;
 using Json = nlohmann::ordered_json;
 
 struct CliRun {
@@ -169,14 +172,17 @@ std::vector<test::SampleTape> Tapes() {
     Bytes high(0x80);
     std::iota(high.begin(), high.end(), Byte{0x80});
     const Bytes program =
-        test::Level2Basic(0xE9).Line(10, "PRINT \"" + std::string(70, 'X') + "\"").Build();
+        *Level2BasicFromListing("10 PRINT \"" + std::string(70, 'X') + "\"", 0xE9).value;
     std::vector<test::SampleTape> tapes = test::SampleTapes();
     tapes.push_back({"high-bytes", false, TapeFormat::Level2,
-                     test::TapeBuilder().Level2File(program).Data(high).Build()});
-    const Bytes system = test::SystemTape("TOOLONG").Block(0x7000, high).Transfer(0x7000).Build();
-    const Bytes csave = test::Level1EmptyCsave().Rom(test::MadeUpRom()).Build();
-    tapes.push_back({"suspicious-then-csave", false, TapeFormat::Level2,
-                     test::TapeBuilder().Level2File(system).Level1File(csave).Build()});
+                     TapeImageWriter().File(kLevel2, program).Bytes8(high).Image()});
+    // A name of seven characters: the product writes six, the seventh goes in by hand.
+    Bytes system = *SystemTapeFile("TOOLON", {{{0x7000, high}}}, 0x7000).value;
+    system.insert(system.begin() + 7, 'G');
+    const Bytes csave = Level1File(0x4200, Bytes(0x10000));
+    tapes.push_back(
+        {"suspicious-then-csave", false, TapeFormat::Level2,
+         TapeImageWriter().File(kLevel2, system).File(TapeFormat::Level1, csave).Image()});
     return tapes;
 }
 
@@ -188,14 +194,16 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
         return test::WriteFile(dir + "/" + name, bytes);
     };
     const std::string ok =
-        file("ok.cas", test::TapeBuilder().Level2File(test::DemoBasicProgram()).Build());
+        file("ok.cas", TapeImageWriter().File(kLevel2, test::DemoBasicProgram()).Image());
     const std::string out = file("out.wav", ToBytes("earlier"));
-    const std::string noise = file("noise.cas", test::TapeBuilder().Noise(50).Build());
+    const std::string noise = file("noise.cas", test::Noise(50));
     const std::string undecided =
-        file("undecided.cas", test::TapeBuilder().Level2File(ToBytes("??????")).Build());
+        file("undecided.cas", TapeImageWriter().File(kLevel2, ToBytes("??????")).Image());
     const std::string tooLong =
-        file("long.cas",
-             test::TapeBuilder().Level1File(Bytes{0x42, 0, 0x42, 9}).Leader(6'400'000).Build());
+        file("long.cas", TapeImageWriter()
+                             .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
+                             .Leader(6'400'000, 0x00)
+                             .Image());
     const struct {
         std::string args;
         int status;
@@ -244,12 +252,13 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
 TEST(Cli, APersonAtATerminalIsAskedOnce) {
     // A program named ESC, then a Highspeed file, so that the undecided one after it is asked
     // about; the formats differ, so the sound's format is asked for too.
-    const std::string tape = test::WriteFile(test::TempDir("cli") + "/asks.cas",
-                                             test::TapeBuilder()
-                                                 .Level2File(test::Level2Basic(0x1B).Build())
-                                                 .HighspeedFile(test::DemoBasicProgram())
-                                                 .Level2File(ToBytes("??????"))
-                                                 .Build());
+    const std::string tape =
+        test::WriteFile(test::TempDir("cli") + "/asks.cas",
+                        TapeImageWriter()
+                            .File(kLevel2, Level2BasicFile(0x1B, {}))
+                            .File(TapeFormat::Highspeed, test::DemoBasicProgram())
+                            .File(kLevel2, ToBytes("??????"))
+                            .Image());
     // script(1) gives the command a terminal; the report walks the tape twice.
     const CliRun run = Shell("printf '1\\n2\\n' | script -qec \"" + std::string(TONVALE_CLI) +
                              " report " + Q(tape) + "\" /dev/null");
@@ -260,6 +269,117 @@ TEST(Cli, APersonAtATerminalIsAskedOnce) {
     }
     EXPECT_NE(run.out.find("Level 1 header"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("BASIC named '\\x1B'"), std::string::npos); // made harmless
+}
+
+// make, then report: a listing comes back as LIST shows it, whatever the ROM's tokenising had
+// to do on the way (quotes, REM, ', DATA, ELSE, ?, lower case, the longest keyword).
+TEST(Make, BasicListingsComeBackFromTheReportAsListShowsThem) {
+    const struct {
+        std::string listing, listed; // listed: as given when empty
+    } cases[] = {
+        {"10 PRINT \"HI, \";A$:REM print \"this\" as it is\r\n"
+         "20 IF A=1 THEN 10 ELSE PRINT \"ELSE\"\n"
+         "30 A=1'comment:GOTO 10\n"
+         "40 DATA abc,\"x:y\",print:PRINT \"after\"\n"
+         "50 INPUT A:X=INP(1):ON ERROR GOTO 60:DEFINT I:TOTAL=SCORE\n"
+         "65529 END",
+         ""},
+        {"\r\n  10 ?\"a\";b:if x then 10 else 20\n\n20 data x, y:print\n",
+         "10 PRINT\"a\";B:IF X THEN 10 ELSE 20\n20 DATA x, y:PRINT"},
+    };
+    const std::string dir = test::TempDir("make-basic");
+    for (const auto& c : cases) {
+        const std::string bas = test::WriteFile(dir + "/p.bas", ToBytes(c.listing));
+        ASSERT_EQ(Cli("make " + Q(bas) + " -o " + Q(dir + "/p.cas")).status, 0) << c.listing;
+        std::string expected = c.listed.empty() ? c.listing : c.listed;
+        expected =
+            "Level 2 BASIC named 'P' ok\n" + std::regex_replace(expected, std::regex("\r"), "");
+        EXPECT_EQ(Cli("report " + Q(dir + "/p.cas")).out,
+                  std::regex_replace(expected + "\n", std::regex("\n"), "\r\n"));
+    }
+}
+
+// Every kind of input, several tape files on one tape, and the sound of it.
+TEST(Make, WritesEveryKindAndTellsWhatTheAnalysisFinds) {
+    const std::string dir = test::TempDir("make");
+    auto file = [&](const std::string& name, const std::string& bytes) {
+        return Q(test::WriteFile(dir + "/" + name, ToBytes(bytes))) + " ";
+    };
+    const std::string inputs =
+        file("game.bas", "10 CLS\n") + file("code.bin", std::string("\xC3\x00\x70", 3)) +
+        file("tool.hex", ":03700000C300705A\n:007000018F\n") +
+        file("module.cmd", std::string("\x05\x02MO\x01\x03\x00\x71\xC9\x02\x02\x00\x71", 13)) +
+        file("demo.asm", "START\tLD A,1\n00100\tEND START\n");
+    const CliRun made = Cli("make " + inputs + "--load 7000 -o " + Q(dir + "/t.cas"));
+    EXPECT_EQ(made.status, 0);
+    EXPECT_EQ(made.err, "tonvale-cli make: " + dir +
+                            "/module.cmd: offset 0: record type 05h (module name) 'MO' skipped\n" +
+                            dir +
+                            "/t.cas:\n"
+                            "  Level 2 BASIC 'G' 7000h-7007h ok!\n"
+                            "  Level 2 SYSTEM 'CODE' 7000h-7002h entry 7000h ok!\n"
+                            "  Level 2 SYSTEM 'TOOL' 7000h-7002h entry 7000h ok!\n"
+                            "  Level 2 SYSTEM 'MODULE' 7100h-7100h entry 7100h ok!\n"
+                            "  Level 2 EDTASM 'DEMO' ok!\n"
+                            "Files: ok! ok! ok! ok! ok!\n"
+                            "22 seconds\n");
+    EXPECT_NE(Cli("report " + Q(dir + "/t.cas")).out.find("00010 START   LD A,1\r\n00100 "),
+              std::string::npos);
+    EXPECT_EQ(Cli("make " + inputs + "--load 7000 -o " + Q(dir + "/t.wav")).status, 0);
+    const Bytes wav = test::ReadFile(dir + "/t.wav");
+    EXPECT_EQ(Cli("wav " + Q(dir + "/t.cas")).status, 0);
+    EXPECT_TRUE(wav == test::ReadFile(dir + "/t.wav"));
+
+    const CliRun level1 = Cli("make --format 1 " + file("one.bas", " 10  PRINT 5") +
+                              file("one.bin", "\x01\x02") + "-o " + Q(dir + "/one.cas"));
+    EXPECT_EQ(level1.status, 0);
+    EXPECT_NE(level1.err.find("  Level 1 BASIC 4200h-420Ah ok!\n"
+                              "  Level 1 SYSTEM 4200h-4201h entry 4200h ok!\n"),
+              std::string::npos)
+        << level1.err;
+}
+
+// Input that cannot be made into a tape: exit status 2, where it went wrong, nothing written.
+TEST(Make, RefusesWhatTheMachineWouldNotTakeAndWritesNothing) {
+    const struct {
+        std::string name, bytes, args, err;
+    } cases[] = {
+        {"a.bas", "10 CLS\nPRINT", "", "a.bas: line 2: no line number"},
+        {"a.bas", "10 CLS\n\n65530 END", "", "a.bas: line 3: line 65530 is outside 0 to 65529"},
+        {"a.bas", "20 CLS\r\n10 END", "", "line 2: line 10 does not come after line 20"},
+        {"a.bas", "10 CLS\n10 END", "", "line 2: line 10 does not come after line 10"},
+        {"a.bas", "10 REM" + std::string(235, 'x'), "", "line 1: too long: 241 characters"},
+        {"a.bas", "10 CLS", "--name AB", "a BASIC tape's name is one character"},
+        {"a.bas", "10 CLS\n20", "", "line 2: line 20 has no text"},
+        {"a.bas", "10 CLS\n32768 END", "--format 1", "line 2: line 32768 is outside 1 to 32767"},
+        {"a.bas", "10 CLS\n20 \x7F", "--format 1", "line 2: byte 7Fh, which Level 1 BASIC"},
+        {"a.bin", "x", "", "a raw binary needs --load ADDR"},
+        {"a.bin", "x", "--load 10000", "--load: 10000 is no address from 0000h to FFFFh"},
+        {"a.bin", "x", "--entry 7g00", "--entry: 7g00 is no address"},
+        {"a.bin", std::string(300, 'x'), "--load FF00h", "a.bin: offset 256: the code runs past"},
+        {"a.bin", "x", "--load 0x7000 --name TOOLONG", "'TOOLONG' is longer than six"},
+        {"a.hex", ":0100000001FF\n", "", "a.hex: line 1: checksum error"},
+        {"a.hex", "\n:0100000001FE\n:02", "", "a.hex: line 3: not a record"},
+        {"a.hex", ":00000001FF", "", "no data records"},
+        {"a.cmd", std::string("\x01\x05\x00\x70\xAA", 5), "",
+         "a.cmd: offset 0: record type 01h "
+         "of 5 bytes runs past the end"},
+        {"a.cmd", std::string("\x01\x03\x00\x70\xAA", 5), "", "no entry address: give --entry"},
+        {"a.asm", "\tORG 7000H\n\tLD A,\x80", "", "a.asm: line 2: byte 80h is not plain text"},
+        {"a.asm", "00020 A\n10 B", "", "line 2: line number 10 not above the one before, 20"},
+        {"a.asm", "\tNOP", "--format 1", "Level 1 has BASIC and machine code only"},
+        {"a.xyz", "", "", "a.xyz: what it holds is not known by its extension; give --kind"},
+        {"a.bas", "10 CLS", "-o x.txt", "x.txt: OUT must end in .cas or .wav"},
+    };
+    for (const auto& c : cases) {
+        const std::string dir = test::TempDir("make-refused");
+        const std::string input = test::WriteFile(dir + "/" + c.name, ToBytes(c.bytes));
+        const std::string out = c.args.find("-o ") == 0 ? "" : " -o " + Q(dir + "/t.cas");
+        const CliRun run = Cli("make " + Q(input) + " " + c.args + out, "cd " + Q(dir) + "; ");
+        EXPECT_EQ(run.status, 2) << c.args;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << c.err;
+    }
 }
 
 TEST(TerminalText, EscapesControlBytesButKeepsLineEnds) {

@@ -13,6 +13,8 @@ import {
 const SCREEN_BEGIN = 0x3C00;
 const SCREEN_COLUMNS = 64;
 const SCREEN_ROWS = 16;
+const BASIC_START_POINTER = 0x40A4; // Level 2 keeps its program's address here
+const LEVEL1_BASIC = 0x4200;
 
 // How long each phase may take, in emulated seconds, before the load counts as stuck.
 const BOOT_SECONDS = 10;
@@ -27,36 +29,18 @@ const STEPS_PER_LOOK = 2000;
 // ---------------------------------------------------------------------------------------------
 // The WAV file.
 
-// Reads an 8-bit mono PCM WAV file. A data chunk that claims more bytes than the file holds is
-// taken as far as it goes (a truncated recording).
+// Reads a WAV file as `tonvale-cli wav` writes it: a 46-byte header, 8-bit mono PCM, the data
+// chunk last. A data chunk that claims more bytes than the file holds is taken as far as it
+// goes (a truncated recording).
 export function readWav(path) {
     const file = readFileSync(path);
-    const text = (from, to) => file.toString("latin1", from, to);
-    if (file.length < 12 || text(0, 4) !== "RIFF" || text(8, 12) !== "WAVE") {
-        throw new Error(`${path}: not a RIFF/WAVE file`);
+    if (file.length < 46 || file.toString("latin1", 38, 42) !== "data" ||
+        file.readUInt16LE(22) !== 1 || file.readUInt16LE(34) !== 8) {
+        throw new Error(`${path}: not an 8-bit mono WAV file of tonvale-cli wav`);
     }
-    let format;
-    for (let at = 12; at + 8 <= file.length;) {
-        const id = text(at, at + 4);
-        const size = file.readUInt32LE(at + 4);
-        const body = at + 8;
-        if (id === "fmt " && body + 16 <= file.length) {
-            format = {
-                tag: file.readUInt16LE(body),
-                channels: file.readUInt16LE(body + 2),
-                rate: file.readUInt32LE(body + 4),
-                bits: file.readUInt16LE(body + 14),
-            };
-        } else if (id === "data") {
-            if (!format || format.tag !== 1 || format.channels !== 1 || format.bits !== 8) {
-                throw new Error(`${path}: not 8-bit mono PCM`);
-            }
-            const samples = file.subarray(body, Math.min(body + size, file.length));
-            return {rate: format.rate, samples, declaredSamples: size};
-        }
-        at = body + size + (size & 1);
-    }
-    throw new Error(`${path}: no data chunk`);
+    const size = file.readUInt32LE(42);
+    return {rate: file.readUInt32LE(24), samples: file.subarray(46, 46 + size),
+        declaredSamples: size};
 }
 
 // The recorder: plays the WAV's samples, unsigned 8-bit around 128, scaled to -1..1, at the
@@ -103,15 +87,26 @@ export const MACHINES = {
     "model1-level1": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL1, CGChip.ORIGINAL, RamSize.RAM_4_KB),
         prompts: () => [],
+        // No lower case: every letter is a capital. Level 1 keeps every space typed behind the
+        // line number and LIST shows one more, so a listed line is typed without that one.
+        lowerCaseOn: "",
+        keysFor: (text) => text.toLowerCase().replace(/^( *[0-9]+) /, "$1"),
     },
     "model1-level2": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL2, CGChip.ORIGINAL, RamSize.RAM_48_KB),
         prompts: () => [["MEMORY SIZE?", "\n"]],
+        // A letter without Shift is the capital, with Shift the lower-case code.
+        lowerCaseOn: "",
+        keysFor: (text) => [...text].map((c) =>
+            c === c.toUpperCase() ? c.toLowerCase() : c.toUpperCase()).join(""),
     },
     "model3": {
         config: makeConfig(ModelType.MODEL3, BasicLevel.LEVEL2, CGChip.LOWER_CASE,
             RamSize.RAM_48_KB),
         prompts: (cassette) => [["Cass?", `${cassette}\n`], ["Memory Size?", "\n"]],
+        // Shift-0 (the package's "_") turns capitals only off; then Shift gives the capital.
+        lowerCaseOn: "_",
+        keysFor: (text) => text,
     },
 };
 
@@ -196,6 +191,40 @@ export class Load {
         this.keyboard.simulateKeyboardText(text.toLowerCase());
     }
 
+    // Types a listing line by line, as a person at the machine would, letters in their own case
+    // where the machine has lower case.
+    typeListing(listing) {
+        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn);
+        for (const line of listing.split(/\r?\n/).filter((l) => l.trim() !== "")) {
+            this.keyboard.simulateKeyboardText(this.machine.keysFor(line) + "\n");
+            this.runUntil(() => this.keyboard.keyQueue.length === 0, PROMPT_SECONDS);
+        }
+        this.runUntil(() => false, SETTLE_SECONDS);
+    }
+
+    // The BASIC program in memory: Level 2 from the address in 40A4h along the line links to the
+    // end marker, Level 1 from 4200h over `lines` lines.
+    programBytes(level1Lines) {
+        let address = level1Lines === undefined ? this.readWord(BASIC_START_POINTER) : LEVEL1_BASIC;
+        const start = address;
+        if (level1Lines === undefined) {
+            while (this.readWord(address) !== 0 && this.readWord(address) > address) {
+                address = this.readWord(address);
+            }
+            address += 2;
+        } else {
+            for (let line = 0; line < level1Lines; line++) {
+                for (address += 2; this.trs80.readMemory(address) !== 0x0D; address++) {}
+                address++;
+            }
+        }
+        const bytes = [];
+        for (let a = start; a < address; a++) {
+            bytes.push(this.trs80.readMemory(a));
+        }
+        return {start, bytes: Buffer.from(bytes)};
+    }
+
     note(text) {
         this.log.push(`${this.seconds().toFixed(2)}s ${text}`);
     }
@@ -277,21 +306,12 @@ export class Load {
         return marks;
     }
 
-    // Compares memory with what the tape says. A region with `via` must sit at the address that
-    // the ROM keeps in the word at `via`. Returns the differences, empty when all is equal.
+    // Compares memory with what the case says. Returns the differences, empty when all is equal.
     compare(regions) {
         const differences = [];
         for (const region of regions) {
             const expected = Buffer.from(region.bytes, "hex");
-            let address = region.address;
-            if (region.via !== undefined) {
-                const pointer = this.readWord(region.via);
-                if (pointer !== region.address) {
-                    differences.push(`word at ${hex4(region.via)} is ${hex4(pointer)}, ` +
-                        `not ${hex4(region.address)}`);
-                    address = pointer;
-                }
-            }
+            const address = region.address;
             let wrong = 0;
             let first;
             for (let i = 0; i < expected.length; i++) {

@@ -1,70 +1,111 @@
-// The emulator load matrix: for every case in the tape directory's manifest.json, makes the WAV
-// image with `tonvale-cli wav`, loads it on the emulated machine and judges the load.
+// The emulator load matrix: for every case in cases.json, makes the tape from the programs in
+// programs/ with `tonvale-cli make`, its WAV image with `tonvale-cli wav`, loads it on the
+// emulated machine and judges the load.
 //
-//     node run-matrix.mjs --cli PATH/tonvale-cli --tapes DIR [--work DIR] [--only TEXT] [--verbose]
+//     node run-matrix.mjs --cli PATH/tonvale-cli --work DIR [--only TEXT] [--verbose]
 //
-// A case passes when a good tape loads (the motor stops, no error mark, memory holds what the
-// tape says) and when a damaged one does not (for "checksum", the ROM must show its mark).
-// Prints one line per case and "N passed, N failed"; exits 1 on any failure.
+// A case passes when a good tape loads (the motor stops, no error mark, memory holds what it
+// should, the program runs and shows its texts) and when a damaged one does not (for
+// "checksum" and "what", the ROM must show its mark). Prints one line per case and
+// "N passed, N failed"; exits 1 on any failure.
 import {spawnSync} from "node:child_process";
-import {existsSync, mkdirSync, readFileSync, writeFileSync} from "node:fs";
-import {basename, join} from "node:path";
+import {mkdirSync, readFileSync, writeFileSync} from "node:fs";
+import {dirname, join} from "node:path";
+import {fileURLToPath} from "node:url";
 import {parseArgs} from "node:util";
 import {Load, readWav} from "./harness.mjs";
 
 // The marks that the "checksum" and "what" cases must show.
 const REQUIRED_MARKS = {checksum: "C at the top right", what: "WHAT?"};
+const HERE = dirname(fileURLToPath(import.meta.url));
+const PROGRAMS = join(HERE, "programs");
+const RUN_SECONDS = 3; // for a program to show its texts
 
 function parseOptions() {
     const {values} = parseArgs({
         options: {
             cli: {type: "string"},
-            tapes: {type: "string"},
             work: {type: "string"},
             only: {type: "string"},
             verbose: {type: "boolean", default: false},
         },
     });
-    if (!values.cli || !values.tapes) {
-        console.error("Usage: node run-matrix.mjs --cli PATH --tapes DIR [--work DIR] " +
-            "[--only TEXT] [--verbose]");
+    if (!values.cli || !values.work) {
+        console.error("Usage: node run-matrix.mjs --cli PATH --work DIR [--only TEXT] [--verbose]");
         process.exit(2);
     }
-    values.work ??= join(values.tapes, "wav");
     return values;
 }
 
-// The WAV image of a tape, made once per tape and set of options.
-function makeWav(options, testCase) {
-    const tape = join(options.tapes, testCase.tape);
-    const wav = join(options.work,
-        basename(testCase.tape, ".cas") + testCase.wavOptions.join("") + ".wav");
-    if (!existsSync(wav)) {
-        const made = spawnSync(options.cli, ["wav", ...testCase.wavOptions, "-o", wav, tape],
-            {encoding: "latin1"});
-        // Exit status 1 only says that the analysis found a damaged tape file.
-        if (made.error || (made.status !== 0 && made.status !== 1) || !existsSync(wav)) {
-            throw new Error(`tonvale-cli wav ${testCase.tape} failed (status ${made.status}): ` +
-                `${made.error ?? made.stderr.trim()}`);
-        }
+function cli(options, args) {
+    const run = spawnSync(options.cli, args, {encoding: "latin1", cwd: PROGRAMS});
+    // Exit status 1 only says that the analysis found a damaged tape file.
+    if (run.error || (run.status !== 0 && run.status !== 1)) {
+        throw new Error(`tonvale-cli ${args.join(" ")} failed (status ${run.status}): ` +
+            `${run.error ?? run.stderr.trim()}`);
     }
-    if (!testCase.cutWav) {
-        return wav;
-    }
-    // A recording that stops early: the file ends before its data chunk says it does.
-    const whole = readFileSync(wav);
-    const cut = wav.replace(/\.wav$/, "-cut.wav");
-    writeFileSync(cut, whole.subarray(0, Math.floor(whole.length * testCase.cutWav)));
-    return cut;
 }
 
-function runCase(options, testCase) {
-    const wavPath = makeWav(options, testCase);
-    const load = new Load(testCase.machine, readWav(wavPath));
+// The case's tape made from its programs, a bit turned over if asked, and its WAV image.
+function makeWav(options, testCase, index) {
+    const tape = join(options.work, `case${index}.cas`);
+    const wav = join(options.work, `case${index}.wav`);
+    cli(options, ["make", ...testCase.make, "-o", tape]);
+    if (testCase.flip) {
+        const image = readFileSync(tape);
+        image[testCase.flip[0]] ^= 1 << testCase.flip[1];
+        writeFileSync(tape, image);
+    }
+    cli(options, ["wav", ...(testCase.wavOptions ?? []), "-o", wav, tape]);
+    if (testCase.cutWav) {
+        // A recording that stops early: the file ends before its data chunk says it does.
+        const whole = readFileSync(wav);
+        writeFileSync(wav, whole.subarray(0, Math.floor(whole.length * testCase.cutWav)));
+    }
+    return wav;
+}
+
+// Checks the program that was loaded, runs it and types it in again; the differences.
+function checkProgram(load, testCase) {
+    const differences = [];
+    const level1 = testCase.machine === "model1-level1";
+    const listing = testCase.typed ? readFileSync(join(PROGRAMS, testCase.typed), "latin1") : "";
+    const lines = level1 ? listing.split(/\r?\n/).filter((l) => l.trim() !== "").length
+        : undefined;
+    const loaded = load.programBytes(lines);
+    if (testCase.run) {
+        load.type(`${testCase.run}\n`);
+        load.runUntil(() => false, RUN_SECONDS);
+        for (const text of testCase.screen ?? []) {
+            if (!load.screenHas(text)) {
+                differences.push(`${JSON.stringify(text)} not on the screen after ${testCase.run}`);
+            }
+        }
+    }
+    if (testCase.typed) {
+        load.type("NEW\n");
+        load.runUntil(() => false, 0.5);
+        load.typeListing(listing);
+        const typed = load.programBytes(lines);
+        if (!typed.bytes.equals(loaded.bytes)) {
+            differences.push(`loaded ${loaded.bytes.toString("hex")}`,
+                `typed  ${typed.bytes.toString("hex")}`);
+        }
+    }
+    return differences;
+}
+
+function runCase(options, testCase, index) {
+    const wav = makeWav(options, testCase, index);
+    const load = new Load(testCase.machine, readWav(wav));
     const screenBefore = load.screenRows();
     const result = load.run(testCase);
     const marks = load.errorMarks(screenBefore);
-    const differences = load.compare(testCase.memory);
+    const differences = load.compare((testCase.memory ?? []).map(({address, file, bytes}) =>
+        ({address, bytes: file ? readFileSync(join(PROGRAMS, file)).toString("hex") : bytes})));
+    if (result.finished && marks.length === 0 && differences.length === 0) {
+        differences.push(...checkProgram(load, testCase));
+    }
     const loaded = result.finished && marks.length === 0 && differences.length === 0;
 
     const told = [result.reason, ...marks.map((m) => `mark: ${m}`), ...differences];
@@ -89,21 +130,21 @@ function runCase(options, testCase) {
 function main() {
     const options = parseOptions();
     mkdirSync(options.work, {recursive: true});
-    const manifest = JSON.parse(readFileSync(join(options.tapes, "manifest.json"), "utf8"));
+    const manifest = JSON.parse(readFileSync(join(HERE, "cases.json"), "utf8"));
     // The emulator warns once per odd memory or port access; that is noise here.
     const warn = console.warn;
     console.warn = options.verbose ? warn : () => {};
 
     let passed = 0;
     let failed = 0;
-    for (const testCase of manifest.cases) {
+    for (const [index, testCase] of manifest.cases.entries()) {
         if (options.only && !testCase.name.includes(options.only)) {
             continue;
         }
         const started = Date.now();
         let outcome;
         try {
-            outcome = runCase(options, testCase);
+            outcome = runCase(options, testCase, index);
         } catch (error) {
             outcome = {passed: false, told: [String(error.message ?? error)]};
         }

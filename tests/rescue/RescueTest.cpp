@@ -4,7 +4,7 @@
 #include "rescue/Rescue.h"
 #include "Degrade.h"
 #include "analysis/AnalyseTape.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
 #include <sndfile.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Driving the real window: a person's answers to the modal dialogs a command opens, tapes in
 // real files, and what the window shows, read as a person sees it.
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "platform/qt/window/TonvaleWindow.h"
 
 #include <QAbstractButton>

@@ -4,9 +4,11 @@
 #include "WindowDriver.h"
 
 #include "audio/AudioTestSupport.h"
+#include "builder/Damage.h"
 #include "builder/SampleTapes.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/RunTonvale.h"
+#include "writer/TapeImageWriter.h"
 
 #include <QAbstractItemModelTester>
 #include <QFileDialog>
@@ -25,12 +27,16 @@ namespace tonvale::test {
 namespace {
 
 using enum ControlId;
-const Bytes kDemo = TapeBuilder().Level2File(DemoBasicProgram()).Build();
+constexpr TapeFormat kLevel2 = TapeFormat::Level2;
+const Bytes kDemo = TapeImageWriter().File(kLevel2, DemoBasicProgram()).Image();
 // Its first bytes say neither Level 1 nor Level 2: the load asks.
-const Bytes kUndecided = TapeBuilder().Level2File(ToBytes("JUST SOME BYTES NOBODY KNOWS")).Build();
+const Bytes kUndecided =
+    TapeImageWriter().File(kLevel2, ToBytes("JUST SOME BYTES NOBODY KNOWS")).Image();
 // A Level 2 and a Highspeed tape file: the sound can be only one, the load asks.
-const Bytes kMixed =
-    TapeBuilder().Level2File(DemoBasicProgram()).HighspeedFile(DemoBasicProgram()).Build();
+const Bytes kMixed = TapeImageWriter()
+                         .File(kLevel2, DemoBasicProgram())
+                         .File(TapeFormat::Highspeed, DemoBasicProgram())
+                         .Image();
 
 // A file dialog's answer: this file (none: cancel); meanwhile what it shows.
 Answer Choose(const std::string& path, QStringList* shown = nullptr) {
@@ -167,7 +173,7 @@ TEST(ReportView, TellsItemViewsOfEveryLoadConsistentlyAndAtOnce) {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    w.Drop({TapeFile("noise.cas", TapeBuilder().Noise(16 * kLines).Build())});
+    w.Drop({TapeFile("noise.cas", Noise(16 * kLines))});
     // The description line and one dump line per 16 bytes, told in one go once emptied.
     ASSERT_EQ(model.rowCount(), kLines + 1);
     EXPECT_EQ(inserted.count() + reset.count(), 2);

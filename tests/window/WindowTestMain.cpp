@@ -1,6 +1,6 @@
 // The real window offscreen, with the tests' own font only, Qt's own file dialogs, and the
 // sound server of scripts/with-sound-server.
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 
 #include <QApplication>
 

@@ -3,7 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/ProposedName.h"
 #include "app/SafeFile.h"
-#include "builder/TapeBuilder.h"
+#include "builder/TestFiles.h"
 #include "cli/Startup.h"
 #include "tape/TapeImage.h"
 
