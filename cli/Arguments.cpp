@@ -16,7 +16,7 @@ constexpr const char* kAskedText = "(default: ask on a terminal, else Level 2)";
 
 TapeFormat ToFormat(const std::string& value) {
     if (value == "1") return TapeFormat::Level1;
-    if (value == "H") return TapeFormat::Highspeed;
+    if (value == "H" || value == "h") return TapeFormat::Highspeed; // the check takes either
     return TapeFormat::Level2;
 }
 
