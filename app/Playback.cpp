@@ -31,7 +31,8 @@ void CTonvaleDlg::BuildWavImage() {
     }
 
     const TapeFormat format = m_report.mixedFormats ? m_platform.AskFormat() : m_report.lastFormat;
-    m_wav = tonvale::BuildWavImage(format, m_tapeData);
+    m_wav =
+        tonvale::BuildWavImage(format, m_tapeData, m_platform.IsChecked(ControlId::Lnw), m_sound);
     if (!m_wav.bytes) {
         FormatSoundFailure(m_text, m_wav.size);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
@@ -47,7 +48,8 @@ void CTonvaleDlg::BuildWavImage() {
 void CTonvaleDlg::ApplyLnwOption() {
     if (!m_wav.bytes) return;
     const bool lnw = m_platform.IsChecked(ControlId::Lnw);
-    SetWavRate(m_wav.bytes.get(), lnw);
+    // The window's image is the same for both speeds, but for the rate in its header.
+    if (m_sound.rate == 0) SetWavRate(m_wav.bytes.get(), lnw);
     FormatDuration(m_text, lnw ? m_wav.playMillis / 2 : m_wav.playMillis);
     SetControlText(ControlId::DurationLine, m_text.View());
 }
@@ -118,7 +120,9 @@ void CTonvaleDlg::BackToIdle(unsigned timerId) {
 }
 
 void CTonvaleDlg::OnLnw1kHz() {
-    // Without an image the click only changes the box.
+    // Without an image the click only changes the box. At a rate of the user's own, the
+    // LNW-80's pulses are made shorter: a new image.
+    if (m_sound.rate != 0 && m_wav.bytes) return BuildWavImage();
     ApplyLnwOption();
 }
 

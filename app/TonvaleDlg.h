@@ -47,6 +47,9 @@ class CTonvaleDlg {
     void OnLnw1kHz();
     // The sound output stopped by itself: it played to the end, or the device failed.
     void OnSoundEnded(bool failed);
+    // The rate, sample size, polarity and level of the sound (the command line's options; the
+    // window keeps the defaults), from the next WAV image on.
+    void UseSound(const SoundOptions& sound) { m_sound = sound; }
 
     // --- What the window shows -----------------------------------------------------------
     bool Playing() const { return m_timer != 0; }
@@ -60,7 +63,7 @@ class CTonvaleDlg {
     ByteView ControlText(ControlId id) const;
     // The WAV image; empty when there is none.
     ByteView WavBytes() const { return m_wav.View(); }
-    // The playing time at 22050 samples per second.
+    // The playing time at normal speed (the LNW-80 plays it in half).
     std::uint32_t PlayMillis() const { return m_wav.playMillis; }
 
     // The bytes "&Save" writes.
@@ -85,6 +88,7 @@ class CTonvaleDlg {
     Bytes m_tapeData;
     TapeReport m_report;
     WavImage m_wav;
+    SoundOptions m_sound;
 
     // The report view's horizontal extent follows the widest line since the last load.
     std::size_t m_widestLine = 0;

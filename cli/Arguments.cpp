@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 
@@ -13,7 +16,7 @@ constexpr const char* kAskedText = "(default: ask on a terminal, else Level 2)";
 
 TapeFormat ToFormat(const std::string& value) {
     if (value == "1") return TapeFormat::Level1;
-    if (value == "H") return TapeFormat::Highspeed;
+    if (value == "H" || value == "h") return TapeFormat::Highspeed; // the check takes either
     return TapeFormat::Level2;
 }
 
@@ -42,6 +45,59 @@ void AddFormat(CLI::App& app, Options& options) {
            std::string("the sound's format when the tape files' formats differ\n") + kAskedText)
         ->check(CLI::IsMember({"1", "2", "H"}, CLI::ignore_case).description(""))
         ->type_name("1|2|H");
+}
+
+// A number as written, whatever the locale says; nullopt when it is none.
+std::optional<double> ToNumber(const std::string& value) {
+    double number = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, error] = std::from_chars(value.data(), end, number);
+    if (error != std::errc() || stop != end || !std::isfinite(number)) return std::nullopt;
+    return number;
+}
+
+// A gain the sound can have: a number of dB, quieter than full swing but not silent.
+std::string CheckGain(const std::string& value) {
+    const std::optional<double> number = ToNumber(value);
+    if (!number) return value + " is not a number of dB";
+    const double db = *number;
+    if (db > kLoudestGainDb)
+        return value + " dB would clip: 0 dB is full swing already (give 0 or less)";
+    if (db < kQuietestGainDb) return value + " dB is quieter than -40 dB, the least there is";
+    return {};
+}
+
+void AddSoundOptions(CLI::App& app, Options& options) {
+    app.add_option_function<std::string>(
+           "--rate",
+           [&options](const std::string& value) {
+               options.sound.rate = static_cast<std::uint32_t>(std::stoul(value));
+           },
+           "samples per second (default: 22050, 44100 with --lnw); every pulse\n"
+           "edge on the sample nearest its time")
+        ->check(CLI::IsMember({"22050", "44100", "48000"}).description(""))
+        ->type_name("22050|44100|48000");
+    app.add_option_function<std::string>(
+           "--bits",
+           [&options](const std::string& value) { options.sound.bits = value == "16" ? 16 : 8; },
+           "8-bit unsigned or 16-bit signed samples (default: 8)")
+        ->check(CLI::IsMember({"8", "16"}).description(""))
+        ->type_name("8|16");
+    app.add_flag("--invert", options.sound.invert,
+                 "every pulse upside down, for a machine or recorder that loads\n"
+                 "only the other polarity");
+    app.add_option_function<std::string>(
+           "--gain",
+           [&options](const std::string& value) { options.sound.gainDb = *ToNumber(value); },
+           "the level in dB against full swing, -40 to 0 (default: 0)")
+        ->check(CLI::Validator(CheckGain, "", ""))
+        ->type_name("DB");
+}
+
+std::string GainArgument(double db) {
+    char text[32];
+    std::snprintf(text, sizeof text, "--gain=%.17g", db);
+    return text;
 }
 
 // A list of commands shows the first line of each one's description.
@@ -91,7 +147,8 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
         app.description(
             "Writes the WAV image of TAPE.\n"
             "Every bit of the tape as the cassette signal, 8-bit mono, 22050 samples per second\n"
-            "(44100 with --lnw). Standard error gets the playing time.");
+            "(44100 with --lnw) unless --rate and --bits say otherwise. Standard error gets the\n"
+            "playing time.");
         app.add_option_function<std::string>(
                "-o", [&options](const std::string& value) { options.output = value; },
                "the file to write, name used as given (default: TAPE with .cas\n"
@@ -121,6 +178,7 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
     app.add_flag("--lnw", options.lnw, "LNW 1kHz: the same signal at double speed");
     AddFormat(app, options);
     AddLevel(app, options);
+    AddSoundOptions(app, options);
 }
 
 void UseFormat(CLI::App& app) {
@@ -147,6 +205,11 @@ std::vector<std::string> PlayArguments(const Options& options) {
     if (options.level) args.insert(args.end(), {"--level", FormatArgument(*options.level)});
     if (options.format) args.insert(args.end(), {"--format", FormatArgument(*options.format)});
     if (options.lnw) args.push_back("--lnw");
+    const SoundOptions& sound = options.sound;
+    if (sound.rate != 0) args.insert(args.end(), {"--rate", std::to_string(sound.rate)});
+    if (sound.bits != 8) args.insert(args.end(), {"--bits", std::to_string(sound.bits)});
+    if (sound.invert) args.push_back("--invert");
+    if (sound.gainDb != 0) args.push_back(GainArgument(sound.gainDb));
     args.push_back("--");
     args.insert(args.end(), options.tapes.begin(), options.tapes.end());
     return args;

@@ -2,6 +2,7 @@
 // The commands' options: the same names and meanings for report, wav and play, --help on
 // each, and exit status 2 for anything that cannot be taken.
 #include "base/Formats.h"
+#include "sound/SoundOptions.h"
 
 #include <optional>
 #include <string>
@@ -30,6 +31,7 @@ struct Options {
     bool lnw = false;
     bool json = false;
     std::optional<std::string> output;
+    SoundOptions sound; // wav and play: --rate, --bits, --invert, --gain
 };
 
 // The help's layout; subcommands take it from their parent when they are added.

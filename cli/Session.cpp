@@ -12,6 +12,7 @@ Session::Session(const Options& options) : answers(options) {
     platform.levelAnswer = [this] { return answers.AskLevel(); };
     platform.formatAnswer = [this] { return answers.AskFormat(); };
     platform.SetChecked(ControlId::Lnw, options.lnw);
+    dlg.UseSound(options.sound);
     dlg.OnInitDialog();
 }
 

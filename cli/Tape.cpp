@@ -43,7 +43,8 @@ TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bo
     return report;
 }
 
-SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw) {
+SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw,
+                    const SoundOptions& sound) {
     SoundPlan plan;
     // An empty Level 1 CSAVE cannot be loaded back: no sound, and no question either.
     if (PlaysNothing(report)) {
@@ -52,7 +53,7 @@ SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, 
         return plan;
     }
     plan.format = report.mixedFormats ? answers.AskFormat() : report.lastFormat;
-    plan.dataLength = WavDataLength(plan.format, image);
+    plan.dataLength = WavDataLength(plan.format, image, lnw, sound);
     TextBuffer text;
     plan.fits = FitsWavSizeFields(plan.dataLength);
     if (!plan.fits) {
@@ -60,7 +61,7 @@ SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, 
         Tell(text);
         return plan;
     }
-    const std::uint32_t millis = PlayMillis(plan.dataLength);
+    const std::uint32_t millis = PlayMillis(plan.dataLength, lnw, sound);
     FormatDuration(text, lnw ? millis / 2 : millis);
     plan.durationLine = text.ToBytes();
     return plan;

@@ -5,6 +5,7 @@
 #include "analysis/AnalyseTape.h"
 #include "base/Bytes.h"
 #include "cli/Answers.h"
+#include "sound/SoundOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,12 +41,13 @@ TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bo
 struct SoundPlan {
     bool none = false;
     TapeFormat format = TapeFormat::None;
-    std::uint64_t dataLength = 0; // samples
+    std::uint64_t dataLength = 0; // bytes of the data chunk
     bool fits = true;             // false: too long for a WAV file, which standard error was told
     // The duration line as the window shows it; empty when it shows none.
     Bytes durationLine;
 };
-SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw);
+SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw,
+                    const SoundOptions& sound = {});
 
 // kExitDamaged when a tape file's verdict is bad or suspicious, else kExitOk.
 int VerdictStatus(const TapeReport& report);

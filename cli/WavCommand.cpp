@@ -18,7 +18,7 @@ int RunWav(const Options& options) {
     Answers answers(options);
     DiscardLines discard;
     const TapeReport report = Analyse(path, image, answers, false, &discard);
-    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
+    const SoundPlan sound = PlanSound(report, image, answers, options.lnw, options.sound);
     if (sound.none) {
         WriteErrLine(std::string("tonvale-cli wav: ") + std::string(kNoWavText));
         return kExitNoWav;
@@ -27,7 +27,7 @@ int RunWav(const Options& options) {
 
     const std::string output = options.output.value_or(ProposedName(path, ".wav"));
     const SaveResult saved = SaveFileFrom(output, [&](const ByteWriter& write) {
-        return WriteWavImage(sound.format, image, options.lnw, write);
+        return WriteWavImage(sound.format, image, options.lnw, options.sound, write);
     });
     switch (saved) {
     case SaveResult::Saved:

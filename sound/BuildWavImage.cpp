@@ -2,6 +2,9 @@
 // input: one complete WAV image in memory, every bit of the file one bit cell.
 #include "sound/WavImage.h"
 
+#include "sound/BitCells.h"
+#include "sound/PlacedSignal.h"
+
 #include <algorithm>
 #include <array>
 #include <cinttypes>
@@ -26,15 +29,15 @@ template <std::size_t ZeroLength, std::size_t OneLength> struct BitCells {
     std::array<Byte, OneLength> one;
 };
 
-// Level 1 and Level 2: a clock pulse (three samples high, three low) opens every cell; a 1 bit
-// has a second, data pulse half a cell later.
+// Level 1 and Level 2: a clock pulse opens every cell; a 1 bit has a second, data pulse half a
+// cell later.
 template <std::size_t Length> constexpr std::array<Byte, Length> PulseCell(bool dataPulse) {
     std::array<Byte, Length> cell{};
     cell.fill(kZeroLine);
     auto pulse = [&cell](std::size_t at) {
-        for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t i = 0; i < cells::kPulseHalf; ++i) {
             cell[at + i] = kHigh;
-            cell[at + 3 + i] = kLow;
+            cell[at + cells::kPulseHalf + i] = kLow;
         }
     };
     pulse(0);
@@ -46,7 +49,7 @@ template <std::size_t Length> constexpr BitCells<Length, Length> PulseCells() {
     return {PulseCell<Length>(false), PulseCell<Length>(true)};
 }
 
-// Highspeed: one square-wave cycle per bit, low half first; a 1 bit is twice as fast.
+// Highspeed: one square-wave cycle per bit, low half first.
 template <std::size_t Length> constexpr std::array<Byte, Length> SquareCycle() {
     std::array<Byte, Length> cell{};
     for (std::size_t i = 0; i < Length; ++i)
@@ -54,9 +57,10 @@ template <std::size_t Length> constexpr std::array<Byte, Length> SquareCycle() {
     return cell;
 }
 
-constexpr BitCells<84, 84> kLevel1Cells = PulseCells<84>();
-constexpr BitCells<44, 44> kLevel2Cells = PulseCells<44>();
-constexpr BitCells<16, 8> kHighspeedCells = {SquareCycle<16>(), SquareCycle<8>()};
+constexpr auto kLevel1Cells = PulseCells<cells::kLevel1Cell>();
+constexpr auto kLevel2Cells = PulseCells<cells::kLevel2Cell>();
+constexpr BitCells<cells::kHighspeedZero, cells::kHighspeedOne> kHighspeedCells = {
+    SquareCycle<cells::kHighspeedZero>(), SquareCycle<cells::kHighspeedOne>()};
 
 // Samples a Highspeed byte takes: 16 per 0 bit, 8 per 1 bit.
 constexpr std::array<std::uint8_t, 256> kHighspeedSamples = [] {
@@ -65,7 +69,8 @@ constexpr std::array<std::uint8_t, 256> kHighspeedSamples = [] {
         unsigned ones = 0;
         for (unsigned v = value; v != 0; v >>= 1)
             ones += v & 1;
-        table[value] = static_cast<std::uint8_t>(128 - 8 * ones);
+        table[value] = static_cast<std::uint8_t>(
+            8 * cells::kHighspeedZero - ones * (cells::kHighspeedZero - cells::kHighspeedOne));
     }
     return table;
 }();
@@ -135,13 +140,15 @@ Byte* PutLe16(Byte* out, std::uint16_t value) {
     return out + 2;
 }
 
-Byte* PutWavHeader(Byte* out, std::uint32_t dataLength) {
+// One header form for every image, the 16-bit ones too: a format block of 18 bytes that ends
+// in an empty extension size. Players that take the window's 8-bit image take it, and readers
+// of the 16-byte PCM form read its first 16 bytes and skip the rest, as the block's size tells.
+Byte* PutWavHeader(Byte* out, std::uint32_t dataLength, std::uint32_t rate, unsigned bits) {
     constexpr std::uint32_t kFormatBlockSize = 18;
     constexpr std::uint16_t kPcm = 1;
     constexpr std::uint16_t kMono = 1;
-    constexpr std::uint16_t kBlockAlign = 1;
-    constexpr std::uint16_t kBitsPerSample = 8;
     constexpr std::uint16_t kNoExtraBytes = 0;
+    const auto blockAlign = static_cast<std::uint16_t>(bits / 8);
 
     out = PutTag(out, "RIFF");
     out = PutLe32(out, static_cast<std::uint32_t>(dataLength + kWavHeaderSize - 8));
@@ -150,10 +157,10 @@ Byte* PutWavHeader(Byte* out, std::uint32_t dataLength) {
     out = PutLe32(out, kFormatBlockSize);
     out = PutLe16(out, kPcm);
     out = PutLe16(out, kMono);
-    out = PutLe32(out, kSampleRate);
-    out = PutLe32(out, kSampleRate); // bytes per second: one byte per sample
-    out = PutLe16(out, kBlockAlign);
-    out = PutLe16(out, kBitsPerSample);
+    out = PutLe32(out, rate);
+    out = PutLe32(out, rate * blockAlign); // bytes per second
+    out = PutLe16(out, blockAlign);
+    out = PutLe16(out, static_cast<std::uint16_t>(bits));
     out = PutLe16(out, kNoExtraBytes);
     out = PutTag(out, "data");
     return PutLe32(out, dataLength);
@@ -164,15 +171,10 @@ Byte* PutSilence(Byte* out) {
     return out + kSilenceSamples;
 }
 
-// A Model III reads Highspeed bits from one falling edge to the next, and every cycle ends on
-// its high half: the last bit of the tape ends only when the level falls again. So the
-// trailing silence of a Highspeed sound begins with the low half of a short cycle; without it
-// the machine waits for that edge forever and never gets the tape's last byte.
-constexpr std::size_t kClosingEdgeSamples = 4;
-
+// The closing edge of a Highspeed sound (sound/BitCells.h), then silence.
 Byte* PutTrailer(TapeFormat format, bool anyBits, Byte* out) {
     Byte* end = PutSilence(out);
-    if (format == TapeFormat::Highspeed && anyBits) std::memset(out, kLow, kClosingEdgeSamples);
+    if (format == TapeFormat::Highspeed && anyBits) std::memset(out, kLow, cells::kClosingEdge);
     return end;
 }
 
@@ -213,6 +215,46 @@ Byte* PutTape(TapeFormat format, ByteView tape, Byte* out) {
     }
 }
 
+// The window's image from the cell tables above, with the interface of PlacedSignal.
+struct TableSignal {
+    Byte* PutSilence(Byte* out) const { return tonvale::PutSilence(out); }
+    Byte* PutTape(TapeFormat format, ByteView tape, Byte* out) const {
+        return tonvale::PutTape(format, tape, out);
+    }
+    Byte* PutTrailer(TapeFormat format, bool anyBits, Byte* out) const {
+        return tonvale::PutTrailer(format, anyBits, out);
+    }
+};
+
+// --- The sound options ------------------------------------------------------------------------
+
+// The rate the samples are made at. The LNW-80 plays the window's image, made at 22050, at
+// twice that rate; with a rate given, its image is made at half the rate and labelled with it.
+std::uint32_t MadeAtRate(bool lnw, const SoundOptions& sound) {
+    if (sound.rate == 0) return kSampleRate;
+    return lnw ? sound.rate / 2 : sound.rate;
+}
+
+std::uint32_t HeaderRate(bool lnw, const SoundOptions& sound) {
+    if (sound.rate != 0) return sound.rate;
+    return lnw ? kLnwSampleRate : kSampleRate;
+}
+
+// 16 bits when asked for, else 8.
+unsigned SampleBits(const SoundOptions& sound) {
+    return sound.bits == 16 ? 16 : 8;
+}
+
+// The options that make the window's image: the cell tables make it, much faster than edges.
+bool MadeFromTables(bool lnw, const SoundOptions& sound) {
+    return MadeAtRate(lnw, sound) == kSampleRate && SampleBits(sound) == 8 && !sound.invert &&
+           sound.gainDb == 0;
+}
+
+PlacedSignal SignalFor(bool lnw, const SoundOptions& sound) {
+    return PlacedSignal(sound, MadeAtRate(lnw, sound));
+}
+
 } // namespace
 
 // --- The image's numbers ----------------------------------------------------------------------
@@ -236,12 +278,25 @@ std::uint64_t WavDataLength(TapeFormat format, ByteView tape) {
     }
 }
 
+std::uint64_t WavDataLength(TapeFormat format, ByteView tape, bool lnw, const SoundOptions& sound) {
+    const PlacedSignal signal = SignalFor(lnw, sound);
+    return signal.Placed(WavDataLength(format, tape)) * signal.SampleBytes();
+}
+
 bool FitsWavSizeFields(std::uint64_t dataLength) {
     return dataLength <= std::numeric_limits<std::uint32_t>::max() - (kWavHeaderSize - 8);
 }
 
 std::uint32_t PlayMillis(std::uint64_t dataLength) {
     return static_cast<std::uint32_t>(static_cast<double>(dataLength) * (1000.0 / kSampleRate));
+}
+
+std::uint32_t PlayMillis(std::uint64_t dataLength, bool lnw, const SoundOptions& sound) {
+    const std::uint32_t rate = MadeAtRate(lnw, sound);
+    const std::uint64_t samples = dataLength / (SampleBits(sound) / 8);
+    if (rate == kSampleRate) return PlayMillis(samples);
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(samples * 1000 / rate, std::numeric_limits<std::uint32_t>::max()));
 }
 
 std::uint32_t ReadLe32(const Byte* at) {
@@ -273,46 +328,89 @@ void FormatDuration(TextBuffer& text, std::uint32_t millis) {
 
 // --- Building --------------------------------------------------------------------------------
 
+namespace {
+
+template <class Signal> Byte* PutImage(Signal signal, TapeFormat format, ByteView tape, Byte* out) {
+    out = signal.PutSilence(out);
+    out = signal.PutTape(format, tape, out);
+    return signal.PutTrailer(format, !tape.empty(), out);
+}
+
+// Hands the image out in slices of `sliceBytes` tape bytes, whose samples fit `bufferSize`.
+template <class Signal, class PutHeader>
+bool WriteImage(Signal signal, TapeFormat format, ByteView tape, PutHeader putHeader,
+                std::size_t sliceBytes, std::size_t bufferSize,
+                const std::function<bool(ByteView)>& write) {
+    std::vector<Byte> buffer(bufferSize);
+    auto flush = [&](const Byte* end) {
+        return write(ByteView(buffer.data(), static_cast<std::size_t>(end - buffer.data())));
+    };
+    if (!flush(signal.PutSilence(putHeader(buffer.data())))) return false;
+    for (std::size_t from = 0; from < tape.size(); from += sliceBytes) {
+        const ByteView slice = tape.subspan(from, std::min(sliceBytes, tape.size() - from));
+        if (!flush(signal.PutTape(format, slice, buffer.data()))) return false;
+    }
+    return flush(signal.PutTrailer(format, !tape.empty(), buffer.data()));
+}
+
+} // namespace
+
 WavImage BuildWavImage(TapeFormat format, ByteView tape) {
+    return BuildWavImage(format, tape, false, SoundOptions{});
+}
+
+WavImage BuildWavImage(TapeFormat format, ByteView tape, bool lnw, const SoundOptions& sound) {
     WavImage image;
-    const std::uint64_t dataLength = WavDataLength(format, tape);
-    image.playMillis = PlayMillis(dataLength);
+    const std::uint64_t dataLength = WavDataLength(format, tape, lnw, sound);
+    image.playMillis = PlayMillis(dataLength, lnw, sound);
     image.size = dataLength + kWavHeaderSize;
     if (!FitsWavSizeFields(dataLength) || image.size > std::numeric_limits<std::size_t>::max())
         return image;
     image.bytes.reset(new (std::nothrow) Byte[static_cast<std::size_t>(image.size)]);
     if (!image.bytes) return image;
 
-    Byte* out = PutWavHeader(image.bytes.get(), static_cast<std::uint32_t>(dataLength));
-    out = PutSilence(out);
-    out = PutTape(format, tape, out);
-    PutTrailer(format, !tape.empty(), out);
+    Byte* out = PutWavHeader(image.bytes.get(), static_cast<std::uint32_t>(dataLength),
+                             HeaderRate(lnw, sound), SampleBits(sound));
+    if (MadeFromTables(lnw, sound))
+        PutImage(TableSignal{}, format, tape, out);
+    else
+        PutImage(SignalFor(lnw, sound), format, tape, out);
     return image;
 }
 
 bool WriteWavImage(TapeFormat format, ByteView tape, bool lnw,
                    const std::function<bool(ByteView)>& write) {
-    const std::uint64_t dataLength = WavDataLength(format, tape);
-    if (!FitsWavSizeFields(dataLength)) return false;
+    return WriteWavImage(format, tape, lnw, SoundOptions{}, write);
+}
 
-    // A Level 1 byte is the longest: 8 cells of 84 samples.
-    constexpr std::size_t kSliceBytes = 1536;
-    constexpr std::size_t kMostSamples = kSliceBytes * 8 * kLevel1Cells.zero.size();
-    static_assert(kMostSamples >= kWavHeaderSize + 2 * kSilenceSamples);
-    std::vector<Byte> buffer(kMostSamples);
-    auto flush = [&](const Byte* end) {
-        return write(ByteView(buffer.data(), static_cast<std::size_t>(end - buffer.data())));
+bool WriteWavImage(TapeFormat format, ByteView tape, bool lnw, const SoundOptions& sound,
+                   const std::function<bool(ByteView)>& write) {
+    const std::uint64_t dataLength = WavDataLength(format, tape, lnw, sound);
+    if (!FitsWavSizeFields(dataLength)) return false;
+    auto putHeader = [&](Byte* out) {
+        return PutWavHeader(out, static_cast<std::uint32_t>(dataLength), HeaderRate(lnw, sound),
+                            SampleBits(sound));
     };
 
-    Byte* out = PutWavHeader(buffer.data(), static_cast<std::uint32_t>(dataLength));
-    SetWavRate(buffer.data(), lnw);
-    out = PutSilence(out);
-    if (!flush(out)) return false;
-    for (std::size_t from = 0; from < tape.size(); from += kSliceBytes) {
-        const ByteView slice = tape.subspan(from, std::min(kSliceBytes, tape.size() - from));
-        if (!flush(PutTape(format, slice, buffer.data()))) return false;
+    // The longest byte is Level 1's: 8 cells of 84 samples at 22050.
+    constexpr std::size_t kLongestByte = 8 * cells::kLevel1Cell;
+    if (MadeFromTables(lnw, sound)) {
+        constexpr std::size_t kSliceBytes = 1536;
+        constexpr std::size_t kMostSamples = kSliceBytes * kLongestByte;
+        static_assert(kMostSamples >= kWavHeaderSize + 2 * kSilenceSamples);
+        return WriteImage(TableSignal{}, format, tape, putHeader, kSliceBytes, kMostSamples, write);
     }
-    return flush(PutTrailer(format, !tape.empty(), buffer.data()));
+    // Edges are slower to lay down than tables are to copy: smaller slices keep the buffer
+    // small at the higher rates and 16 bits.
+    constexpr std::size_t kSliceBytes = 256;
+    const PlacedSignal signal = SignalFor(lnw, sound);
+    const auto most = [&signal](std::uint64_t clockSamples) {
+        return static_cast<std::size_t>(signal.Placed(clockSamples) + 1) * signal.SampleBytes();
+    };
+    return WriteImage(
+        signal, format, tape, putHeader, kSliceBytes,
+        std::max(most(kSliceBytes * kLongestByte), kWavHeaderSize + most(2 * kSilenceSamples)),
+        write);
 }
 
 } // namespace tonvale

@@ -5,6 +5,7 @@
 #include "builder/Damage.h"
 #include "builder/SampleTapes.h"
 #include "builder/TestFiles.h"
+#include "cli/Arguments.h"
 #include "cli/TerminalText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "writer/Level1Writer.h"
@@ -12,6 +13,7 @@
 #include "writer/SystemTapeWriter.h"
 #include "writer/TapeImageWriter.h"
 
+#include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -117,7 +119,7 @@ const std::map<std::string, std::string> kSignatures = {
 class SampleTapeTest : public ::testing::TestWithParam<test::SampleTape> {};
 
 // Once as given, once with the TRS-80 font at the LNW rate, with a Highspeed sound for a tape
-// of mixed formats.
+// of mixed formats and a WAV image of 16-bit inverted samples at 48000, 6 dB down.
 TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
     const test::SampleTape& sample = GetParam();
     const std::string dir = test::TempDir("cli-sample");
@@ -130,6 +132,7 @@ TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
         platform.SetChecked(ControlId::Lnw, lnw);
         platform.trsFont = lnw;
         CTonvaleDlg dlg(platform);
+        dlg.UseSound(lnw ? SoundOptions{48000, 16, true, -6} : SoundOptions{});
         dlg.OnInitDialog();
         dlg.OpenTape(tape);
         const std::string summary(AsChars(dlg.ControlText(ControlId::SummaryLine)));
@@ -155,7 +158,8 @@ TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
         EXPECT_EQ(SavedText(only), text.out);
         EXPECT_EQ(Values(only["files"]), kSignatures.at(sample.name));
 
-        const CliRun wav = Cli("wav " + options);
+        const CliRun wav = Cli(std::string("wav ") +
+                               (lnw ? "--rate 48000 --bits 16 --invert --gain -6 " : "") + options);
         const ByteView image = dlg.WavBytes();
         EXPECT_EQ(wav.status, image.empty() ? 3 : text.status) << wav.err;
         EXPECT_EQ(test::ReadFile(wavFile), Bytes(image.begin(), image.end()));
@@ -204,6 +208,11 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
                              .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
                              .Leader(6'400'000, 0x00)
                              .Image());
+    const std::string level1 =
+        file("level1.cas", TapeImageWriter()
+                               .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
+                               .Leader(1'500'000, 0x00)
+                               .Image());
     const struct {
         std::string args;
         int status;
@@ -235,6 +244,18 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
         {"wav -o " + Q(out) + " " + Q(ok), 2, "",
          "tonvale-cli wav: Error writing file " + out + " (disk full?); nothing was saved\n",
          "trap '' XFSZ; ulimit -f 4; "},
+        {"wav --gain 0.5 " + Q(ok), 2, "",
+         "tonvale-cli wav: --gain: 0.5 dB would clip: 0 dB is full swing already (give 0 or "
+         "less)\n"},
+        {"play --gain=-40.1 " + Q(ok), 2, "",
+         "tonvale-cli play: --gain: -40.1 dB is quieter than -40 dB, the least there is\n"},
+        {"wav --gain loud " + Q(ok), 2, "",
+         "tonvale-cli wav: --gain: loud is not a number of dB\n"},
+        {"wav --rate 96000 " + Q(ok), 2, "", "--rate: 96000 not in {22050,44100,48000}"},
+        {"play --bits 24 " + Q(ok), 2, "", "tonvale-cli play: --bits: 24 not in {8,16}"},
+        // 16-bit samples at 48000 take 4.35 times the bytes of the default.
+        {"wav --rate 48000 --bits 16 " + Q(level1), 3, "",
+         "\nThe tape is too long for a WAV file (4 GB at most).\n"},
         {"report " + Q(undecided), 1, "Level 2 unidentified", ""},
         {"report --level 1 " + Q(undecided), 1, "Level 1 unidentified", ""},
     };
@@ -246,7 +267,28 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
     }
     // The failed writes left the earlier file as it was, and no temporary file.
     EXPECT_EQ(test::ReadFile(out), ToBytes("earlier"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 6);
+}
+
+TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
+    auto parse = [](std::vector<std::string> args) {
+        CLI::App app;
+        cli::Options options;
+        cli::DefineCommand(app, cli::Command::Play, options);
+        args.insert(args.begin(), "play");
+        std::vector<const char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        EXPECT_FALSE(cli::Parse(app, static_cast<int>(argv.size()), argv.data()));
+        return options;
+    };
+    const cli::Options given = parse({"--lnw", "--format", "h", "--rate", "44100", "--bits", "16",
+                                      "--invert", "--gain", "-6.25", "t.cas"});
+    const cli::Options handed = parse(cli::PlayArguments(given));
+    EXPECT_EQ(handed.sound, (SoundOptions{44100, 16, true, -6.25}));
+    EXPECT_TRUE(handed.lnw);
+    EXPECT_EQ(handed.format, TapeFormat::Highspeed);
+    EXPECT_EQ(handed.tapes, given.tapes);
 }
 
 TEST(Cli, APersonAtATerminalIsAskedOnce) {

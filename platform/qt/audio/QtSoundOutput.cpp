@@ -23,8 +23,16 @@ constexpr qint64 kPlayOutMarginUs = 250'000;
 constexpr qint64 kGoneAfterUs = 100'000;
 constexpr qint64 kStalledUs = 3'000'000;
 
-qint64 Microseconds(std::uint64_t samples, std::uint32_t rate) {
-    return static_cast<qint64>(samples * 1'000'000 / rate);
+qint64 Microseconds(std::uint64_t bytes, std::uint32_t bytesPerSecond) {
+    return static_cast<qint64>(bytes * 1'000'000 / bytesPerSecond);
+}
+
+// The image's sample format: unsigned 8-bit or signed 16-bit, as its header says.
+QAudioFormat::SampleFormat SampleFormatOf(const Byte* image) {
+    const unsigned bits = image[kWavBitsOffset] | image[kWavBitsOffset + 1] << 8;
+    if (bits == 8) return QAudioFormat::UInt8;
+    if (bits == 16) return QAudioFormat::Int16;
+    return QAudioFormat::Unknown;
 }
 
 } // namespace
@@ -42,21 +50,25 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
     Stop();
     if (image == nullptr || size < kWavHeaderSize) return false;
     const std::uint32_t rate = ReadLe32(image + kWavRateOffset);
-    if (rate == 0 || rate > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
+    const QAudioFormat::SampleFormat sampleFormat = SampleFormatOf(image);
+    if (rate == 0 || rate > static_cast<std::uint32_t>(std::numeric_limits<int>::max() / 2) ||
+        sampleFormat == QAudioFormat::Unknown)
         return false;
-    const std::uint64_t samples =
+    const std::uint64_t sampleBytes = sampleFormat == QAudioFormat::Int16 ? 2 : 1;
+    std::uint64_t dataBytes =
         std::min<std::uint64_t>(ReadLe32(image + kWavDataSizeOffset), size - kWavHeaderSize);
+    dataBytes -= dataBytes % sampleBytes;
 
     m_device = QMediaDevices::defaultAudioOutput();
     if (m_device.isNull()) return false;
     QAudioFormat format;
     format.setSampleRate(static_cast<int>(rate));
     format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::UInt8);
+    format.setSampleFormat(sampleFormat);
 
     // The sink reads the samples where they are; the caller keeps them unchanged meanwhile.
     m_samples = QByteArray::fromRawData(reinterpret_cast<const char*>(image + kWavHeaderSize),
-                                        static_cast<qsizetype>(samples));
+                                        static_cast<qsizetype>(dataBytes));
     m_source.setBuffer(&m_samples);
     if (!m_source.open(QIODevice::ReadOnly)) {
         Release();
@@ -69,7 +81,7 @@ bool QtSoundOutput::Play(const Byte* image, std::uint64_t size) {
     }
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &QtSoundOutput::OnStateChanged);
     ++m_plays;
-    m_rate = rate;
+    m_bytesPerSecond = static_cast<std::uint32_t>(format.bytesForFrames(static_cast<int>(rate)));
     m_played = 0;
     m_sinceStart.start();
     m_sink->start(&m_source);
@@ -116,7 +128,8 @@ void QtSoundOutput::Watch() {
         m_handedOverAtPoll = handedOver;
         m_sinceHandedOver.start();
     }
-    const qint64 buffered = Microseconds(static_cast<std::uint64_t>(m_sink->bufferSize()), m_rate);
+    const qint64 buffered =
+        Microseconds(static_cast<std::uint64_t>(m_sink->bufferSize()), m_bytesPerSecond);
     const qint64 stalled = m_sinceHandedOver.nsecsElapsed() / 1000;
     if (!m_source.atEnd()) {
         if (stalled >= buffered + kStalledUs ||
@@ -127,7 +140,8 @@ void QtSoundOutput::Watch() {
     // Every sample is with the device, whose buffer still plays on. Nothing plays faster than
     // real time, whatever a device reports; one that never reports the end is given the
     // buffer's length and a margin.
-    const qint64 total = Microseconds(static_cast<std::uint64_t>(m_samples.size()), m_rate);
+    const qint64 total =
+        Microseconds(static_cast<std::uint64_t>(m_samples.size()), m_bytesPerSecond);
     const bool played =
         m_sink->processedUSecs() >= total && m_sinceStart.nsecsElapsed() / 1000 >= total;
     if (played || stalled >= buffered + kPlayOutMarginUs) {

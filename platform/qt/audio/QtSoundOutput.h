@@ -1,6 +1,7 @@
 #pragma once
 // The sound output through Qt Multimedia: plays a WAV image as the synthesis builds it
-// (46-byte header, unsigned 8-bit mono, the rate at offset 24) straight from memory, through
+// (46-byte header, mono, unsigned 8-bit or signed 16-bit samples at the header's rate)
+// straight from memory, through
 // the system's default output device (PulseAudio or PipeWire on Linux, the native services on
 // Windows and macOS). It lives on the thread of the Qt event loop that drives it.
 #include "base/Bytes.h"
@@ -34,7 +35,7 @@ class QtSoundOutput : public QObject {
     // Stops at once; safe when idle.
     void Stop();
     bool IsPlaying() const;
-    // Samples handed to the device so far.
+    // Bytes of samples handed to the device so far.
     std::uint64_t PlayedBytes() const;
 
   signals:
@@ -57,7 +58,7 @@ class QtSoundOutput : public QObject {
     QElapsedTimer m_sinceHandedOver; // since a poll saw samples go to the device
     QElapsedTimer m_sincePoll;
     std::uint64_t m_handedOverAtPoll = 0;
-    std::uint32_t m_rate = 0;
+    std::uint32_t m_bytesPerSecond = 0;
     std::uint64_t m_played = 0;
     std::uint64_t m_plays = 0; // Play calls that started a sink
 };
