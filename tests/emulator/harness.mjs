@@ -34,16 +34,23 @@ const STEPS_PER_LOOK = 2000;
 // goes (a truncated recording).
 export function readWav(path) {
     const file = readFileSync(path);
+    const bits = file.length >= 46 ? file.readUInt16LE(34) : 0;
     if (file.length < 46 || file.toString("latin1", 38, 42) !== "data" ||
-        file.readUInt16LE(22) !== 1 || file.readUInt16LE(34) !== 8) {
-        throw new Error(`${path}: not an 8-bit mono WAV file of tonvale-cli wav`);
+        file.readUInt16LE(22) !== 1 || (bits !== 8 && bits !== 16)) {
+        throw new Error(`${path}: not an 8 or 16-bit mono WAV file of tonvale-cli wav`);
     }
     const size = file.readUInt32LE(42);
-    return {rate: file.readUInt32LE(24), samples: file.subarray(46, 46 + size),
-        declaredSamples: size};
+    const data = file.subarray(46, 46 + size);
+    // Samples scaled to -1..1: unsigned 8-bit around 128, or signed 16-bit.
+    const count = Math.floor(data.length / (bits / 8));
+    const samples = new Float32Array(count);
+    for (let i = 0; i < count; ++i) {
+        samples[i] = bits === 8 ? (data[i] - 128) / 128 : data.readInt16LE(2 * i) / 32768;
+    }
+    return {rate: file.readUInt32LE(24), samples, declaredSamples: size / (bits / 8)};
 }
 
-// The recorder: plays the WAV's samples, unsigned 8-bit around 128, scaled to -1..1, at the
+// The recorder: plays the WAV's samples, scaled to -1..1, at the
 // WAV's own rate. Like a real tape it keeps its place while the motor is off.
 class WavCassette extends CassettePlayer {
     constructor(wav, onMotor) {
@@ -58,7 +65,7 @@ class WavCassette extends CassettePlayer {
         if (this.position >= this.samples.length) {
             return 0; // past the end of the tape: silence
         }
-        return (this.samples[this.position++] - 128) / 128;
+        return this.samples[this.position++];
     }
 
     onMotorStart() {

@@ -9,7 +9,7 @@
 // "checksum" and "what", the ROM must show its mark). Prints one line per case and
 // "N passed, N failed"; exits 1 on any failure.
 import {spawnSync} from "node:child_process";
-import {mkdirSync, readFileSync, writeFileSync} from "node:fs";
+import {mkdirSync, readFileSync, renameSync, writeFileSync} from "node:fs";
 import {dirname, join} from "node:path";
 import {fileURLToPath} from "node:url";
 import {parseArgs} from "node:util";
@@ -51,6 +51,12 @@ function makeWav(options, testCase, index) {
     const tape = join(options.work, `case${index}.cas`);
     const wav = join(options.work, `case${index}.wav`);
     cli(options, ["make", ...testCase.make, "-o", tape]);
+    if (testCase.convert) {
+        // Laid down again at the other speed, as a user speeds up an old tape.
+        const made = join(options.work, `case${index}-made.cas`);
+        renameSync(tape, made);
+        cli(options, ["convert", made, "-o", tape, "--format", testCase.convert]);
+    }
     if (testCase.flip) {
         const image = readFileSync(tape);
         image[testCase.flip[0]] ^= 1 << testCase.flip[1];
