@@ -309,6 +309,7 @@ TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
          {Case{"noise.wav", ToBytes("not a sound at all"), "not a recording that can be read: "},
           Case{"slow.aiff", slow, "has 4000 samples per second; 8000 to 192000 only"}}) {
         dlg.OpenTape(test::WriteFile(dir + "/side-a.wav", DemoSound()));
+        platform.messages.clear(); // a build that reads no recordings tells of this one too
         const std::string path = test::WriteFile(dir + "/" + name, bytes);
         dlg.OpenTape(path);
         ASSERT_EQ(platform.messages.size(), 1u) << name;
