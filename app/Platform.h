@@ -22,6 +22,7 @@ enum class ControlId : int {
     About = 135,
     Save = 136,
     SaveWav = 137,
+    SaveCas = 138,
     Report = 1001,
     Autoplay = 1002,
     Progress = 1004,
@@ -81,6 +82,9 @@ class Platform : public LevelQuestion {
     virtual void SetProgressPos(int pos) = 0;
     virtual bool StartTimer(unsigned id, unsigned milliseconds) = 0;
     virtual void StopTimer(unsigned id) = 0;
+    // In the middle of a long step (the rescue of a recording), after the progress moved: the
+    // window repaints; no other command may run meanwhile.
+    virtual void KeepResponsive() {}
 
     // Sound output: plays a complete WAV image from memory, asynchronously. The image stays
     // valid and unchanged until StopSound or until it has been played. False: no device.

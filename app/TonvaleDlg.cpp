@@ -3,7 +3,10 @@
 #include "analysis/AnalyseTape.h"
 #include "app/CommandLine.h"
 #include "app/LoadMessages.h"
+#include "app/RecordingName.h"
 #include "tape/TapeImage.h"
+
+#include <algorithm>
 
 namespace tonvale {
 
@@ -18,6 +21,8 @@ void CTonvaleDlg::OnInitDialog() {
     m_wav = WavImage();
     m_tapeData = Bytes();
     m_loaded = false;
+    m_rescued = false;
+    m_platform.EnableControl(ControlId::SaveCas, false);
 
     m_trsFont = m_platform.UseTrsFont();
     m_report = TapeReport();
@@ -76,9 +81,13 @@ void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
 
 void CTonvaleDlg::OnOpenNew() {
     if (m_timer != 0) return;
-    std::optional<std::string> path = m_platform.AskOpenFileName(
-        "Open (*.CAS)", FolderPart(m_path), "CAS",
-        {{"Cassette file (*.cas)", "*.CAS"}, {"All files (*.*)", "*.*"}});
+    std::vector<FileFilter> filters = {{"Cassette file (*.cas)", "*.CAS"}};
+#if TONVALE_RECORDING
+    filters.push_back({"Recordings (*.wav;*.flac;*.aif;*.aiff)", "*.WAV;*.FLAC;*.AIF;*.AIFF"});
+#endif
+    filters.push_back({"All files (*.*)", "*.*"});
+    std::optional<std::string> path =
+        m_platform.AskOpenFileName("Open (*.CAS)", FolderPart(m_path), "CAS", filters);
     if (path) OpenTape(*path);
 }
 
@@ -86,8 +95,12 @@ void CTonvaleDlg::OnOpenNew() {
 
 void CTonvaleDlg::LoadTapeImage(const std::string& path) {
     ForgetTape();
-    TapeImageFile file = ReadTapeImage(path);
     m_text.Set(path);
+    if (IsRecordingName(path)) {
+        LoadRecording(path);
+        return;
+    }
+    TapeImageFile file = ReadTapeImage(path);
     if (file.outcome != TapeReadOutcome::Read) {
         TextBuffer failure;
         FormatReadFailure(failure, file);
@@ -96,12 +109,29 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
         return;
     }
-
     m_tapeData = std::move(file.bytes);
+    AnalyseImage();
+    ShowLoadedReport();
+}
+
+void CTonvaleDlg::AnalyseImage() {
     m_loaded = true;
     m_report = AnalyseTape(m_tapeData, m_platform, AnalysisSettings{m_trsFont});
     SetControlText(ControlId::FileLine, ByteView(m_report.fileLine));
     SetControlText(ControlId::SummaryLine, ByteView(m_report.summaryLine));
+}
+
+// Lines of the program's own behind the analysis's, saved with them.
+void CTonvaleDlg::AppendReportLines(const std::vector<Bytes>& lines) {
+    for (const Bytes& line : lines) {
+        if (!m_report.lines.Add(line)) return; // out of memory: the report stops there
+        m_report.tags.push_back(kTagPlain);
+        ++m_report.lineCount;
+        m_report.widestLine = std::max(m_report.widestLine, line.size());
+    }
+}
+
+void CTonvaleDlg::ShowLoadedReport() {
     ShowReport();
     if (m_report.workBufferShortfall) {
         AppendWorkBufferFailure(m_text, *m_report.workBufferShortfall);
@@ -117,10 +147,12 @@ void CTonvaleDlg::ForgetTape() {
     m_wav = WavImage();
     m_tapeData = Bytes();
     m_loaded = false;
+    m_rescued = false;
     m_report = TapeReport();
     for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
         SetControlText(id, std::string_view());
     m_platform.EnableControl(ControlId::Play, false);
+    m_platform.EnableControl(ControlId::SaveCas, false);
     ShowReport();
 }
 

@@ -32,7 +32,9 @@ class CTonvaleDlg {
     // --- Window life and commands --------------------------------------------------------
     void OnInitDialog();
     void DestroyWindow();
-    // The open chain for a path: title, load and analysis, WAV image, autoplay.
+    // The open chain for a path: title, load and analysis, WAV image, autoplay. A recording
+    // (IsRecordingName) is rescued first: its tape is loaded, the rescue's lines behind the
+    // report.
     void OpenTape(const std::string& path);
     // The first argument of the command-line text; wildcards allowed. Not found: message and
     // exit status 1 through the platform.
@@ -41,6 +43,8 @@ class CTonvaleDlg {
     void OnOpenNew();
     void OnSave();
     void OnSaveWav();
+    // "Save &CAS": the tape rescued from a recording, as a .cas file.
+    void OnSaveCas();
     // Play, or Stop while playing.
     void OnOK();
     void OnTimer(unsigned id);
@@ -66,11 +70,15 @@ class CTonvaleDlg {
     // The playing time at normal speed (the LNW-80 plays it in half).
     std::uint32_t PlayMillis() const { return m_wav.playMillis; }
 
-    // The bytes "&Save" writes.
+    // The bytes "&Save" writes (after a rescue with its lines: what tonvale-cli rescue prints).
     Bytes ComposeReportText() const { return tonvale::ComposeReportText(m_report); }
 
   private:
     void LoadTapeImage(const std::string& path);
+    void LoadRecording(const std::string& path);
+    void AnalyseImage();
+    void AppendReportLines(const std::vector<Bytes>& lines);
+    void ShowLoadedReport();
     void ForgetTape();
     void ShowReport();
     void BuildWavImage();
@@ -85,6 +93,7 @@ class CTonvaleDlg {
 
     std::string m_path;
     bool m_loaded = false;
+    bool m_rescued = false; // m_tapeData is a tape rescued from the recording at m_path
     Bytes m_tapeData;
     TapeReport m_report;
     WavImage m_wav;

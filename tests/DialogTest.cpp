@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 namespace tonvale {
@@ -77,6 +79,23 @@ class Dialog : public ::testing::Test {
                     platform.IsControlEnabled(ControlId::Lnw));
         EXPECT_EQ(platform.progressPos, 0);
     }
+    // The state of a failed open: nothing of an earlier tape shown, saved or played.
+    void ExpectNothingLoaded() {
+        EXPECT_FALSE(dlg.Loaded() || dlg.Playing());
+        EXPECT_TRUE(dlg.ReportLineCount() == 0 && dlg.WavBytes().empty());
+        EXPECT_FALSE(platform.IsControlEnabled(ControlId::Play) ||
+                     platform.IsControlEnabled(ControlId::SaveCas));
+        for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
+            EXPECT_TRUE(dlg.ControlText(id).empty() && Shown(id).empty()) << int(id);
+        platform.saveFileName = dir + "/never";
+        dlg.OnSave();
+        ExpectMessage("There is no CAS loaded yet", kCaptionWhatNot, MessageIcon::Exclamation);
+        dlg.OnSaveWav();
+        ExpectMessage("There is no WAV present", kCaptionWhatNot, MessageIcon::Exclamation);
+        dlg.OnSaveCas();
+        EXPECT_EQ(platform.lastProposedName, "");
+        EXPECT_FALSE(fs::exists(dir + "/never"));
+    }
     void Lnw(bool ticked) {
         platform.SetChecked(ControlId::Lnw, ticked);
         dlg.OnLnw1kHz();
@@ -103,18 +122,7 @@ TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
         dlg.OpenTape(path);
         ExpectMessage((path + "\nUnable to open file!").substr(0, TextBuffer::kCapacity),
                       kCaptionHow, MessageIcon::StopSign);
-        EXPECT_FALSE(dlg.Loaded() || dlg.Playing());
-        EXPECT_TRUE(dlg.ReportLineCount() == 0 && dlg.WavBytes().empty());
-        EXPECT_FALSE(platform.IsControlEnabled(ControlId::Play));
-        for (ControlId id : {ControlId::FileLine, ControlId::DurationLine, ControlId::SummaryLine})
-            EXPECT_TRUE(dlg.ControlText(id).empty() && Shown(id).empty()) << int(id);
-        platform.saveFileName = dir + "/never";
-        dlg.OnSave();
-        ExpectMessage("There is no CAS loaded yet", kCaptionWhatNot, MessageIcon::Exclamation);
-        dlg.OnSaveWav();
-        ExpectMessage("There is no WAV present", kCaptionWhatNot, MessageIcon::Exclamation);
-        EXPECT_EQ(platform.lastProposedName, "");
-        EXPECT_FALSE(fs::exists(dir + "/never"));
+        ExpectNothingLoaded();
     }
     EXPECT_TRUE(sound.imageHeldAtStop); // the sound stopped before its image went
 }
@@ -239,6 +247,80 @@ TEST_F(Dialog, EndsWithAClearMessageWhenTheTapeIsTooLongForAWavFile) {
                   "The tape is too long for a WAV file (4 GB at most).",
                   kCaptionHow, MessageIcon::StopSign);
     EXPECT_TRUE(dlg.WavBytes().empty());
+}
+
+// --- Recordings ------------------------------------------------------------------------------
+
+// The demo SYSTEM tape and its own sound, as a recording holds it.
+const Bytes kDemoSystem = test::ReadFile(TONVALE_SOURCE_DIR "/examples/demo-system.cas");
+Bytes DemoSound() {
+    const WavImage sound = BuildWavImage(TapeFormat::Level2, kDemoSystem);
+    return Bytes(sound.View().begin(), sound.View().end());
+}
+
+TEST_F(Dialog, RescuesARecordingAndSavesItsReportWithTheRescueLinesAndItsTape) {
+    const std::string recording = test::WriteFile(dir + "/side-a.Wav", DemoSound());
+    dlg.OpenTape(recording);
+#if !TONVALE_RECORDING
+    ExpectMessage(recording + "\nReading recordings is not built into this program", kCaptionHow,
+                  MessageIcon::StopSign);
+    ExpectNothingLoaded();
+#else
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(Str(platform.Title()), "Tonvale 2 - side-a.Wav");
+    EXPECT_TRUE(!platform.progressShown.empty() && platform.progressShown.back() == 1000);
+    EXPECT_EQ(platform.progressPos, 0);
+    EXPECT_TRUE(platform.IsControlEnabled(ControlId::SaveCas));
+    const Bytes wav(dlg.WavBytes().begin(), dlg.WavBytes().end());
+    platform.saveFileName = dir + "/copy.cas";
+    dlg.OnSaveCas();
+    EXPECT_EQ(platform.lastProposedName, dir + "/side-a.cas");
+    platform.saveFileName = dir + "/copy.txt";
+    dlg.OnSave();
+    const std::string text = Str(test::ReadFile(dir + "/copy.txt"));
+
+    // The tape saved is the one loaded and played; its report is the demo tape's own, and the
+    // rescue's lines follow it.
+    dlg.OpenTape(dir + "/copy.cas");
+    EXPECT_TRUE(std::ranges::equal(dlg.WavBytes(), wav));
+    EXPECT_FALSE(platform.IsControlEnabled(ControlId::SaveCas));
+    const std::string report = Str(dlg.ComposeReportText());
+    Open(kDemoSystem, "demo-system.cas");
+    EXPECT_EQ(Str(dlg.ComposeReportText()), report);
+    EXPECT_EQ(text.substr(0, report.size()), report);
+    EXPECT_TRUE(std::regex_match(
+        text.substr(report.size()),
+        std::regex("\r\nRescue: 1 tape file in [0-9.]+ s of sound, 22050 samples per second\r\n"
+                   "Tape file 1 at [0-9.]+ s: Level 2, [0-9.]+ bits per second, normal polarity, "
+                   "36 bytes from [0-9.]+ s to [0-9.]+ s\r\n  ok\r\n")))
+        << text.substr(report.size());
+#endif
+}
+
+// A reader's clear message, and the state of any failed open.
+TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
+    Bytes slow = DemoSound();
+    WriteLe32(slow.data() + 24, 4000); // samples per second, below any sound card's
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        const char* says;
+    };
+    for (auto [name, bytes, says] :
+         {Case{"noise.wav", ToBytes("not a sound at all"), "not a recording that can be read: "},
+          Case{"slow.aiff", slow, "has 4000 samples per second; 8000 to 192000 only"}}) {
+        dlg.OpenTape(test::WriteFile(dir + "/side-a.wav", DemoSound()));
+        platform.messages.clear(); // a build that reads no recordings tells of this one too
+        const std::string path = test::WriteFile(dir + "/" + name, bytes);
+        dlg.OpenTape(path);
+        ASSERT_EQ(platform.messages.size(), 1u) << name;
+#if !TONVALE_RECORDING
+        says = "Reading recordings is not built into this program";
+#endif
+        EXPECT_EQ(Str(platform.messages[0].text).rfind(path + "\n" + says, 0), 0u) << name;
+        ExpectMessage(Str(platform.messages[0].text), kCaptionHow, MessageIcon::StopSign);
+        ExpectNothingLoaded();
+    }
 }
 
 // --- Saving ---------------------------------------------------------------------------------

@@ -65,6 +65,7 @@ class HeadlessPlatform : public Platform {
         return timersWork;
     }
     void StopTimer(unsigned) override { timerRunning = false; }
+    void KeepResponsive() override { progressShown.push_back(progressPos); }
 
     // Sound goes to the attached output, if any; without one there is no device.
     bool PlaySound(const Byte* image, std::uint64_t size) override {
@@ -99,6 +100,7 @@ class HeadlessPlatform : public Platform {
     bool trsFont = false;
     int reportExtent = 0;
     int progressMax = 0, progressStep = 0, progressPos = 0;
+    std::vector<int> progressShown; // the bar's place each time a long step let it repaint
     bool timersWork = true;
     bool timerRunning = false;
     unsigned timerInterval = 0;

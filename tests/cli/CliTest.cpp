@@ -291,6 +291,28 @@ TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
     EXPECT_EQ(handed.tapes, given.tapes);
 }
 
+// The window opens a recording as tonvale-cli rescue reads it: the same tape, and "&Save"
+// writes what the command prints.
+TEST(Cli, RescueWritesTheTapeAndPrintsTheTextThatTheWindowSaves) {
+#if !TONVALE_RECORDING
+    GTEST_SKIP() << "no libsndfile in this build";
+#endif
+    const std::string dir = test::TempDir("cli-rescue");
+    const WavImage sound = BuildWavImage(
+        TapeFormat::Level2, test::ReadFile(TONVALE_SOURCE_DIR "/examples/demo-system.cas"));
+    const std::string recording = test::WriteFile(dir + "/side-a.wav", sound.View());
+    const CliRun run = Cli("rescue " + Q(recording));
+    EXPECT_EQ(run.status, 0) << run.err;
+    HeadlessPlatform platform;
+    CTonvaleDlg dlg(platform);
+    dlg.OnInitDialog();
+    dlg.OpenTape(recording);
+    EXPECT_EQ(run.out, AsChars(dlg.ComposeReportText()));
+    platform.saveFileName = dir + "/window.cas";
+    dlg.OnSaveCas();
+    EXPECT_EQ(test::ReadFile(dir + "/window.cas"), test::ReadFile(dir + "/side-a.cas"));
+}
+
 TEST(Cli, APersonAtATerminalIsAskedOnce) {
     // A program named ESC, then a Highspeed file, so that the undecided one after it is asked
     // about; the formats differ, so the sound's format is asked for too.

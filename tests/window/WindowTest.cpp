@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRawFont>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
@@ -69,13 +70,14 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
         about << button->text();
     w.modals.Then(PressKey(Qt::Key_Return, {}, Look(about)));
     w.Click(About);
-    EXPECT_EQ(about.join('|'), "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|&About|&LNW "
-                               "1kHz|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
+    EXPECT_EQ(about.join('|'), "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
+                               "&LNW 1kHz|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
                                "through the sound card|Connect the TRS-80 'Ear' input to PC "
                                "headphone output|*OK");
     w.modals.Then(Choose(demo, &first));
     w.Click(OpenNew);
-    EXPECT_EQ(first.mid(0, 2).join('|'), "Cassette file (*.cas)|All files (*.*)");
+    EXPECT_EQ(first.mid(0, 3).join('|'),
+              "Cassette file (*.cas)|Recordings (*.wav *.flac *.aif *.aiff)|All files (*.*)");
     EXPECT_EQ(w.window.windowTitle(), "Tonvale 2 - demo.cas");
     EXPECT_EQ(Lines(w.window), Lines(w.window, false));
     w.Drop({odd});
@@ -106,6 +108,18 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
                   QString::fromStdString(odd) + "\nUnable to open file!|stop");
     QTest::keyClick(&w.window, Qt::Key_Escape);
     EXPECT_FALSE(w.window.isVisible());
+}
+
+TEST(Window, RescuesADroppedRecordingAndShowsTheRescueLinesBehindTheReport) {
+    WindowUnderTest w;
+    EXPECT_FALSE(w.window.Control(SaveCas)->isEnabled());
+    w.Drop({TapeFile("side-a.WAV", BuildWavImage(TapeFormat::Level2, kDemo).View())});
+    const QStringList lines = Lines(w.window);
+    EXPECT_EQ(lines, Lines(w.window, false));
+    EXPECT_TRUE(lines.indexOf(QRegularExpression("^Rescue: 1 tape file in .*")) > 0);
+    EXPECT_EQ(lines[lines.size() - 4], "  ok") << "the last rescue line, then the status lines";
+    EXPECT_TRUE(w.window.Control(SaveCas)->isEnabled() && w.window.Control(Play)->isEnabled());
+    EXPECT_TRUE(w.modals.seen.empty());
 }
 
 TEST(Window, RefusesEveryOtherCommandWhileALoadWaitsForItsQuestion) {

@@ -31,11 +31,13 @@ QString FromUtf8(std::string_view text) {
 
 // Qt reads a filter's patterns from the parentheses of its label; a label that already
 // shows its pattern is taken as it is (the toolkit's dialog matches without regard to case).
+// Qt parts patterns with spaces, where Windows takes semicolons.
 QStringList NameFilters(const std::vector<FileFilter>& filters) {
     QStringList names;
     for (const FileFilter& filter : filters) {
-        QString label = FromUtf8(filter.label);
-        const QString pattern = FromUtf8(filter.pattern);
+        QString label = FromUtf8(filter.label).replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString pattern =
+            FromUtf8(filter.pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
         if (!label.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'), Qt::CaseInsensitive))
             label += QStringLiteral(" (") + pattern + QLatin1Char(')');
         names.push_back(label);
@@ -207,6 +209,12 @@ bool QtPlatform::StartTimer(unsigned id, unsigned milliseconds) {
 void QtPlatform::StopTimer(unsigned id) {
     auto it = m_timers.find(id);
     if (it != m_timers.end()) it->second->stop();
+}
+
+// Paints and timers only: clicks and keys wait until the command is done.
+void QtPlatform::KeepResponsive() {
+    ReportModelFlush();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QTimer* QtPlatform::Timer(unsigned id) const {

@@ -48,6 +48,7 @@ class QtPlatform : public Platform {
     void SetProgressPos(int pos) override;
     bool StartTimer(unsigned id, unsigned milliseconds) override;
     void StopTimer(unsigned id) override;
+    void KeepResponsive() override;
 
     bool PlaySound(const Byte* image, std::uint64_t size) override;
     void StopSound() override;

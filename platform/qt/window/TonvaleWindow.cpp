@@ -24,7 +24,7 @@ namespace tonvale {
 namespace {
 
 // The dialog template: its client area and each control's place, in dialog units.
-const QSize kTemplateSize(313, 198);
+const QSize kTemplateSize(313, 214);
 
 using A = CDialogLayout;
 constexpr int kBottomLeft = A::Left | A::Bottom;
@@ -84,7 +84,7 @@ void CTonvaleWindow::BuildControls() {
     m_openNew = button("&Open new", QRect(5, 143, 50, 14), kBottomLeft);
     m_play = button("&Play", QRect(5, 160, 50, 14), kBottomLeft);
     m_play->setDefault(true);
-    m_exit = button("&Exit", QRect(258, 178, 50, 14), kBottomRight);
+    m_exit = button("&Exit", QRect(258, 194, 50, 14), kBottomRight);
 
     m_model = std::make_unique<CReportModel>(m_dlg);
     m_reportView = new QListView(this);
@@ -108,7 +108,7 @@ void CTonvaleWindow::BuildControls() {
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    layout->AddControl(m_progress, QRect(5, 178, 249, 14), kBottomWide);
+    layout->AddControl(m_progress, QRect(5, 194, 249, 14), kBottomWide);
     m_fileLine = statusLine(QRect(59, 144, 195, 8));
     m_durationLine = statusLine(QRect(59, 155, 195, 8));
     m_summaryLine = statusLine(QRect(59, 166, 195, 8));
@@ -116,6 +116,7 @@ void CTonvaleWindow::BuildControls() {
     layout->AddControl(machines, QRect(5, 131, 74, 8), kBottomLeft);
     m_save = button("&Save", QRect(258, 146, 50, 14), kBottomRight);
     m_saveWav = button("Save &Wav", QRect(258, 162, 50, 14), kBottomRight);
+    m_saveCas = button("Save &CAS", QRect(258, 178, 50, 14), kBottomRight);
     m_about = button("&About", QRect(258, 130, 50, 14), kBottomRight);
     m_lnw = checkBox("&LNW 1kHz", QRect(174, 131, 80, 10));
 
@@ -125,6 +126,7 @@ void CTonvaleWindow::BuildControls() {
     connect(m_about, &QPushButton::clicked, this, &CTonvaleWindow::OnAbout);
     connect(m_save, &QPushButton::clicked, this, &CTonvaleWindow::OnSave);
     connect(m_saveWav, &QPushButton::clicked, this, &CTonvaleWindow::OnSaveWav);
+    connect(m_saveCas, &QPushButton::clicked, this, &CTonvaleWindow::OnSaveCas);
     connect(m_lnw, &QCheckBox::clicked, this, &CTonvaleWindow::OnLnw);
     m_play->setFocus();
 }
@@ -143,6 +145,8 @@ QWidget* CTonvaleWindow::Control(ControlId id) const {
         return m_save;
     case ControlId::SaveWav:
         return m_saveWav;
+    case ControlId::SaveCas:
+        return m_saveCas;
     case ControlId::Report:
         return m_reportView;
     case ControlId::Autoplay:
@@ -242,6 +246,10 @@ void CTonvaleWindow::OnSave() {
 
 void CTonvaleWindow::OnSaveWav() {
     RunCommand([&] { m_dlg.OnSaveWav(); });
+}
+
+void CTonvaleWindow::OnSaveCas() {
+    RunCommand([&] { m_dlg.OnSaveCas(); });
 }
 
 void CTonvaleWindow::OnLnw() {

@@ -68,6 +68,7 @@ class CTonvaleWindow : public QWidget {
     void OnAbout();
     void OnSave();
     void OnSaveWav();
+    void OnSaveCas();
     void OnLnw();
     void OnDrop(const std::vector<std::string>& paths);
 
@@ -87,6 +88,7 @@ class CTonvaleWindow : public QWidget {
     QPushButton* m_about = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_saveWav = nullptr;
+    QPushButton* m_saveCas = nullptr;
     QCheckBox* m_autoplay = nullptr;
     QCheckBox* m_lnw = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -1,0 +1,68 @@
+// Opening a recording of a real cassette: the rescue is a step of the open chain. The tape it
+// gives back is loaded as any tape image is, the rescue's lines behind its report.
+#include "app/TonvaleDlg.h"
+#include "rescue/Rescue.h"
+#if TONVALE_RECORDING
+#include "recording/RecordingFile.h"
+#endif
+
+namespace tonvale {
+
+#if TONVALE_RECORDING
+
+namespace {
+
+constexpr int kProgressSteps = 1000;
+
+// The rescue of a long recording takes a while: the progress bar follows it, and the window
+// repaints each time it moves.
+RescueResult RescueShowingProgress(SampleSource& recording, Platform& platform) {
+    platform.SetProgressRange(kProgressSteps);
+    int shown = 0;
+    RescueProgress progress;
+    progress.report = [&](double fraction) {
+        const int step = static_cast<int>(fraction * kProgressSteps);
+        if (step == shown) return;
+        shown = step;
+        platform.SetProgressPos(step);
+        platform.KeepResponsive();
+    };
+    RescueResult result = RescueRecording(recording, RescueSettings{}, progress);
+    platform.SetProgressPos(0);
+    return result;
+}
+
+} // namespace
+
+void CTonvaleDlg::LoadRecording(const std::string& path) {
+    std::string failure;
+    const std::unique_ptr<RecordingFile> recording =
+        RecordingFile::Open(path, Channel::Stronger, failure);
+    if (!recording) {
+        m_text.Append("\n");
+        m_text.Append(failure);
+        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
+        return;
+    }
+    RescueResult result = RescueShowingProgress(*recording, m_platform);
+    m_tapeData = std::move(result.image);
+    AnalyseImage();
+    // Behind an empty line, as tonvale-cli rescue prints them: "&Save" writes what it prints.
+    std::vector<Bytes> lines = RescueLines(result, m_report);
+    lines.insert(lines.begin(), Bytes());
+    AppendReportLines(lines);
+    m_rescued = !m_tapeData.empty();
+    m_platform.EnableControl(ControlId::SaveCas, m_rescued);
+    ShowLoadedReport();
+}
+
+#else
+
+void CTonvaleDlg::LoadRecording(const std::string&) {
+    m_text.Append("\nReading recordings is not built into this program");
+    m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
+}
+
+#endif
+
+} // namespace tonvale
