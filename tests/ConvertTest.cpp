@@ -3,7 +3,9 @@
 #include "analysis/TapeFileBytes.h"
 #include "writer/ConvertTape.h"
 #include "writer/ExtractTape.h"
+#include "writer/LoadModuleReader.h"
 #include "writer/SafeFileName.h"
+#include "writer/SystemTapeWriter.h"
 #include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
@@ -117,30 +119,6 @@ TEST(Convert, LaysEveryCaseTapeDownInHighspeedAndBackWithTheSameTapeFiles) {
     }
 }
 
-// A .cmd file's load records laid down as a SYSTEM tape again: 55h, the name, a 3Ch block per
-// record with its checksum, 78h and the entry.
-Bytes SystemTapeOf(ByteView cmd, ByteView name) {
-    Bytes tape{0x55};
-    tape.insert(tape.end(), name.begin(), name.end());
-    for (std::size_t p = 0; p + 4 <= cmd.size();) {
-        const std::size_t length = cmd[p + 1] < 3 ? cmd[p + 1] + 254u : cmd[p + 1] - 2u;
-        if (cmd[p] == 0x02) {
-            tape.insert(tape.end(), {0x78, cmd[p + 2], cmd[p + 3]});
-            break;
-        }
-        EXPECT_EQ(cmd[p], 0x01);
-        const ByteView block = cmd.subspan(p + 2, length + 2);
-        Byte sum = 0;
-        for (Byte b : block)
-            sum = static_cast<Byte>(sum + b);
-        tape.insert(tape.end(), {0x3C, static_cast<Byte>(length)});
-        tape.insert(tape.end(), block.begin(), block.end());
-        tape.push_back(sum);
-        p += 2 + length + 2;
-    }
-    return TapeImageWriter().File(TapeFormat::Level2, tape).Image();
-}
-
 // A tape file's report lines that match `pattern`.
 std::string Lines(const TapeReport& report, const TapeFileReport& file, const char* pattern) {
     std::string lines;
@@ -189,8 +167,15 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
                                              std::regex("^ ", std::regex::multiline), ""));
             }
             if (file.name.ends_with(".cmd")) {
-                const TapeReport again = Analyse(SystemTapeOf(file.contents, *source.name));
-                EXPECT_EQ(again.files[0].entry, source.entry);
+                // Read as a load module and laid down as a SYSTEM tape by the writer: the same
+                // memory and entry.
+                const Outcome<MachineCode> code = ReadLoadModule(file.contents);
+                ASSERT_TRUE(code) << code.error;
+                EXPECT_EQ(code->entry, source.entry);
+                const TapeReport again =
+                    Analyse(TapeImageWriter()
+                                .File(TapeFormat::Level2, *SystemTapeFile("A", *code, 0))
+                                .Image());
                 const char* dump = "[0-9A-F]{4}( [0-9A-F]{2})+ .*";
                 EXPECT_EQ(Lines(again, again.files[0], dump), Lines(report, source, dump));
             }

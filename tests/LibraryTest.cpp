@@ -1,6 +1,6 @@
 // The pieces below the analysis, by tables: the sync search at every bit alignment and the
-// realigned bytes behind it, the WAV image's sizes and durations, the scratch text, the report
-// list, and the paths of the command line and the save dialogs.
+// realigned bytes behind it, the duration text, the scratch text, the report list, and the
+// paths of the command line and the save dialogs.
 #include "app/CommandLine.h"
 #include "app/ProposedName.h"
 #include "base/ReportList.h"
@@ -69,31 +69,6 @@ TEST(SyncSearch, NeedsSixteenLeaderBytesAndTheirSyncByte) {
     ASSERT_EQ(sync.format, TapeFormat::Highspeed);
     shifted[sync.dataPos] |= 0x01;
     EXPECT_EQ(FindSync(shifted).format, TapeFormat::None);
-}
-
-TEST(WavImage, IsTheSameWhenHandedOutInPiecesAndMustFitTheHeadersSizeFields) {
-    const Bytes tape = test::Noise(5000);
-    for (TapeFormat format : {TapeFormat::Level1, TapeFormat::Level2, TapeFormat::Highspeed}) {
-        Bytes pieces;
-        EXPECT_TRUE(WriteWavImage(format, tape, false, [&pieces](ByteView piece) {
-            pieces.insert(pieces.end(), piece.begin(), piece.end());
-            return true;
-        }));
-        const WavImage wav = BuildWavImage(format, tape);
-        EXPECT_TRUE(pieces == Bytes(wav.View().begin(), wav.View().end()));
-    }
-    // The RIFF size field bounds the data; Level 1 takes 672 samples a byte, Level 2 352,
-    // Highspeed 128 for 00h and 64 for FFh.
-    const std::uint64_t largest = 0xFFFFFFFFull - 38;
-    EXPECT_TRUE(FitsWavSizeFields(largest));
-    EXPECT_FALSE(FitsWavSizeFields(largest + 1));
-    EXPECT_TRUE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(6391320))));
-    EXPECT_FALSE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(6391321))));
-    EXPECT_FALSE(FitsWavSizeFields(WavDataLength(TapeFormat::Level2, Bytes(12201612))));
-    EXPECT_FALSE(FitsWavSizeFields(WavDataLength(TapeFormat::Highspeed, Bytes(33554432, 0x00))));
-    EXPECT_TRUE(FitsWavSizeFields(WavDataLength(TapeFormat::Highspeed, Bytes(33554432, 0xFF))));
-    EXPECT_FALSE(
-        WriteWavImage(TapeFormat::Level1, Bytes(6391321), false, [](ByteView) { return true; }));
 }
 
 TEST(WavImage, DurationIsRoundedToTheSecondAndInMinutesFrom49500Milliseconds) {

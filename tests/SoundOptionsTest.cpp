@@ -24,12 +24,13 @@ Bytes Of(const WavImage& wav) {
 }
 
 // The samples as the header describes them, as changes of level: +1 above the zero line, -1
-// below, 0 on it (an inverted image's polarity taken back); the peak of full swing.
+// below, 0 on it (an inverted image's polarity taken back); the farthest above and below, against
+// full swing (00h-FFh, or the whole 16-bit range).
 struct Signal {
     std::uint32_t rate = 0;
     std::uint64_t samples = 0;
     std::vector<std::pair<std::uint64_t, int>> edges; // where, and the level after it
-    double peak = 0;
+    double high = 0, low = 0;
 };
 
 Signal Read(ByteView wav, bool inverted) {
@@ -40,16 +41,17 @@ Signal Read(ByteView wav, bool inverted) {
     EXPECT_EQ(ReadLe32(&wav[kWavByteRateOffset]), signal.rate * width);
     EXPECT_EQ(ReadLe32(&wav[kWavRiffSizeOffset]), wav.size() - 8);
     EXPECT_EQ(ReadLe32(&wav[kWavDataSizeOffset]), wav.size() - kWavHeaderSize);
-    int peak = 0, last = 0;
+    int last = 0;
+    const double up = width == 1 ? 127 : 32767, down = up + 1;
     for (std::size_t i = kWavHeaderSize; i + width <= wav.size(); i += width, ++signal.samples) {
         const int value =
             width == 1 ? wav[i] - 128 : static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8);
-        peak = std::max(peak, std::abs(value));
+        signal.high = std::max(signal.high, value / up);
+        signal.low = std::max(signal.low, -value / down);
         const int level = ((value > 0) - (value < 0)) * (inverted ? -1 : 1);
         if (level != last) signal.edges.emplace_back(signal.samples, level);
         last = level;
     }
-    signal.peak = peak / (width == 1 ? 128.0 : 32768.0);
     return signal;
 }
 
@@ -136,8 +138,10 @@ TEST(SoundOptions, EveryEdgeIsOnTheNearestSampleAtEachRateSizePolarityGainAndSpe
                         EXPECT_EQ(heard.misplaced, 0u);
                         EXPECT_TRUE(heard.bytes == tape);
                         EXPECT_EQ(heard.closed, format == TapeFormat::Highspeed);
-                        EXPECT_NEAR(signal.peak, std::pow(10.0, sound.gainDb / 20),
-                                    bits == 8 ? 1 / 128.0 : 1 / 32768.0);
+                        // Rounded to the nearest step.
+                        const double gain = std::pow(10.0, sound.gainDb / 20);
+                        EXPECT_NEAR(signal.high, gain, bits == 8 ? 0.51 / 127 : 0.51 / 32767);
+                        EXPECT_NEAR(signal.low, gain, bits == 8 ? 0.51 / 127 : 0.51 / 32767);
                         EXPECT_NEAR(wav.playMillis, BuildWavImage(format, tape).playMillis, 1);
                         EXPECT_EQ(WavDataLength(format, tape, lnw, sound), wav.size - 46);
                         Bytes pieces;
@@ -155,7 +159,7 @@ TEST(SoundOptions, EveryEdgeIsOnTheNearestSampleAtEachRateSizePolarityGainAndSpe
     EXPECT_EQ(heard.bits, longTape.size() * 8);
 }
 
-TEST(SoundOptions, TheDefaultsSpelledOutMakeTheWindowsImageAndBiggerImagesFitLess) {
+TEST(SoundOptions, TheDefaultsSpelledOutMakeTheWindowsImage) {
     const Bytes tape = SomeBytes(100);
     for (const TapeFormat format : kFormats) {
         const Bytes window = Of(BuildWavImage(format, tape));
@@ -164,13 +168,37 @@ TEST(SoundOptions, TheDefaultsSpelledOutMakeTheWindowsImageAndBiggerImagesFitLes
         EXPECT_TRUE(Of(BuildWavImage(format, tape, false, {22050, 8, false, 0})) == window);
         EXPECT_TRUE(Of(BuildWavImage(format, tape, true, {44100, 8, false, 0})) == lnw);
     }
-    // 16-bit samples at 48000 take 4.35 times the bytes: a Level 1 tape outgrows a WAV file at
-    // 1.47 MB instead of 6.4 MB.
+}
+
+// The RIFF size field bounds the data, 4 GB less 38 bytes. Level 1 takes 672 samples a byte,
+// Level 2 352, Highspeed 128 for 00h and 64 for FFh; 16-bit samples at 48000 take 4.35 times
+// the bytes, so that a Level 1 tape outgrows a WAV file at 1.47 MB instead of 6.4 MB. An image
+// that does not fit is not made.
+TEST(WavImage, MustFitTheHeadersSizeFields) {
+    EXPECT_TRUE(FitsWavSizeFields(0xFFFFFFFFull - 38));
+    EXPECT_FALSE(FitsWavSizeFields(0xFFFFFFFFull - 37));
     const SoundOptions big{48000, 16, false, 0};
-    EXPECT_TRUE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(1468006), false, big)));
-    EXPECT_FALSE(FitsWavSizeFields(WavDataLength(TapeFormat::Level1, Bytes(1468007), false, big)));
-    EXPECT_FALSE(WriteWavImage(TapeFormat::Level1, Bytes(1468007), false, big,
-                               [](ByteView) { return true; }));
+    const struct {
+        TapeFormat format;
+        std::size_t size;
+        Byte value;
+        SoundOptions sound;
+        bool fits;
+    } cases[] = {
+        {TapeFormat::Level1, 6391320, 0x00, {}, true},
+        {TapeFormat::Level1, 6391321, 0x00, {}, false},
+        {TapeFormat::Level2, 12201612, 0x00, {}, false},
+        {TapeFormat::Highspeed, 33554432, 0x00, {}, false},
+        {TapeFormat::Highspeed, 33554432, 0xFF, {}, true},
+        {TapeFormat::Level1, 1468006, 0x00, big, true},
+        {TapeFormat::Level1, 1468007, 0x00, big, false},
+    };
+    for (const auto& c : cases) {
+        const Bytes tape(c.size, c.value);
+        EXPECT_EQ(FitsWavSizeFields(WavDataLength(c.format, tape, false, c.sound)), c.fits);
+        if (c.fits) continue;
+        EXPECT_FALSE(WriteWavImage(c.format, tape, false, c.sound, [](ByteView) { return true; }));
+    }
 }
 
 } // namespace

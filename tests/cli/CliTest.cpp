@@ -192,14 +192,19 @@ std::vector<test::SampleTape> Tapes() {
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleTapeTest, ::testing::ValuesIn(Tapes()));
 
-TEST(Cli, ExitStatusesMessagesAndHelp) {
+// Every command: its exit status, what it says went wrong, and no file left behind but the ones
+// it was asked for; convert and extract write what they can and never replace a file unforced.
+TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
     const std::string dir = test::TempDir("cli"), missing = dir + "/missing.cas";
+    const std::string examples = TONVALE_SOURCE_DIR "/examples/";
+    const std::string golden = TONVALE_SOURCE_DIR "/tests/golden/cases/";
     auto file = [&](const char* name, const Bytes& bytes) {
         return test::WriteFile(dir + "/" + name, bytes);
     };
     const std::string ok =
         file("ok.cas", TapeImageWriter().File(kLevel2, test::DemoBasicProgram()).Image());
     const std::string out = file("out.wav", ToBytes("earlier"));
+    const std::string mine = file("TONVAL.cmd", ToBytes("mine"));
     const std::string noise = file("noise.cas", test::Noise(50));
     const std::string undecided =
         file("undecided.cas", TapeImageWriter().File(kLevel2, ToBytes("??????")).Image());
@@ -213,6 +218,8 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
                                .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
                                .Leader(1'500'000, 0x00)
                                .Image());
+    const std::string demo = Q(examples + "demo.cas"), system = Q(examples + "demo-system.cas");
+    const std::string highspeed = " -o " + Q(dir + "/hs.cas") + " --format ";
     const struct {
         std::string args;
         int status;
@@ -221,9 +228,6 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
     } cases[] = {
         {"--version", 0, "tonvale-cli " TONVALE_VERSION "\n", ""},
         {"help", 0, "Usage: tonvale-cli [OPTIONS] COMMAND", ""},
-        {"report --help", 0, "Usage: tonvale-cli report [OPTIONS] TAPE...", ""},
-        {"wav --help", 0, "Usage: tonvale-cli wav [OPTIONS] TAPE", ""},
-        {"play --help", 0, "Usage: tonvale-cli play [OPTIONS] TAPE", ""},
         {"", 2, "", "Usage: tonvale-cli"},
         {"report", 2, "", "tonvale-cli report: TAPE is required"},
         {"report --level 3 " + Q(ok), 2, "", "tonvale-cli report: --level: 3 not in {1,2}"},
@@ -258,6 +262,30 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
          "\nThe tape is too long for a WAV file (4 GB at most).\n"},
         {"report " + Q(undecided), 1, "Level 2 unidentified", ""},
         {"report --level 1 " + Q(undecided), 1, "Level 1 unidentified", ""},
+        {"convert " + demo + highspeed + "H", 0, "",
+         "BASIC 'T': Level 2 -> Highspeed, 215 bytes\nplaying time 2 seconds, was 8 seconds\n"},
+        {"convert " + Q(examples + "demo-highspeed.cas") + highspeed + "h", 0, "",
+         "BASIC 'T': Highspeed -> Highspeed (kept), 215 bytes\n"},
+        {"convert " + demo + " -o " + Q(dir + "/hs.wav") + " --format H", 0, "", ""},
+        {"convert " + Q(golden + "damaged-basic.cas") + " -o " + Q(dir + "/bad.cas") +
+             " --format H",
+         1, "", "Level 2 -> Highspeed"},
+        {"convert " + Q(examples + "demo-level1.cas") + " -o " + Q(dir + "/x.cas") + " --format H",
+         2, "", "tape file 1 (BASIC) is Level 1, which has only one speed; nothing was written"},
+        {"convert " + Q(golden + "no-leader.cas") + " -o " + Q(dir + "/x.cas") + " --format 2", 2,
+         "", "no tape file (no leader and sync byte) to convert"},
+        {"convert " + demo + " -o " + Q(dir + "/x.txt") + " --format H", 2, "",
+         "OUT must end in .cas or .wav"},
+        {"convert " + demo + " -o " + Q(dir + "/no/x.cas") + " --format H", 2, "",
+         "Error opening file"},
+        {"extract " + system + " -d " + Q(dir + "/sub/dir"), 0,
+         dir + "/sub/dir/TONVAL.cmd: Level 2 SYSTEM tape, 1 block 7000h-7015h, entry 7000h\n", ""},
+        {"extract " + system + " -d " + Q(dir), 2, "", mine + " exists; --force replaces it"},
+        {"extract --force " + system + " -d " + Q(dir + "/sub/dir"), 0, "", ""},
+        // A damaged block is written all the same, and said so.
+        {"extract " + Q(golden + "damaged-system.cas") + " -d " + Q(dir + "/sub"), 1, "",
+         "BROKEN.cmd: block 5300h: checksum 32h on tape, 31h computed; written as it stands"},
+        {"extract " + Q(missing), 2, "", "Unable to open file!"},
     };
     for (const auto& c : cases) {
         const CliRun run = Cli(c.args, c.before);
@@ -265,9 +293,20 @@ TEST(Cli, ExitStatusesMessagesAndHelp) {
         EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
     }
-    // The failed writes left the earlier file as it was, and no temporary file.
+    for (const std::string command :
+         {"report", "wav", "play", "convert", "extract", "rescue", "make"}) {
+        const CliRun help = Cli(command + " --help");
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("Usage: tonvale-cli " + command + " [OPTIONS] "),
+                  std::string::npos);
+    }
+    // The failed writes left the earlier files as they were, and no temporary file.
     EXPECT_EQ(test::ReadFile(out), ToBytes("earlier"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 6);
+    EXPECT_EQ(test::ReadFile(mine), ToBytes("mine"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 11);
+    // convert's sound is that of the converted tape as `wav` makes it.
+    EXPECT_EQ(Cli("wav " + Q(dir + "/hs.cas") + " -o " + Q(dir + "/via.wav")).status, 0);
+    EXPECT_TRUE(test::ReadFile(dir + "/hs.wav") == test::ReadFile(dir + "/via.wav"));
 }
 
 TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
