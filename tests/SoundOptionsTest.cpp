@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace tonvale {
@@ -178,13 +179,8 @@ TEST(WavImage, MustFitTheHeadersSizeFields) {
     EXPECT_TRUE(FitsWavSizeFields(0xFFFFFFFFull - 38));
     EXPECT_FALSE(FitsWavSizeFields(0xFFFFFFFFull - 37));
     const SoundOptions big{48000, 16, false, 0};
-    const struct {
-        TapeFormat format;
-        std::size_t size;
-        Byte value;
-        SoundOptions sound;
-        bool fits;
-    } cases[] = {
+    // Format, tape size and byte, options, fits.
+    const std::tuple<TapeFormat, std::size_t, Byte, SoundOptions, bool> cases[] = {
         {TapeFormat::Level1, 6391320, 0x00, {}, true},
         {TapeFormat::Level1, 6391321, 0x00, {}, false},
         {TapeFormat::Level2, 12201612, 0x00, {}, false},
@@ -193,11 +189,11 @@ TEST(WavImage, MustFitTheHeadersSizeFields) {
         {TapeFormat::Level1, 1468006, 0x00, big, true},
         {TapeFormat::Level1, 1468007, 0x00, big, false},
     };
-    for (const auto& c : cases) {
-        const Bytes tape(c.size, c.value);
-        EXPECT_EQ(FitsWavSizeFields(WavDataLength(c.format, tape, false, c.sound)), c.fits);
-        if (c.fits) continue;
-        EXPECT_FALSE(WriteWavImage(c.format, tape, false, c.sound, [](ByteView) { return true; }));
+    for (const auto& [format, size, value, sound, fits] : cases) {
+        const Bytes tape(size, value);
+        EXPECT_EQ(FitsWavSizeFields(WavDataLength(format, tape, false, sound)), fits);
+        if (fits) continue;
+        EXPECT_FALSE(WriteWavImage(format, tape, false, sound, [](ByteView) { return true; }));
     }
 }
 
