@@ -20,13 +20,19 @@ class BitFramer {
     void Push(bool value, float confidence, double sample);
     // The signal ended or broke: a tape file being read is complete.
     void Break();
+    // The signal was lost between `from` and `to` and came back: `lostBits` guessed bits stand
+    // for what was there. `inStep` false: the cells could not be counted across, so every bit
+    // behind the gap is doubtful. A leader and sync byte behind the gap start a new tape file.
+    void Gap(std::uint64_t lostBits, bool inStep, double from, double to);
     bool Reading() const { return m_reading; }
     // The decoder's latest word on the polarity of the tape file being read.
     void SetInverted(bool inverted) { m_inverted = inverted; }
 
   private:
-    void Hunt(bool value, double sample);
+    bool Track(bool value, double sample);
+    void Begin();
     void Gather(bool value, float confidence, double sample);
+    void EndAtGap();
 
     static constexpr unsigned kLeaderBits = 64;
 
@@ -41,9 +47,15 @@ class BitFramer {
     std::uint32_t m_runs[16] = {};
     double m_runStarts[16] = {};
     double m_runStart = 0;
+    double m_leaderStart = 0; // of the leader in front of the sync byte just found
 
     // Reading.
     bool m_reading = false;
+    bool m_outOfStep = false; // a gap was crossed without counting its cells
+    // The tape file as it was when the last gap began: where it ends if the gap was its end.
+    std::size_t m_bytesAtGap = 0;
+    std::uint64_t m_bitsAtGap = 0;
+    double m_endAtGap = 0;
     DecodedFile m_file;
     unsigned m_bits = 0; // of the byte being gathered, the start bit included
     DecodedByte m_byte;

@@ -12,6 +12,8 @@ constexpr Byte kBlockType = 0x3C;
 constexpr Byte kTransferType = 0x78;
 constexpr std::size_t kFirstRecord = 7; // behind 55h and the six-character name
 constexpr std::size_t kMostFlipCandidates = 16;
+// A checksum holding over more guessed bits than this (a gap's) is no proof of them.
+constexpr std::size_t kMostVouchedDoubt = 8;
 constexpr double kCopyAlike = 0.9; // share of equal bytes that makes two tape files copies
 constexpr std::size_t kShortestCopy = 8;
 
@@ -113,6 +115,15 @@ bool MendBlock(MendWork& file, const Block& block, double rate) {
     return true;
 }
 
+std::size_t DoubtfulBits(const std::vector<DecodedByte>& bytes, std::size_t first,
+                         std::size_t last) {
+    std::size_t count = 0;
+    for (std::size_t k = first; k <= last; ++k)
+        for (Byte confidence : bytes[k].confidence)
+            count += confidence < kDoubtfulBelow ? 1 : 0;
+    return count;
+}
+
 bool AreCopies(const MendWork& a, const MendWork& b) {
     const std::size_t overlap = std::min(a.bytes.size(), b.bytes.size());
     if (overlap < kShortestCopy) return false;
@@ -190,6 +201,7 @@ void MendByChecksums(MendWork& file, double rate) {
     file.vouched.resize(file.bytes.size(), false);
     for (const Block& block : SystemBlocks(file.bytes)) {
         if (!Holds(file.bytes, block) && !MendBlock(file, block, rate)) continue;
+        if (DoubtfulBits(file.bytes, block.first - 2, block.checksum) > kMostVouchedDoubt) continue;
         for (std::size_t k = block.first - 2; k <= block.checksum; ++k)
             file.vouched[k] = true;
     }

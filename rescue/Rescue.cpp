@@ -84,6 +84,9 @@ RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, doubl
         file.bitsPerSecond =
             static_cast<double>(decoded.bits - 1) * rate / (decoded.endSample - decoded.syncSample);
     file.heard = decoded.bytes.size();
+    for (const DecodedGap& gap : decoded.gaps)
+        file.gaps.push_back(
+            {gap.from / rate, gap.to / rate, gap.firstByte, gap.lostBits, gap.inStep});
     file.copyOf = work.copyOf;
     file.mended = work.mended;
     std::sort(file.mended.begin(), file.mended.end(),

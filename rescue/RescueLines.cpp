@@ -59,6 +59,20 @@ void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
                              file.heard, file.data.size() - 1, file.endSeconds));
 }
 
+void ListGaps(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+    for (const SignalGap& gap : file.gaps) {
+        if (gap.inStep)
+            lines.push_back(Line("  signal lost from %.3f s to %.3f s at byte %" PRIu64 ": %" PRIu64
+                                 " bits guessed, the clock kept across",
+                                 gap.fromSeconds, gap.toSeconds, gap.offset, gap.lostBits));
+        else
+            lines.push_back(Line("  signal lost from %.3f s to %.3f s at byte %" PRIu64
+                                 ": its bits could not be counted, the bytes behind it may be "
+                                 "out of step",
+                                 gap.fromSeconds, gap.toSeconds, gap.offset));
+    }
+}
+
 void ListDoubtful(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
     std::size_t listed = 0;
     for (const DoubtfulByte& d : file.doubtful) {
@@ -100,6 +114,7 @@ std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& rep
                              file.bitsPerSecond, file.inverted ? "inverted" : "normal",
                              file.data.size(), file.dataSeconds, file.endSeconds));
         if (file.copyOf) lines.push_back(Line("  a copy of tape file %zu", *file.copyOf + 1));
+        ListGaps(lines, file);
         ListMended(lines, file);
         ListDoubtful(lines, file);
         if (file.firstBadLine)

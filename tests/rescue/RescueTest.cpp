@@ -32,6 +32,7 @@ const Tape kTapes[] = {
     {"examples/demo-level1.cas", TapeFormat::Level1, TapeFormat::Level1},
     {"tests/golden/cases/edtasm-source.cas", TapeFormat::Level2, TapeFormat::Level2},
     {"tests/golden/cases/level1-machine-code.cas", TapeFormat::Level1, TapeFormat::Level1},
+    {"tests/golden/cases/system-blocks-gap.cas", TapeFormat::Level2, TapeFormat::Level2},
 };
 
 struct Answer : LevelQuestion {
@@ -176,6 +177,9 @@ struct Damage {
     std::function<Recording(const Recording&)> record;
     std::vector<const char*> verdicts; // per rescued tape file
     bool exact;                        // every tape file comes back as recorded
+    // Only these bytes may be mended or doubtful, the others come back as recorded (SIZE_MAX:
+    // the rest of the tape file may be lost).
+    std::size_t firstHit = 0, lastHit = SIZE_MAX;
 };
 
 // When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
@@ -191,16 +195,33 @@ Recording Twice(const Recording& r, double burstAt) {
 }
 
 const Damage kDamages[] = {
+    {"copies_a_moment_apart",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         d.samples.resize(d.samples.size() - static_cast<std::size_t>(0.4 * d.rate));
+         d.samples.insert(d.samples.end(), r.samples.begin() + static_cast<long>(0.4 * d.rate),
+                          r.samples.end());
+         return d;
+     },
+     {"ok", "ok"},
+     true,
+     0,
+     0},
     {"burst_in_the_first_copy",
      &kTapes[1],
      [](const Recording& r) { return Twice(r, 4.8); },
      {"mended", "ok"},
-     true},
+     true,
+     11,
+     15},
     {"burst_in_the_first_of_three",
      &kTapes[0],
      [](const Recording& r) { return test::Join(Twice(r, 5.0), r); },
      {"mended", "ok", "ok"},
-     true},
+     true,
+     24,
+     28},
     {"highspeed_burst_in_the_first_copy",
      &kTapes[2],
      [](const Recording& r) { return Twice(r, 2.0); },
@@ -214,16 +235,20 @@ const Damage kDamages[] = {
          return d;
      },
      {"mended"},
-     true},
+     true,
+     11,
+     11},
     {"burst_in_the_only_copy",
-     &kTapes[1],
+     &kTapes[6],
      [](const Recording& r) {
          Recording d = r;
-         test::Burst(d, 4.8, 0.05);
+         test::Burst(d, Time(377, 0, TapeFormat::Level2), 0.05);
          return d;
      },
      {"damaged"},
-     false},
+     false,
+     119,
+     124},
     {"highspeed_burst_in_the_only_copy",
      &kTapes[2],
      [](const Recording& r) {
@@ -241,7 +266,9 @@ const Damage kDamages[] = {
          return d;
      },
      {"damaged"},
-     false},
+     false,
+     20,
+     26},
 };
 
 class RescueDamaged : public testing::TestWithParam<const Damage*> {};
@@ -261,6 +288,18 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
         if (damage.exact) {
             EXPECT_EQ(file.data, source) << i;
         }
+        const auto hit = [&damage](std::uint64_t k) {
+            return k >= damage.firstHit && k <= damage.lastHit;
+        };
+        for (const MendedByte& m : file.mended)
+            EXPECT_TRUE(hit(m.offset)) << "tape file " << i << " mended byte " << m.offset;
+        for (const DoubtfulByte& d : file.doubtful)
+            EXPECT_TRUE(hit(d.offset)) << "tape file " << i << " doubtful byte " << d.offset;
+        if (damage.lastHit == SIZE_MAX) continue;
+        ASSERT_EQ(file.data.size(), source.size()) << i;
+        EXPECT_EQ(file.heard, source.size()) << i;
+        for (std::size_t k = 0; k < source.size(); ++k)
+            EXPECT_TRUE(hit(k) || file.data[k] == source[k]) << "tape file " << i << " byte " << k;
     }
 }
 
