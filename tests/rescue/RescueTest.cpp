@@ -108,6 +108,10 @@ const Degradation kDegradations[] = {
     {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }},
     {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }},
     {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }},
+    {"wow_2_percent", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }},
+    {"half_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }},
+    {"speed_up_kit", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }},
+    {"double_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }},
     {"noise",
      [](Recording r) {
          r = test::Capture(r, 44100);
