@@ -17,10 +17,14 @@ constexpr std::size_t kMostVouchedDoubt = 8;
 constexpr double kCopyAlike = 0.9; // share of equal bytes that makes two tape files copies
 constexpr std::size_t kShortestCopy = 8;
 
-// A load block: the bytes its checksum covers (address and data) and the checksum's place.
+// The bytes a checksum covers, from `first` up to the checksum's place. A SYSTEM block's
+// checksum is the sum of its address and data; a Level 1 tape file's makes its memory bytes
+// and itself sum to 0.
 struct Block {
     std::size_t first;
     std::size_t checksum;
+    bool sumsToZero = false; // Level 1
+    std::size_t vouchFrom;   // the bytes a holding checksum stands for
 };
 
 std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
@@ -36,21 +40,38 @@ std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
         const std::size_t count = bytes[p + 1].value == 0 ? 256 : bytes[p + 1].value;
         const std::size_t checksum = p + 4 + count;
         if (checksum >= bytes.size()) break;
-        blocks.push_back({p + 2, checksum});
+        blocks.push_back({p + 2, checksum, false, p});
         p = checksum + 1;
     }
     return blocks;
 }
 
+// A Level 1 tape file: start address 4200h (BASIC) or 41FEh (machine code) and stop address,
+// high byte first, then memory from the start up to the stop address and the checksum.
+std::optional<Block> Level1Block(const std::vector<DecodedByte>& bytes) {
+    constexpr std::size_t kMemory = 4;
+    if (bytes.size() <= kMemory) return std::nullopt;
+    const auto word = [&bytes](std::size_t at) {
+        return static_cast<std::size_t>(bytes[at].value << 8 | bytes[at + 1].value);
+    };
+    const std::size_t start = word(0), stop = word(2);
+    if ((start != 0x4200 && start != 0x41FE) || stop < start) return std::nullopt;
+    const std::size_t checksum = kMemory + stop - start;
+    if (checksum >= bytes.size()) return std::nullopt;
+    return Block{kMemory, checksum, true, 0};
+}
+
+// What the bytes miss of a holding checksum, modulo 256: 0 when it holds.
 unsigned Sum(const std::vector<DecodedByte>& bytes, const Block& block) {
     unsigned sum = 0;
     for (std::size_t k = block.first; k < block.checksum; ++k)
         sum += bytes[k].value;
-    return sum & 0xFF;
+    const unsigned checksum = bytes[block.checksum].value;
+    return (block.sumsToZero ? sum + checksum : sum + 256 - checksum) & 0xFF;
 }
 
 bool Holds(const std::vector<DecodedByte>& bytes, const Block& block) {
-    return Sum(bytes, block) == bytes[block.checksum].value;
+    return Sum(bytes, block) == 0;
 }
 
 Byte LeastConfidence(const DecodedByte& byte) {
@@ -63,12 +84,13 @@ struct BitPlace {
     Byte confidence;
 };
 
-// What flipping this bit adds to (sum - checksum), modulo 256.
+// What flipping this bit adds to what the bytes miss, modulo 256.
 unsigned Effect(const std::vector<DecodedByte>& bytes, const Block& block, const BitPlace& place) {
     const unsigned mask = 0x80u >> place.bit;
     const bool set = (bytes[place.byte].value & mask) != 0;
     unsigned change = set ? 256 - mask : mask;
-    if (place.byte == block.checksum) change = 256 - change; // the checksum moves the other way
+    if (place.byte == block.checksum && !block.sumsToZero)
+        change = 256 - change; // the checksum moves the other way
     return change & 0xFF;
 }
 
@@ -91,8 +113,7 @@ bool MendBlock(MendWork& file, const Block& block, double rate) {
               [](const BitPlace& a, const BitPlace& b) { return a.confidence < b.confidence; });
     if (doubtful.size() > kMostFlipCandidates) doubtful.resize(kMostFlipCandidates);
 
-    const unsigned wanted =
-        (256 + file.bytes[block.checksum].value - Sum(file.bytes, block)) & 0xFF;
+    const unsigned wanted = (256 - Sum(file.bytes, block)) & 0xFF;
     std::vector<std::size_t> singles;
     for (std::size_t i = 0; i < doubtful.size(); ++i)
         if (Effect(file.bytes, block, doubtful[i]) == wanted) singles.push_back(i);
@@ -199,10 +220,12 @@ void VoteGroup(std::vector<MendWork*>& copies, const std::vector<std::size_t>& i
 
 void MendByChecksums(MendWork& file, double rate) {
     file.vouched.resize(file.bytes.size(), false);
-    for (const Block& block : SystemBlocks(file.bytes)) {
+    std::vector<Block> blocks = SystemBlocks(file.bytes);
+    if (const auto level1 = Level1Block(file.bytes)) blocks.push_back(*level1);
+    for (const Block& block : blocks) {
         if (!Holds(file.bytes, block) && !MendBlock(file, block, rate)) continue;
-        if (DoubtfulBits(file.bytes, block.first - 2, block.checksum) > kMostVouchedDoubt) continue;
-        for (std::size_t k = block.first - 2; k <= block.checksum; ++k)
+        if (DoubtfulBits(file.bytes, block.vouchFrom, block.checksum) > kMostVouchedDoubt) continue;
+        for (std::size_t k = block.vouchFrom; k <= block.checksum; ++k)
             file.vouched[k] = true;
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Mending tape files with what their formats know: a SYSTEM block's checksum, and the other
-// copies of a program that was recorded twice or three times. A byte is changed only when the
-// evidence says so; one that stays unsure is kept and listed as doubtful.
+// Mending tape files with what their formats know: a SYSTEM block's or a Level 1 tape file's
+// checksum, a Level 2 BASIC program's chain of lines, and the other copies of a program that
+// was recorded twice or three times. A byte is changed only when the evidence says so; one that
+// stays unsure is kept and listed as doubtful.
 #include "rescue/DecodedFile.h"
 #include "rescue/Rescue.h"
 
@@ -18,9 +19,9 @@ struct MendWork {
     std::uint64_t heard = 0;
 };
 
-// Flips the least sure bits of each SYSTEM block whose checksum fails, when exactly one such
-// flip (or, failing that, one pair) makes it hold; vouches for the bytes of every block that
-// holds.
+// Flips the least sure bits of each SYSTEM block, or Level 1 tape file, whose checksum fails,
+// when exactly one such flip (or, failing that, one pair) makes it hold; vouches for the bytes
+// of every block that holds.
 void MendByChecksums(MendWork& file, double rate);
 
 // Finds the copies among the tape files and votes byte by byte between them: a byte that a

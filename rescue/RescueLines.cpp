@@ -38,14 +38,14 @@ const char* FormatName(const RescuedTapeFile& file, const TapeFileReport* report
     }
 }
 
-void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file, bool level1) {
     std::size_t listed = 0;
     for (const MendedByte& m : file.mended) {
         if (listed++ == kMostListed) break;
         if (m.how == Mending::Checksum)
-            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by its "
-                                 "block's checksum",
-                                 m.offset, m.seconds, m.was, m.now));
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by %s",
+                                 m.offset, m.seconds, m.was, m.now,
+                                 level1 ? "the tape file's checksum" : "its block's checksum"));
         else
             lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh from tape "
                                  "file %zu",
@@ -115,7 +115,7 @@ std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& rep
                              file.data.size(), file.dataSeconds, file.endSeconds));
         if (file.copyOf) lines.push_back(Line("  a copy of tape file %zu", *file.copyOf + 1));
         ListGaps(lines, file);
-        ListMended(lines, file);
+        ListMended(lines, file, analysed && analysed->format == TapeFormat::Level1);
         ListDoubtful(lines, file);
         if (file.firstBadLine)
             lines.push_back(Line("  first bad BASIC line: byte %" PRIu64 " at %.3f s",
