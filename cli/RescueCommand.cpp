@@ -82,7 +82,9 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
                       {"seconds", Rounded(m.seconds)},
                       {"was", m.was},
                       {"now", m.now},
-                      {"how", m.how == Mending::Checksum ? "checksum" : "copy"}};
+                      {"how", m.how == Mending::Checksum ? "checksum"
+                              : m.how == Mending::Copy   ? "copy"
+                                                         : "basic"}};
         if (m.how == Mending::Copy) entry["from"] = m.from;
         mended.push_back(std::move(entry));
     }
@@ -90,6 +92,13 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
     for (const DoubtfulByte& d : file.doubtful)
         doubtful.push_back(
             {{"offset", d.offset}, {"seconds", Rounded(d.seconds)}, {"value", d.value}});
+    Json gaps = Json::array();
+    for (const SignalGap& gap : file.gaps)
+        gaps.push_back({{"from", Rounded(gap.fromSeconds)},
+                        {"to", Rounded(gap.toSeconds)},
+                        {"offset", gap.offset},
+                        {"lostBits", gap.lostBits},
+                        {"inStep", gap.inStep}});
     Json badLine = nullptr;
     if (file.firstBadLine)
         badLine = {{"offset", *file.firstBadLine}, {"seconds", Rounded(file.firstBadLineSeconds)}};
@@ -102,6 +111,7 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
             {"heard", file.heard},
             {"mended", std::move(mended)},
             {"doubtful", std::move(doubtful)},
+            {"gaps", std::move(gaps)},
             {"firstBadLine", std::move(badLine)},
             {"verdict", RescueVerdict(file, report)}};
 }

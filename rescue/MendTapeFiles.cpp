@@ -94,12 +94,12 @@ unsigned Effect(const std::vector<DecodedByte>& bytes, const Block& block, const
     return change & 0xFF;
 }
 
-void Flip(MendWork& file, const BitPlace& place, double rate) {
+void Flip(MendWork& file, const BitPlace& place, double rate, Mending how = Mending::Checksum) {
     DecodedByte& byte = file.bytes[place.byte];
     const Byte was = byte.value;
     byte.value = static_cast<Byte>(byte.value ^ (0x80u >> place.bit));
     byte.confidence[place.bit] = kDoubtfulBelow;
-    file.mended.push_back({place.byte, byte.sample / rate, was, byte.value, Mending::Checksum, 0});
+    file.mended.push_back({place.byte, byte.sample / rate, was, byte.value, how, 0});
 }
 
 // The one flip, or pair of flips, of doubtful bits that makes the block hold.
@@ -251,7 +251,15 @@ void MendByCopies(std::vector<MendWork>& files, const std::vector<TapeFormat>& f
     }
 }
 
-std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes) {
+namespace {
+
+// The first Level 2 BASIC line whose next pointer or number breaks the chain, and the line in
+// front of it.
+struct BrokenLine {
+    std::size_t line = 0, previous = 0;
+};
+
+std::optional<BrokenLine> BreakInBasicChain(const std::vector<DecodedByte>& bytes) {
     constexpr Byte kBasicMarker = 0xD3;
     constexpr std::size_t kFirstLine = 4;
     if (bytes.size() < kFirstLine || bytes[0].value != kBasicMarker ||
@@ -260,7 +268,7 @@ std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& b
     auto word = [&bytes](std::size_t at) {
         return static_cast<unsigned>(bytes[at].value | bytes[at + 1].value << 8);
     };
-    std::size_t line = kFirstLine;
+    std::size_t line = kFirstLine, previous = kFirstLine;
     unsigned previousPointer = 0, previousNumber = 0;
     for (bool first = true; line + 4 <= bytes.size(); first = false) {
         const unsigned pointer = word(line);
@@ -272,12 +280,45 @@ std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& b
         const std::size_t next = end + 1;
         const bool chained = first || ((pointer - previousPointer) & 0xFFFF) == next - line;
         if (!chained || (!first && number <= previousNumber) || pointer <= previousPointer)
-            return line;
+            return BrokenLine{line, previous};
         previousPointer = pointer;
         previousNumber = number;
+        previous = line;
         line = next;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes) {
+    if (const auto broken = BreakInBasicChain(bytes)) return broken->line;
+    return std::nullopt;
+}
+
+void MendBasicChain(MendWork& file, double rate) {
+    constexpr unsigned kMostMended = 16;
+    for (unsigned mended = 0; mended < kMostMended; ++mended) {
+        const auto broken = BreakInBasicChain(file.bytes);
+        if (!broken) return;
+        // The doubtful bits of the pointers and numbers of the broken line and the one before.
+        std::vector<BitPlace> doubtful;
+        for (const std::size_t line : {broken->previous, broken->line})
+            for (std::size_t k = line; k < line + 4 && k < file.bytes.size(); ++k)
+                for (unsigned bit = 0; bit < 8; ++bit)
+                    if (file.bytes[k].confidence[bit] < kDoubtfulBelow)
+                        doubtful.push_back({k, bit, file.bytes[k].confidence[bit]});
+        std::vector<BitPlace> mends;
+        for (const BitPlace& place : doubtful) {
+            Byte& value = file.bytes[place.byte].value;
+            value = static_cast<Byte>(value ^ (0x80u >> place.bit));
+            const auto after = BreakInBasicChain(file.bytes);
+            if (!after || after->line > broken->line) mends.push_back(place);
+            value = static_cast<Byte>(value ^ (0x80u >> place.bit));
+        }
+        if (mends.size() != 1) return; // none, or no telling which
+        Flip(file, mends[0], rate, Mending::Basic);
+    }
 }
 
 } // namespace tonvale

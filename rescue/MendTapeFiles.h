@@ -30,6 +30,11 @@ void MendByChecksums(MendWork& file, double rate);
 void MendByCopies(std::vector<MendWork>& files, const std::vector<TapeFormat>& formats,
                   double rate);
 
+// Where a Level 2 BASIC line's next pointer or number breaks the chain, flips the one doubtful
+// bit of its pointer or number, or of the line's in front, that mends the chain, if exactly one
+// does; line by line.
+void MendBasicChain(MendWork& file, double rate);
+
 // The Level 2 BASIC line whose next pointer or number breaks the chain, if any: its offset.
 std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes);
 

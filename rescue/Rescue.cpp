@@ -133,6 +133,7 @@ RescueResult RescueRecording(SampleSource& source, const RescueSettings& setting
     for (std::size_t i = 0; i < decoded.size(); ++i) {
         // The copies' votes keep what they vouch for; the checksums vouch for the merged bytes.
         if (work[i].copyOf || decoded.size() > 1) MendByChecksums(work[i], result.rate);
+        MendBasicChain(work[i], result.rate);
         RescuedTapeFile file = Describe(decoded[i], work[i], result.rate);
         const bool highspeed = file.format == TapeFormat::Highspeed;
         writer.Leader(TapeImageWriter::kLeaderBytes, highspeed ? TapeImageWriter::kHighspeedLeader

@@ -34,6 +34,7 @@ struct RescueProgress {
 enum class Mending {
     Checksum, // a SYSTEM block's checksum held again with this bit flipped
     Copy,     // another copy of the tape file had it, surer
+    Basic,    // a Level 2 BASIC line's pointer or number chained again with this bit flipped
 };
 
 struct MendedByte {

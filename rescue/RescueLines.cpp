@@ -46,6 +46,10 @@ void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file, bool lev
             lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by %s",
                                  m.offset, m.seconds, m.was, m.now,
                                  level1 ? "the tape file's checksum" : "its block's checksum"));
+        else if (m.how == Mending::Basic)
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by the "
+                                 "chain of BASIC lines",
+                                 m.offset, m.seconds, m.was, m.now));
         else
             lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh from tape "
                                  "file %zu",

@@ -242,6 +242,28 @@ const Damage kDamages[] = {
      true,
      11,
      11},
+    {"dropout_in_a_level1_tape_file",
+     &kTapes[3],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Dropout(d, Time(263, 1, TapeFormat::Level1), 84 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true,
+     6,
+     6},
+    {"dropout_in_a_basic_line_pointer",
+     &kTapes[0],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Dropout(d, Time(267, 2, TapeFormat::Level2), 44 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true,
+     10,
+     10},
     {"burst_in_the_only_copy",
      &kTapes[6],
      [](const Recording& r) {
