@@ -57,7 +57,8 @@ RescueResult RescueSamples(const Recording& r) {
 
 #if TONVALE_RECORDING
 // Through a real sound file: written as a sound card would, read back by the recording reader.
-RescueResult RescueFile(const Recording& r, int format) {
+// The tape is on the right, behind `lead` seconds of silence; hum on the left.
+RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
     static const std::string dir = test::TempDir("rescue");
     const std::string path = dir + "/capture.wav";
     SF_INFO info{};
@@ -65,10 +66,12 @@ RescueResult RescueFile(const Recording& r, int format) {
     info.channels = 2;
     info.format = SF_FORMAT_WAV | format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    std::vector<float> stereo; // the tape on the right, hum on the left
-    for (std::size_t i = 0; i < r.samples.size(); ++i)
-        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220), r.samples[i]});
-    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(r.samples.size()));
+    const auto silent = static_cast<std::size_t>(lead * r.rate);
+    std::vector<float> stereo;
+    for (std::size_t i = 0; i < silent + r.samples.size(); ++i)
+        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220),
+                                     i < silent ? 0.0f : r.samples[i - silent]});
+    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(stereo.size() / 2));
     sf_close(file);
     std::string failure;
     auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
@@ -129,6 +132,8 @@ const Degradation kDegradations[] = {
      [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8); }},
     {"pcm16_48000",
      [](Recording r) { return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16); }},
+    {"after_a_minute_of_hum",
+     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70); }},
 #endif
 };
 
