@@ -269,6 +269,28 @@ const Damage kDamages[] = {
      true,
      10,
      10},
+    {"highspeed_half_cycle_lost",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::SlipHalfCycle(d, 2.0, false);
+         return d;
+     },
+     {"damaged"},
+     false,
+     68,
+     71},
+    {"highspeed_half_cycle_extra",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::SlipHalfCycle(d, 2.0, true);
+         return d;
+     },
+     {"damaged"},
+     false,
+     68,
+     71},
     {"burst_in_the_only_copy",
      &kTapes[6],
      [](const Recording& r) {
