@@ -182,8 +182,9 @@ void DefineRescue(CLI::App& app, RescueOptions& options) {
         "The recording (WAV, FLAC, AIFF; 8 to 32 bits, 8 to 192 kHz, mono or stereo) may be\n"
         "off speed, quiet, inverted or noisy: speed and level are learnt from each leader.\n"
         "Writes the tape image, prints its report as 'report' does, then per tape file\n"
-        "where it begins, its speed and polarity, the bytes mended (by a SYSTEM block's\n"
-        "checksum or from another copy) and the bytes that stay doubtful, with their times.");
+        "where it begins, its speed and polarity, where its signal was lost, the bytes\n"
+        "mended (by a checksum, the chain of BASIC lines or from another copy) and the bytes\n"
+        "that stay doubtful, with their times.");
     app.add_option("REC", options.recording, "the recording")->required()->type_name("");
     app.add_option_function<std::string>(
            "-o", [&options](const std::string& value) { options.output = value; },
