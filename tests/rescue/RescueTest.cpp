@@ -189,6 +189,7 @@ struct Damage {
     // Only these bytes may be mended or doubtful, the others come back as recorded (SIZE_MAX:
     // the rest of the tape file may be lost).
     std::size_t firstHit = 0, lastHit = SIZE_MAX;
+    std::size_t fewestDoubtful = 0; // in the first tape file: what the rescue must own up to
 };
 
 // When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
@@ -301,7 +302,20 @@ const Damage kDamages[] = {
      {"damaged"},
      false,
      119,
-     124},
+     124,
+     4},
+    {"long_burst_in_the_only_copy", // too long to count its cells: what follows is doubtful
+     &kTapes[6],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, Time(377, 0, TapeFormat::Level2), 0.5);
+         return d;
+     },
+     {"damaged"},
+     false,
+     119,
+     552,
+     400},
     {"highspeed_burst_in_the_only_copy",
      &kTapes[2],
      [](const Recording& r) {
@@ -333,6 +347,7 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
         RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
     const TapeReport rescued = Analyse(result.image, damage.tape->level);
     ASSERT_EQ(result.files.size(), damage.verdicts.size());
+    EXPECT_GE(result.files[0].doubtful.size(), damage.fewestDoubtful);
     // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
     const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
     for (std::size_t i = 0; i < result.files.size(); ++i) {
