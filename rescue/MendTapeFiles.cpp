@@ -313,7 +313,9 @@ void MendBasicChain(MendWork& file, double rate) {
             Byte& value = file.bytes[place.byte].value;
             value = static_cast<Byte>(value ^ (0x80u >> place.bit));
             const auto after = BreakInBasicChain(file.bytes);
-            if (!after || after->line > broken->line) mends.push_back(place);
+            const bool ended =
+                (file.bytes[broken->line].value | file.bytes[broken->line + 1].value) == 0;
+            if (!ended && (!after || after->line > broken->line)) mends.push_back(place);
             value = static_cast<Byte>(value ^ (0x80u >> place.bit));
         }
         if (mends.size() != 1) return; // none, or no telling which
