@@ -254,7 +254,7 @@ void PulseDecoder::Relock(std::size_t firstClock) {
     const double lost = whole - 1 - m_sinceGood;
     const bool inStep =
         lost >= 0 && std::abs(cells - whole) < kInStep && whole <= kMostCountedCells;
-    const double from = m_goodStart + (m_sinceGood + 1) * period;
+    const double from = std::min(t0, m_goodStart + (m_sinceGood + 1) * period);
     m_framer.Gap(lost > 0 ? static_cast<std::uint64_t>(lost) : 0, inStep, from, t0);
     m_coasting = false;
     m_period = std::clamp(after, 0.75 * m_lockedPeriod, 1.33 * m_lockedPeriod);
