@@ -82,7 +82,9 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
                       {"seconds", Rounded(m.seconds)},
                       {"was", m.was},
                       {"now", m.now},
-                      {"how", m.how == Mending::Checksum ? "checksum" : "copy"}};
+                      {"how", m.how == Mending::Checksum ? "checksum"
+                              : m.how == Mending::Copy   ? "copy"
+                                                         : "basic"}};
         if (m.how == Mending::Copy) entry["from"] = m.from;
         mended.push_back(std::move(entry));
     }
@@ -90,6 +92,13 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
     for (const DoubtfulByte& d : file.doubtful)
         doubtful.push_back(
             {{"offset", d.offset}, {"seconds", Rounded(d.seconds)}, {"value", d.value}});
+    Json gaps = Json::array();
+    for (const SignalGap& gap : file.gaps)
+        gaps.push_back({{"from", Rounded(gap.fromSeconds)},
+                        {"to", Rounded(gap.toSeconds)},
+                        {"offset", gap.offset},
+                        {"lostBits", gap.lostBits},
+                        {"inStep", gap.inStep}});
     Json badLine = nullptr;
     if (file.firstBadLine)
         badLine = {{"offset", *file.firstBadLine}, {"seconds", Rounded(file.firstBadLineSeconds)}};
@@ -102,6 +111,7 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
             {"heard", file.heard},
             {"mended", std::move(mended)},
             {"doubtful", std::move(doubtful)},
+            {"gaps", std::move(gaps)},
             {"firstBadLine", std::move(badLine)},
             {"verdict", RescueVerdict(file, report)}};
 }
@@ -172,8 +182,9 @@ void DefineRescue(CLI::App& app, RescueOptions& options) {
         "The recording (WAV, FLAC, AIFF; 8 to 32 bits, 8 to 192 kHz, mono or stereo) may be\n"
         "off speed, quiet, inverted or noisy: speed and level are learnt from each leader.\n"
         "Writes the tape image, prints its report as 'report' does, then per tape file\n"
-        "where it begins, its speed and polarity, the bytes mended (by a SYSTEM block's\n"
-        "checksum or from another copy) and the bytes that stay doubtful, with their times.");
+        "where it begins, its speed and polarity, where its signal was lost, the bytes\n"
+        "mended (by a checksum, the chain of BASIC lines or from another copy) and the bytes\n"
+        "that stay doubtful, with their times.");
     app.add_option("REC", options.recording, "the recording")->required()->type_name("");
     app.add_option_function<std::string>(
            "-o", [&options](const std::string& value) { options.output = value; },

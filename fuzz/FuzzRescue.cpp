@@ -29,8 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RescueResult result = RescueRecording(source, settings);
     Level2Answer answer;
     const TapeReport report = AnalyseTape(result.image, answer, AnalysisSettings{});
-    for (const RescuedTapeFile& file : result.files)
+    for (const RescuedTapeFile& file : result.files) {
         if (file.heard > file.data.size() || file.imageBit > 8 * result.image.size())
             __builtin_trap();
+        for (const SignalGap& gap : file.gaps)
+            if (gap.offset > file.data.size() || gap.toSeconds < gap.fromSeconds) __builtin_trap();
+    }
     return RescueLines(result, report).empty() ? 1 : 0;
 }

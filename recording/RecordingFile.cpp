@@ -9,7 +9,11 @@ namespace tonvale {
 
 namespace {
 
-constexpr double kJudgeSeconds = 60; // of a stereo recording, to find the stronger channel
+// Of a stereo recording, to find the stronger channel: this many stretches, spread evenly over
+// the whole recording, of a second each. A recording whose tape starts late, or whose other
+// channel is loud only for a while, is judged by all of it, for no more reading than a minute.
+constexpr std::size_t kJudgedStretches = 64;
+constexpr double kStretchSeconds = 1;
 
 SNDFILE* File(void* file) {
     return static_cast<SNDFILE*>(file);
@@ -56,24 +60,36 @@ RecordingFile::~RecordingFile() {
     if (m_file) sf_close(File(m_file));
 }
 
-// The channel with more signal over the first minute: its variance about its own mean.
+// The channel with more signal: its variance about its own mean, over stretches spread evenly
+// over the recording (the first minute when its length is unknown).
 int RecordingFile::PickStronger() {
-    const std::size_t frames = static_cast<std::size_t>(std::min<double>(
-        kJudgeSeconds * m_rate, static_cast<double>(m_frames > 0 ? m_frames : 1u << 22)));
+    const auto stretch = static_cast<std::uint64_t>(kStretchSeconds * m_rate);
+    const std::uint64_t frames = m_frames > 0 ? m_frames : kJudgedStretches * stretch;
+    const std::uint64_t stretches = std::min<std::uint64_t>(
+        kJudgedStretches, std::max<std::uint64_t>(1, frames / std::max<std::uint64_t>(1, stretch)));
+    const std::uint64_t step = frames / stretches;
     std::vector<float> block(2 * 8192);
     double sum[2] = {}, squares[2] = {};
-    std::size_t seen = 0;
-    while (seen < frames) {
-        const sf_count_t want = static_cast<sf_count_t>(std::min<std::size_t>(8192, frames - seen));
-        const sf_count_t got = sf_readf_float(File(m_file), block.data(), want);
-        if (got <= 0) break;
-        for (sf_count_t i = 0; i < got; ++i)
-            for (int c = 0; c < 2; ++c) {
-                const double x = block[static_cast<std::size_t>(2 * i + c)];
-                sum[c] += x;
-                squares[c] += x * x;
-            }
-        seen += static_cast<std::size_t>(got);
+    std::uint64_t seen = 0;
+    for (std::uint64_t k = 0; k < stretches; ++k) {
+        const bool next = step == stretch; // an unknown length: the first minute in one go
+        if (k > 0 && !next &&
+            sf_seek(File(m_file), static_cast<sf_count_t>(k * step), SEEK_SET) < 0)
+            break;
+        const std::uint64_t length = stretches == 1 ? frames : std::min(stretch, step);
+        for (std::uint64_t done = 0; done < length;) {
+            const auto want = static_cast<sf_count_t>(std::min<std::uint64_t>(8192, length - done));
+            const sf_count_t got = sf_readf_float(File(m_file), block.data(), want);
+            if (got <= 0) break;
+            for (sf_count_t i = 0; i < got; ++i)
+                for (int c = 0; c < 2; ++c) {
+                    const double x = block[static_cast<std::size_t>(2 * i + c)];
+                    sum[c] += x;
+                    squares[c] += x * x;
+                }
+            done += static_cast<std::uint64_t>(got);
+            seen += static_cast<std::uint64_t>(got);
+        }
     }
     sf_seek(File(m_file), 0, SEEK_SET);
     if (seen == 0) return 0;

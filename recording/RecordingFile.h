@@ -2,7 +2,7 @@
 // A sound file as the rescue's sample source: WAV (8, 16, 24-bit integer or 32-bit float PCM),
 // FLAC, AIFF and whatever else libsndfile reads, mono or stereo, 8 kHz to 192 kHz. It is read
 // in blocks, never whole. Of a stereo recording one channel is taken: the one asked for, or
-// the stronger one.
+// the stronger one over the whole recording.
 #include "rescue/SampleSource.h"
 
 #include <cstdint>

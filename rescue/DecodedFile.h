@@ -20,6 +20,14 @@ struct DecodedByte {
     double sample = 0;          // where its first bit begins
 };
 
+// Where the signal was lost inside a tape file and the decoder kept its clock across.
+struct DecodedGap {
+    double from = 0, to = 0;     // the samples between which no bit could be read
+    std::uint64_t firstByte = 0; // the byte the first lost bit belongs to
+    std::uint64_t lostBits = 0;  // bits put in their place, each a guess
+    bool inStep = true;          // false: the bits behind it may be out of step with the bytes
+};
+
 struct DecodedFile {
     TapeFormat format = TapeFormat::None; // Level1or2 (clock and data pulses) or Highspeed
     bool inverted = false;                // the signal upside down against the machine's own
@@ -28,6 +36,7 @@ struct DecodedFile {
     double endSample = 0;                 // where its last bit begins
     std::uint64_t bits = 0;               // bits behind the sync byte
     std::vector<DecodedByte> bytes;
+    std::vector<DecodedGap> gaps;
 };
 
 } // namespace tonvale

@@ -15,6 +15,10 @@ constexpr double kLongestOne = 1.0e-3;              // and slowed down
 constexpr double kLowRatio = 1.5, kHighRatio = 2.7; // a 0 cycle against a 1 cycle
 constexpr unsigned kLockRun = 32;
 constexpr double kGain = 0.05;
+constexpr double kFitGain = 0.3;  // how fast a lane's fit follows its cycles
+constexpr double kGoodFit = 0.85; // the other lane's, to take a tape file over
+constexpr double kPoorFit = 0.6;  // the reading lane's, to give it up
+constexpr unsigned kSettled = 16; // cycles a lane reads before it may lose the tape file
 
 } // namespace
 
@@ -41,11 +45,18 @@ void HighspeedDecoder::Feed(const float* samples, std::size_t count) {
     }
 }
 
-// A cycle ends at every crossing: for the lane that opens cycles in this direction.
+// A cycle ends at every crossing: for the lane that opens cycles in this direction. While the
+// other lane reads a tape file, this one watches how its cycles would fit.
 void HighspeedDecoder::OnCrossing(double time, bool falling) {
     if (m_crossingCount >= 2) {
         const double start = m_crossings[0];
-        m_lanes[falling ? 0 : 1].Cycle(start, time - start);
+        Lane& lane = m_lanes[falling ? 0 : 1];
+        Lane& other = m_lanes[falling ? 1 : 0];
+        if (other.Reading() && !lane.Locked()) {
+            lane.Watch(time - start, other);
+            if (lane.ShouldTakeOver(other)) lane.TakeOver(other);
+        }
+        lane.Cycle(start, time - start);
     }
     m_crossings[0] = m_crossings[1];
     m_crossings[1] = time;
@@ -79,11 +90,39 @@ void HighspeedDecoder::Lane::Cycle(double start, double length) {
     Push(start, length, 0.0f);
 }
 
+float HighspeedDecoder::Lane::Confidence(double length) const {
+    const double threshold = 0.5 * (m_zero + m_one);
+    const double distance = std::abs(length - threshold) / (0.5 * (m_zero - m_one));
+    return static_cast<float>(std::clamp((distance - 0.2) / 0.4, 0.0, 1.0));
+}
+
+void HighspeedDecoder::Lane::Watch(double length, const Lane& reader) {
+    const bool inRange = length > 0.6 * reader.m_one && length < 1.5 * reader.m_zero;
+    m_fit += kFitGain * ((inRange ? reader.Confidence(length) : 0.0) - m_fit);
+}
+
+bool HighspeedDecoder::Lane::ShouldTakeOver(const Lane& reader) const {
+    return m_fit > kGoodFit && reader.m_fit < kPoorFit && reader.m_cycles >= kSettled;
+}
+
+// The signal turned over: this lane reads on at the other's speed, from where it stood.
+void HighspeedDecoder::Lane::TakeOver(Lane& reader) {
+    m_locked = true;
+    m_zero = reader.m_zero;
+    m_one = reader.m_one;
+    m_held = false;
+    m_cycles = 0;
+    m_framer.TakeOver(reader.m_framer);
+    m_framer.Slip();
+    reader.Break();
+}
+
 void HighspeedDecoder::Lane::Push(double start, double length, float doubt) {
     const double threshold = 0.5 * (m_zero + m_one);
     const bool one = length < threshold;
-    const double distance = std::abs(length - threshold) / (0.5 * (m_zero - m_one));
-    const float confidence = static_cast<float>(std::clamp((distance - 0.2) / 0.4, 0.0, 1.0));
+    const float confidence = Confidence(length);
+    m_fit += kFitGain * (confidence * (1.0f - doubt) - m_fit);
+    ++m_cycles;
     if (doubt == 0.0f) {
         double& mean = one ? m_one : m_zero;
         mean += kGain * (length - mean);
@@ -112,12 +151,15 @@ void HighspeedDecoder::Lane::Hunt(double start, double length) {
     m_zero = m_sumLong / (m_run / 2);
     m_one = m_sumShort / (m_run - m_run / 2);
     m_held = false;
+    m_fit = 1;
+    m_cycles = 0;
     Push(start, length, 0.0f);
 }
 
 void HighspeedDecoder::Lane::Break() {
     m_framer.Break();
     m_locked = false;
+    m_fit = 0;
     m_held = false;
     m_run = 0;
     m_previous = 0;

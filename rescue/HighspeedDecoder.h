@@ -9,6 +9,10 @@
 // offset or clipping moves the crossings within it. Which direction opens a cycle depends on
 // the polarity, so two lanes listen, one for each; the wrong one never finds a sync byte.
 // Each lane learns the lengths of a 0 and a 1 from the leader and follows them.
+//
+// A half-cycle lost or heard twice turns the rest of the signal upside down: the reading lane's
+// cycles then straddle two bits and fall between a 0 and a 1, while the other lane's fit. The
+// other lane then takes the tape file over, and the framer finds the bytes' start bits again.
 #include "rescue/BitFramer.h"
 
 #include <vector>
@@ -28,10 +32,19 @@ class HighspeedDecoder {
             : m_rate(rate), m_framer(TapeFormat::Highspeed, inverted, out) {}
         void Cycle(double start, double length);
         void Break();
+        bool Reading() const { return m_locked && m_framer.Reading(); }
+        bool Locked() const { return m_locked; }
+        // How well the last cycles fitted the lengths of a 0 and a 1, from 0 to 1.
+        double Fit() const { return m_fit; }
+        // A cycle of this lane judged by the lengths `reader` follows.
+        void Watch(double length, const Lane& reader);
+        bool ShouldTakeOver(const Lane& reader) const;
+        void TakeOver(Lane& reader);
 
       private:
         void Hunt(double start, double length);
         void Push(double start, double length, float doubt);
+        float Confidence(double length) const;
 
         double m_rate;
         BitFramer m_framer;
@@ -44,6 +57,8 @@ class HighspeedDecoder {
         // A cycle out of range, held until the next one says whether the signal goes on.
         bool m_held = false;
         double m_heldStart = 0, m_heldLength = 0;
+        double m_fit = 0;
+        unsigned m_cycles = 0; // since this lane began reading
     };
 
     void OnCrossing(double time, bool falling);

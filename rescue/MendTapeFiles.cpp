@@ -12,13 +12,19 @@ constexpr Byte kBlockType = 0x3C;
 constexpr Byte kTransferType = 0x78;
 constexpr std::size_t kFirstRecord = 7; // behind 55h and the six-character name
 constexpr std::size_t kMostFlipCandidates = 16;
+// A checksum holding over more guessed bits than this (a gap's) is no proof of them.
+constexpr std::size_t kMostVouchedDoubt = 8;
 constexpr double kCopyAlike = 0.9; // share of equal bytes that makes two tape files copies
 constexpr std::size_t kShortestCopy = 8;
 
-// A load block: the bytes its checksum covers (address and data) and the checksum's place.
+// The bytes a checksum covers, from `first` up to the checksum's place. A SYSTEM block's
+// checksum is the sum of its address and data; a Level 1 tape file's makes its memory bytes
+// and itself sum to 0.
 struct Block {
     std::size_t first;
     std::size_t checksum;
+    bool sumsToZero = false; // Level 1
+    std::size_t vouchFrom;   // the bytes a holding checksum stands for
 };
 
 std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
@@ -34,21 +40,38 @@ std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
         const std::size_t count = bytes[p + 1].value == 0 ? 256 : bytes[p + 1].value;
         const std::size_t checksum = p + 4 + count;
         if (checksum >= bytes.size()) break;
-        blocks.push_back({p + 2, checksum});
+        blocks.push_back({p + 2, checksum, false, p});
         p = checksum + 1;
     }
     return blocks;
 }
 
+// A Level 1 tape file: start address 4200h (BASIC) or 41FEh (machine code) and stop address,
+// high byte first, then memory from the start up to the stop address and the checksum.
+std::optional<Block> Level1Block(const std::vector<DecodedByte>& bytes) {
+    constexpr std::size_t kMemory = 4;
+    if (bytes.size() <= kMemory) return std::nullopt;
+    const auto word = [&bytes](std::size_t at) {
+        return static_cast<std::size_t>(bytes[at].value << 8 | bytes[at + 1].value);
+    };
+    const std::size_t start = word(0), stop = word(2);
+    if ((start != 0x4200 && start != 0x41FE) || stop < start) return std::nullopt;
+    const std::size_t checksum = kMemory + stop - start;
+    if (checksum >= bytes.size()) return std::nullopt;
+    return Block{kMemory, checksum, true, 0};
+}
+
+// What the bytes miss of a holding checksum, modulo 256: 0 when it holds.
 unsigned Sum(const std::vector<DecodedByte>& bytes, const Block& block) {
     unsigned sum = 0;
     for (std::size_t k = block.first; k < block.checksum; ++k)
         sum += bytes[k].value;
-    return sum & 0xFF;
+    const unsigned checksum = bytes[block.checksum].value;
+    return (block.sumsToZero ? sum + checksum : sum + 256 - checksum) & 0xFF;
 }
 
 bool Holds(const std::vector<DecodedByte>& bytes, const Block& block) {
-    return Sum(bytes, block) == bytes[block.checksum].value;
+    return Sum(bytes, block) == 0;
 }
 
 Byte LeastConfidence(const DecodedByte& byte) {
@@ -61,21 +84,22 @@ struct BitPlace {
     Byte confidence;
 };
 
-// What flipping this bit adds to (sum - checksum), modulo 256.
+// What flipping this bit adds to what the bytes miss, modulo 256.
 unsigned Effect(const std::vector<DecodedByte>& bytes, const Block& block, const BitPlace& place) {
     const unsigned mask = 0x80u >> place.bit;
     const bool set = (bytes[place.byte].value & mask) != 0;
     unsigned change = set ? 256 - mask : mask;
-    if (place.byte == block.checksum) change = 256 - change; // the checksum moves the other way
+    if (place.byte == block.checksum && !block.sumsToZero)
+        change = 256 - change; // the checksum moves the other way
     return change & 0xFF;
 }
 
-void Flip(MendWork& file, const BitPlace& place, double rate) {
+void Flip(MendWork& file, const BitPlace& place, double rate, Mending how = Mending::Checksum) {
     DecodedByte& byte = file.bytes[place.byte];
     const Byte was = byte.value;
     byte.value = static_cast<Byte>(byte.value ^ (0x80u >> place.bit));
     byte.confidence[place.bit] = kDoubtfulBelow;
-    file.mended.push_back({place.byte, byte.sample / rate, was, byte.value, Mending::Checksum, 0});
+    file.mended.push_back({place.byte, byte.sample / rate, was, byte.value, how, 0});
 }
 
 // The one flip, or pair of flips, of doubtful bits that makes the block hold.
@@ -89,8 +113,7 @@ bool MendBlock(MendWork& file, const Block& block, double rate) {
               [](const BitPlace& a, const BitPlace& b) { return a.confidence < b.confidence; });
     if (doubtful.size() > kMostFlipCandidates) doubtful.resize(kMostFlipCandidates);
 
-    const unsigned wanted =
-        (256 + file.bytes[block.checksum].value - Sum(file.bytes, block)) & 0xFF;
+    const unsigned wanted = (256 - Sum(file.bytes, block)) & 0xFF;
     std::vector<std::size_t> singles;
     for (std::size_t i = 0; i < doubtful.size(); ++i)
         if (Effect(file.bytes, block, doubtful[i]) == wanted) singles.push_back(i);
@@ -111,6 +134,15 @@ bool MendBlock(MendWork& file, const Block& block, double rate) {
     Flip(file, doubtful[pairs[0].first], rate);
     Flip(file, doubtful[pairs[0].second], rate);
     return true;
+}
+
+std::size_t DoubtfulBits(const std::vector<DecodedByte>& bytes, std::size_t first,
+                         std::size_t last) {
+    std::size_t count = 0;
+    for (std::size_t k = first; k <= last; ++k)
+        for (Byte confidence : bytes[k].confidence)
+            count += confidence < kDoubtfulBelow ? 1 : 0;
+    return count;
 }
 
 bool AreCopies(const MendWork& a, const MendWork& b) {
@@ -188,9 +220,12 @@ void VoteGroup(std::vector<MendWork*>& copies, const std::vector<std::size_t>& i
 
 void MendByChecksums(MendWork& file, double rate) {
     file.vouched.resize(file.bytes.size(), false);
-    for (const Block& block : SystemBlocks(file.bytes)) {
+    std::vector<Block> blocks = SystemBlocks(file.bytes);
+    if (const auto level1 = Level1Block(file.bytes)) blocks.push_back(*level1);
+    for (const Block& block : blocks) {
         if (!Holds(file.bytes, block) && !MendBlock(file, block, rate)) continue;
-        for (std::size_t k = block.first - 2; k <= block.checksum; ++k)
+        if (DoubtfulBits(file.bytes, block.vouchFrom, block.checksum) > kMostVouchedDoubt) continue;
+        for (std::size_t k = block.vouchFrom; k <= block.checksum; ++k)
             file.vouched[k] = true;
     }
 }
@@ -216,7 +251,15 @@ void MendByCopies(std::vector<MendWork>& files, const std::vector<TapeFormat>& f
     }
 }
 
-std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes) {
+namespace {
+
+// The first Level 2 BASIC line whose next pointer or number breaks the chain, and the line in
+// front of it.
+struct BrokenLine {
+    std::size_t line = 0, previous = 0;
+};
+
+std::optional<BrokenLine> BreakInBasicChain(const std::vector<DecodedByte>& bytes) {
     constexpr Byte kBasicMarker = 0xD3;
     constexpr std::size_t kFirstLine = 4;
     if (bytes.size() < kFirstLine || bytes[0].value != kBasicMarker ||
@@ -225,7 +268,7 @@ std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& b
     auto word = [&bytes](std::size_t at) {
         return static_cast<unsigned>(bytes[at].value | bytes[at + 1].value << 8);
     };
-    std::size_t line = kFirstLine;
+    std::size_t line = kFirstLine, previous = kFirstLine;
     unsigned previousPointer = 0, previousNumber = 0;
     for (bool first = true; line + 4 <= bytes.size(); first = false) {
         const unsigned pointer = word(line);
@@ -237,12 +280,47 @@ std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& b
         const std::size_t next = end + 1;
         const bool chained = first || ((pointer - previousPointer) & 0xFFFF) == next - line;
         if (!chained || (!first && number <= previousNumber) || pointer <= previousPointer)
-            return line;
+            return BrokenLine{line, previous};
         previousPointer = pointer;
         previousNumber = number;
+        previous = line;
         line = next;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes) {
+    if (const auto broken = BreakInBasicChain(bytes)) return broken->line;
+    return std::nullopt;
+}
+
+void MendBasicChain(MendWork& file, double rate) {
+    constexpr unsigned kMostMended = 16;
+    for (unsigned mended = 0; mended < kMostMended; ++mended) {
+        const auto broken = BreakInBasicChain(file.bytes);
+        if (!broken) return;
+        // The doubtful bits of the pointers and numbers of the broken line and the one before.
+        std::vector<BitPlace> doubtful;
+        for (const std::size_t line : {broken->previous, broken->line})
+            for (std::size_t k = line; k < line + 4 && k < file.bytes.size(); ++k)
+                for (unsigned bit = 0; bit < 8; ++bit)
+                    if (file.bytes[k].confidence[bit] < kDoubtfulBelow)
+                        doubtful.push_back({k, bit, file.bytes[k].confidence[bit]});
+        std::vector<BitPlace> mends;
+        for (const BitPlace& place : doubtful) {
+            Byte& value = file.bytes[place.byte].value;
+            value = static_cast<Byte>(value ^ (0x80u >> place.bit));
+            const auto after = BreakInBasicChain(file.bytes);
+            const bool ended =
+                (file.bytes[broken->line].value | file.bytes[broken->line + 1].value) == 0;
+            if (!ended && (!after || after->line > broken->line)) mends.push_back(place);
+            value = static_cast<Byte>(value ^ (0x80u >> place.bit));
+        }
+        if (mends.size() != 1) return; // none, or no telling which
+        Flip(file, mends[0], rate, Mending::Basic);
+    }
 }
 
 } // namespace tonvale

@@ -1,7 +1,8 @@
 #pragma once
-// Mending tape files with what their formats know: a SYSTEM block's checksum, and the other
-// copies of a program that was recorded twice or three times. A byte is changed only when the
-// evidence says so; one that stays unsure is kept and listed as doubtful.
+// Mending tape files with what their formats know: a SYSTEM block's or a Level 1 tape file's
+// checksum, a Level 2 BASIC program's chain of lines, and the other copies of a program that
+// was recorded twice or three times. A byte is changed only when the evidence says so; one that
+// stays unsure is kept and listed as doubtful.
 #include "rescue/DecodedFile.h"
 #include "rescue/Rescue.h"
 
@@ -18,9 +19,9 @@ struct MendWork {
     std::uint64_t heard = 0;
 };
 
-// Flips the least sure bits of each SYSTEM block whose checksum fails, when exactly one such
-// flip (or, failing that, one pair) makes it hold; vouches for the bytes of every block that
-// holds.
+// Flips the least sure bits of each SYSTEM block, or Level 1 tape file, whose checksum fails,
+// when exactly one such flip (or, failing that, one pair) makes it hold; vouches for the bytes
+// of every block that holds.
 void MendByChecksums(MendWork& file, double rate);
 
 // Finds the copies among the tape files and votes byte by byte between them: a byte that a
@@ -28,6 +29,11 @@ void MendByChecksums(MendWork& file, double rate);
 // gets the result.
 void MendByCopies(std::vector<MendWork>& files, const std::vector<TapeFormat>& formats,
                   double rate);
+
+// Where a Level 2 BASIC line's next pointer or number breaks the chain, flips the one doubtful
+// bit of its pointer or number, or of the line's in front, that mends the chain, if exactly one
+// does; line by line.
+void MendBasicChain(MendWork& file, double rate);
 
 // The Level 2 BASIC line whose next pointer or number breaks the chain, if any: its offset.
 std::optional<std::uint64_t> FirstBadBasicLine(const std::vector<DecodedByte>& bytes);

@@ -19,8 +19,14 @@ constexpr unsigned kLockRun = 32;         // leader pulses before the clock is t
 constexpr double kMaxGapCells = 12;       // more empty cells than this: the signal broke
 constexpr double kPeriodGain = 0.05;      // how fast the clock follows the speed
 constexpr double kEnergyGain = 0.05;
-constexpr unsigned kTroubleWindow = 16; // cells looked back on
-constexpr unsigned kTroubleLimit = 6;   // bad cells among them that end the tape file
+constexpr unsigned kTroubleWindow = 16;   // cells looked back on
+constexpr unsigned kTroubleLimit = 6;     // bad cells among them that start a coast
+constexpr double kMostCoastSeconds = 1;   // without a pulse pattern: the tape file has ended
+constexpr double kChainTolerance = 0.3;   // of half a cell, a pulse off the pattern
+constexpr unsigned kRelockCells = 16;     // cells of pattern before the clock is trusted again
+constexpr unsigned kMostRelockCells = 64; // all 1 bits: clock and data look alike
+constexpr double kInStep = 0.3;           // of a cell, a clock off the count across the gap
+constexpr double kMostCountedCells = 200; // across a longer gap the count is a guess
 
 } // namespace
 
@@ -67,7 +73,9 @@ void PulseDecoder::EndBlob() {
 }
 
 void PulseDecoder::OnPulse(double time, double energy, bool rises) {
-    if (m_locked)
+    if (m_coasting)
+        Coast(time, energy, rises);
+    else if (m_locked)
         Follow(time, energy, rises);
     else
         Hunt(time, energy);
@@ -97,6 +105,9 @@ void PulseDecoder::Hunt(double time, double energy) {
     m_cell = Cell{time, true};
     m_recentTrouble = 0;
     m_polarity = 0;
+    m_goodStart = time;
+    m_goodPeriod = m_period;
+    m_sinceGood = 0;
 }
 
 // Each pulse is placed by its phase in the cell: near 0 a clock, near a half a data pulse.
@@ -112,17 +123,21 @@ void PulseDecoder::Follow(double time, double energy, bool rises) {
     }
     if (cells > kMaxGapCells) {
         EmitCell();
-        Unlock();
-        Hunt(time, energy);
-        return;
+        m_coasting = true;
     }
-    if (cells >= 1) {
+    if (cells >= 1 && !m_coasting) {
         EmitCell();
-        for (double k = 1; k < cells && m_locked; ++k) { // cells whose pulses were lost
+        for (double k = 1; k < cells && !m_coasting; ++k) { // cells whose pulses were lost
             m_cell = Cell{m_cell.start + m_period};
             EmitCell();
         }
-        if (!m_locked) return;
+    }
+    if (m_coasting) {
+        m_chain.clear();
+        Coast(time, energy, rises);
+        return;
+    }
+    if (cells >= 1) {
         const double expected = m_cell.start + m_period;
         if (phase < 0.25) {
             // The clock: follow its spacing and its level, and take its time as the phase.
@@ -169,14 +184,93 @@ void PulseDecoder::EmitCell() {
     if (m_cell.extra) confidence *= 0.5f;
     m_framer.Push(one, confidence, m_cell.start);
 
-    // Many bad cells in a row: the signal is gone or drowned; what follows cannot be placed.
+    // Many bad cells in a row: the signal is gone or drowned; the clock coasts from the last
+    // good cell until pulses fall into place again.
     const bool bad = !m_cell.clockSeen || m_cell.extra;
+    if (bad) {
+        ++m_sinceGood;
+    } else {
+        m_goodStart = m_cell.start;
+        m_goodPeriod = m_period;
+        m_sinceGood = 0;
+    }
     m_recentTrouble = (m_recentTrouble << 1 | (bad ? 1u : 0u)) & ((1u << kTroubleWindow) - 1);
-    if (static_cast<unsigned>(std::popcount(m_recentTrouble)) >= kTroubleLimit) Unlock();
+    if (static_cast<unsigned>(std::popcount(m_recentTrouble)) >= kTroubleLimit) {
+        m_coasting = true;
+        m_chain.clear();
+    }
+}
+
+// Pulses while coasting: a chain of them half a cell or a whole cell apart, in which every cell
+// has its clock. The first pulse is a clock or a data pulse; a cell without a clock rules one
+// out. Noise breaks the chain and a new one starts.
+void PulseDecoder::Coast(double time, double energy, bool rises) {
+    if (time - m_goodStart > kMostCoastSeconds * m_rate) {
+        Unlock();
+        Hunt(time, energy);
+        return;
+    }
+    if (energy < kStrong * m_pulseEnergy) return;
+    bool fits = false;
+    if (!m_chain.empty()) {
+        const double halves = (time - m_chain.back().time) / (0.5 * m_goodPeriod);
+        const double n = std::round(halves);
+        fits = (n == 1 || n == 2) && std::abs(halves - n) < kChainTolerance;
+        if (fits && n == 2) { // a whole cell on from a data pulse skips a clock
+            const bool lastOdd = m_chainHalves % 2 == 1;
+            (lastOdd ? m_firstIsClock : m_firstIsData) = false;
+            fits = m_firstIsClock || m_firstIsData;
+        }
+        if (fits) m_chainHalves += static_cast<unsigned>(n);
+    }
+    if (!fits) {
+        m_chain.clear();
+        m_chainHalves = 0;
+        m_firstIsClock = m_firstIsData = true;
+    }
+    m_chain.push_back({time, energy, rises});
+    if (m_chainHalves < 2 * kRelockCells) return;
+    if (m_firstIsClock && m_firstIsData) {
+        // Every cell a 1 so far: the clock is where the old one would have it.
+        if (m_chainHalves < 2 * kMostRelockCells) return;
+        const double u = (m_chain[0].time - m_goodStart) / m_goodPeriod;
+        Relock(std::abs(u - std::round(u)) < 0.25 ? 0 : 1);
+        return;
+    }
+    Relock(m_firstIsClock ? 0 : 1);
+}
+
+// The clock again from the chain: the cells lost are counted at the speed between the one
+// before the gap and the one behind it, and the chain's pulses read as usual.
+void PulseDecoder::Relock(std::size_t firstClock) {
+    const std::vector<Pulse> chain = std::move(m_chain);
+    m_chain.clear();
+    const double t0 = chain[firstClock].time;
+    const double after =
+        2 * (chain.back().time - t0) / static_cast<double>(m_chainHalves - firstClock);
+    const double period = 0.5 * (m_goodPeriod + after);
+    const double cells = (t0 - m_goodStart) / period;
+    const double whole = std::round(cells);
+    const double lost = whole - 1 - m_sinceGood;
+    const bool inStep =
+        lost >= 0 && std::abs(cells - whole) < kInStep && whole <= kMostCountedCells;
+    const double from = std::min(t0, m_goodStart + (m_sinceGood + 1) * period);
+    m_framer.Gap(lost > 0 ? static_cast<std::uint64_t>(lost) : 0, inStep, from, t0);
+    m_coasting = false;
+    m_period = std::clamp(after, 0.75 * m_lockedPeriod, 1.33 * m_lockedPeriod);
+    m_cell = Cell{t0, true};
+    m_recentTrouble = 0;
+    m_goodStart = t0;
+    m_goodPeriod = m_period;
+    m_sinceGood = 0;
+    for (std::size_t i = firstClock + 1; i < chain.size(); ++i)
+        OnPulse(chain[i].time, chain[i].energy, chain[i].rises);
 }
 
 void PulseDecoder::Unlock() {
     m_framer.Break();
+    m_coasting = false;
+    m_chain.clear();
     m_locked = false;
     m_run = 0;
     m_runMean = 0;
@@ -185,7 +279,7 @@ void PulseDecoder::Unlock() {
 
 void PulseDecoder::Finish() {
     if (m_inBlob) EndBlob();
-    if (m_locked) EmitCell();
+    if (m_locked && !m_coasting) EmitCell();
     Unlock();
 }
 

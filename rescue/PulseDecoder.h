@@ -9,6 +9,10 @@
 // polarity or shape, against the level of the pulses around them. The clock is learnt from the
 // leader and followed from pulse to pulse, so that a recording off speed, or one whose speed
 // wanders, keeps its cells.
+//
+// When the cells go wrong inside a tape file (a burst of noise, a dropout) the clock runs on at
+// the learnt speed while the decoder waits for pulses that fall into the cell pattern again;
+// the cells across the gap are counted, so the bytes behind it stay in step.
 #include "rescue/BitFramer.h"
 
 #include <vector>
@@ -39,6 +43,8 @@ class PulseDecoder {
     void Follow(double time, double energy, bool rises);
     void EmitCell();
     void Unlock();
+    void Coast(double time, double energy, bool rises);
+    void Relock(std::size_t firstClock);
 
     double m_rate;
     BitFramer m_framer;
@@ -69,6 +75,20 @@ class PulseDecoder {
     double m_pulseEnergy = 0; // the clock pulses' usual energy
     Cell m_cell;
     unsigned m_recentTrouble = 0; // bad cells among the last ones, as a shift register
+
+    // Riding through a burst: the last good cell, and the pulses since that fit the cell
+    // pattern, half a cell apart or a whole one, with a clock in every cell.
+    struct Pulse {
+        double time, energy;
+        bool rises;
+    };
+    bool m_coasting = false;
+    double m_goodStart = 0, m_goodPeriod = 0;
+    unsigned m_sinceGood = 0; // cells given since the last good one
+    std::vector<Pulse> m_chain;
+    unsigned m_chainHalves = 0;                       // from the chain's first pulse to its last
+    bool m_firstIsClock = true, m_firstIsData = true; // what the first pulse may still be
+    unsigned m_chainData = 0;
 };
 
 } // namespace tonvale

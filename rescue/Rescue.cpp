@@ -84,6 +84,9 @@ RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, doubl
         file.bitsPerSecond =
             static_cast<double>(decoded.bits - 1) * rate / (decoded.endSample - decoded.syncSample);
     file.heard = decoded.bytes.size();
+    for (const DecodedGap& gap : decoded.gaps)
+        file.gaps.push_back(
+            {gap.from / rate, gap.to / rate, gap.firstByte, gap.lostBits, gap.inStep});
     file.copyOf = work.copyOf;
     file.mended = work.mended;
     std::sort(file.mended.begin(), file.mended.end(),
@@ -130,6 +133,7 @@ RescueResult RescueRecording(SampleSource& source, const RescueSettings& setting
     for (std::size_t i = 0; i < decoded.size(); ++i) {
         // The copies' votes keep what they vouch for; the checksums vouch for the merged bytes.
         if (work[i].copyOf || decoded.size() > 1) MendByChecksums(work[i], result.rate);
+        MendBasicChain(work[i], result.rate);
         RescuedTapeFile file = Describe(decoded[i], work[i], result.rate);
         const bool highspeed = file.format == TapeFormat::Highspeed;
         writer.Leader(TapeImageWriter::kLeaderBytes, highspeed ? TapeImageWriter::kHighspeedLeader

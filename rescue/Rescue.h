@@ -34,6 +34,7 @@ struct RescueProgress {
 enum class Mending {
     Checksum, // a SYSTEM block's checksum held again with this bit flipped
     Copy,     // another copy of the tape file had it, surer
+    Basic,    // a Level 2 BASIC line's pointer or number chained again with this bit flipped
 };
 
 struct MendedByte {
@@ -51,6 +52,14 @@ struct DoubtfulByte {
     Byte value = 0;
 };
 
+// Where the signal was lost inside a tape file and read on behind.
+struct SignalGap {
+    double fromSeconds = 0, toSeconds = 0;
+    std::uint64_t offset = 0;   // the byte the first lost bit belongs to
+    std::uint64_t lostBits = 0; // guessed in its place (doubtful)
+    bool inStep = true;         // false: the bytes behind it may be out of step (doubtful)
+};
+
 struct RescuedTapeFile {
     TapeFormat format = TapeFormat::None; // Level1or2 (clock and data pulses) or Highspeed
     double startSeconds = 0;              // where the leader was heard
@@ -62,6 +71,7 @@ struct RescuedTapeFile {
     std::uint64_t heard = 0;  // how many of them the signal gave (the rest came from a copy)
     std::vector<MendedByte> mended;
     std::vector<DoubtfulByte> doubtful;
+    std::vector<SignalGap> gaps;
     std::optional<std::size_t> copyOf; // the first tape file of which this is a copy
     // A Level 2 BASIC line whose next pointer or number breaks: its offset and time.
     std::optional<std::uint64_t> firstBadLine;

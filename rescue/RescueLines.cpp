@@ -38,13 +38,17 @@ const char* FormatName(const RescuedTapeFile& file, const TapeFileReport* report
     }
 }
 
-void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file, bool level1) {
     std::size_t listed = 0;
     for (const MendedByte& m : file.mended) {
         if (listed++ == kMostListed) break;
         if (m.how == Mending::Checksum)
-            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by its "
-                                 "block's checksum",
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by %s",
+                                 m.offset, m.seconds, m.was, m.now,
+                                 level1 ? "the tape file's checksum" : "its block's checksum"));
+        else if (m.how == Mending::Basic)
+            lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh by the "
+                                 "chain of BASIC lines",
                                  m.offset, m.seconds, m.was, m.now));
         else
             lines.push_back(Line("  byte %" PRIu64 " at %.3f s: %02Xh mended to %02Xh from tape "
@@ -57,6 +61,20 @@ void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
         lines.push_back(Line("  bytes %" PRIu64 " to %zu from its copies: the signal broke at "
                              "%.3f s",
                              file.heard, file.data.size() - 1, file.endSeconds));
+}
+
+void ListGaps(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
+    for (const SignalGap& gap : file.gaps) {
+        if (gap.inStep)
+            lines.push_back(Line("  signal lost from %.3f s to %.3f s at byte %" PRIu64 ": %" PRIu64
+                                 " bits guessed, the clock kept across",
+                                 gap.fromSeconds, gap.toSeconds, gap.offset, gap.lostBits));
+        else
+            lines.push_back(Line("  signal lost from %.3f s to %.3f s at byte %" PRIu64
+                                 ": its bits could not be counted, the bytes behind it may be "
+                                 "out of step",
+                                 gap.fromSeconds, gap.toSeconds, gap.offset));
+    }
 }
 
 void ListDoubtful(std::vector<Bytes>& lines, const RescuedTapeFile& file) {
@@ -100,7 +118,8 @@ std::vector<Bytes> RescueLines(const RescueResult& result, const TapeReport& rep
                              file.bitsPerSecond, file.inverted ? "inverted" : "normal",
                              file.data.size(), file.dataSeconds, file.endSeconds));
         if (file.copyOf) lines.push_back(Line("  a copy of tape file %zu", *file.copyOf + 1));
-        ListMended(lines, file);
+        ListGaps(lines, file);
+        ListMended(lines, file, analysed && analysed->format == TapeFormat::Level1);
         ListDoubtful(lines, file);
         if (file.firstBadLine)
             lines.push_back(Line("  first bad BASIC line: byte %" PRIu64 " at %.3f s",

@@ -104,4 +104,27 @@ void Dropout(Recording& r, double at, double seconds) {
               r.samples.begin() + static_cast<std::ptrdiff_t>(to), 0.0f);
 }
 
+void SlipHalfCycle(Recording& r, double at, bool extra) {
+    auto& s = r.samples;
+    auto crossing = [&s](std::size_t from) {
+        while (from + 1 < s.size() && (s[from] >= 0) == (s[from + 1] >= 0))
+            ++from;
+        return from + 1;
+    };
+    const std::size_t first = crossing(static_cast<std::size_t>(at * r.rate));
+    const std::size_t second = crossing(first);
+    std::vector<float> half(s.begin() + static_cast<std::ptrdiff_t>(first),
+                            s.begin() + static_cast<std::ptrdiff_t>(second));
+    if (!extra)
+        s.erase(s.begin() + static_cast<std::ptrdiff_t>(first),
+                s.begin() + static_cast<std::ptrdiff_t>(second));
+    for (std::size_t i = extra ? second : first; i < s.size(); ++i)
+        s[i] = -s[i];
+    if (extra) {
+        for (float& x : half)
+            x = -x;
+        s.insert(s.begin() + static_cast<std::ptrdiff_t>(second), half.begin(), half.end());
+    }
+}
+
 } // namespace tonvale::test

@@ -35,5 +35,8 @@ void TapeHead(Recording& r, double lowHz, double highHz);
 void Burst(Recording& r, double at, double seconds);
 // No signal over `seconds` from `at`: the oxide fell off.
 void Dropout(Recording& r, double at, double seconds);
+// The first half-cycle from `at` lost (`extra` false) or heard twice: the sound behind it is
+// upside down.
+void SlipHalfCycle(Recording& r, double at, bool extra);
 
 } // namespace tonvale::test

@@ -32,6 +32,7 @@ const Tape kTapes[] = {
     {"examples/demo-level1.cas", TapeFormat::Level1, TapeFormat::Level1},
     {"tests/golden/cases/edtasm-source.cas", TapeFormat::Level2, TapeFormat::Level2},
     {"tests/golden/cases/level1-machine-code.cas", TapeFormat::Level1, TapeFormat::Level1},
+    {"tests/golden/cases/system-blocks-gap.cas", TapeFormat::Level2, TapeFormat::Level2},
 };
 
 struct Answer : LevelQuestion {
@@ -56,7 +57,8 @@ RescueResult RescueSamples(const Recording& r) {
 
 #if TONVALE_RECORDING
 // Through a real sound file: written as a sound card would, read back by the recording reader.
-RescueResult RescueFile(const Recording& r, int format) {
+// The tape is on the right, behind `lead` seconds of silence; hum on the left.
+RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
     static const std::string dir = test::TempDir("rescue");
     const std::string path = dir + "/capture.wav";
     SF_INFO info{};
@@ -64,10 +66,12 @@ RescueResult RescueFile(const Recording& r, int format) {
     info.channels = 2;
     info.format = SF_FORMAT_WAV | format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    std::vector<float> stereo; // the tape on the right, hum on the left
-    for (std::size_t i = 0; i < r.samples.size(); ++i)
-        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220), r.samples[i]});
-    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(r.samples.size()));
+    const auto silent = static_cast<std::size_t>(lead * r.rate);
+    std::vector<float> stereo;
+    for (std::size_t i = 0; i < silent + r.samples.size(); ++i)
+        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220),
+                                     i < silent ? 0.0f : r.samples[i - silent]});
+    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(stereo.size() / 2));
     sf_close(file);
     std::string failure;
     auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
@@ -107,6 +111,10 @@ const Degradation kDegradations[] = {
     {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }},
     {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }},
     {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }},
+    {"wow_2_percent", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }},
+    {"half_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }},
+    {"speed_up_kit", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }},
+    {"double_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }},
     {"noise",
      [](Recording r) {
          r = test::Capture(r, 44100);
@@ -124,6 +132,8 @@ const Degradation kDegradations[] = {
      [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8); }},
     {"pcm16_48000",
      [](Recording r) { return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16); }},
+    {"after_a_minute_of_hum",
+     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70); }},
 #endif
 };
 
@@ -176,6 +186,10 @@ struct Damage {
     std::function<Recording(const Recording&)> record;
     std::vector<const char*> verdicts; // per rescued tape file
     bool exact;                        // every tape file comes back as recorded
+    // Only these bytes may be mended or doubtful, the others come back as recorded (SIZE_MAX:
+    // the rest of the tape file may be lost).
+    std::size_t firstHit = 0, lastHit = SIZE_MAX;
+    std::size_t fewestDoubtful = 0; // in the first tape file: what the rescue must own up to
 };
 
 // When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
@@ -191,16 +205,33 @@ Recording Twice(const Recording& r, double burstAt) {
 }
 
 const Damage kDamages[] = {
+    {"copies_a_moment_apart",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         d.samples.resize(d.samples.size() - static_cast<std::size_t>(0.4 * d.rate));
+         d.samples.insert(d.samples.end(), r.samples.begin() + static_cast<long>(0.4 * d.rate),
+                          r.samples.end());
+         return d;
+     },
+     {"ok", "ok"},
+     true,
+     0,
+     0},
     {"burst_in_the_first_copy",
      &kTapes[1],
      [](const Recording& r) { return Twice(r, 4.8); },
      {"mended", "ok"},
-     true},
+     true,
+     11,
+     15},
     {"burst_in_the_first_of_three",
      &kTapes[0],
      [](const Recording& r) { return test::Join(Twice(r, 5.0), r); },
      {"mended", "ok", "ok"},
-     true},
+     true,
+     24,
+     28},
     {"highspeed_burst_in_the_first_copy",
      &kTapes[2],
      [](const Recording& r) { return Twice(r, 2.0); },
@@ -214,16 +245,77 @@ const Damage kDamages[] = {
          return d;
      },
      {"mended"},
-     true},
-    {"burst_in_the_only_copy",
-     &kTapes[1],
+     true,
+     11,
+     11},
+    {"dropout_in_a_level1_tape_file",
+     &kTapes[3],
      [](const Recording& r) {
          Recording d = r;
-         test::Burst(d, 4.8, 0.05);
+         test::Dropout(d, Time(263, 1, TapeFormat::Level1), 84 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true,
+     6,
+     6},
+    {"dropout_in_a_basic_line_pointer",
+     &kTapes[0],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Dropout(d, Time(267, 2, TapeFormat::Level2), 44 / test::kSynthesisRate);
+         return d;
+     },
+     {"mended"},
+     true,
+     10,
+     10},
+    {"highspeed_half_cycle_lost",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::SlipHalfCycle(d, 2.0, false);
          return d;
      },
      {"damaged"},
-     false},
+     false,
+     68,
+     71},
+    {"highspeed_half_cycle_extra",
+     &kTapes[2],
+     [](const Recording& r) {
+         Recording d = r;
+         test::SlipHalfCycle(d, 2.0, true);
+         return d;
+     },
+     {"damaged"},
+     false,
+     68,
+     71},
+    {"burst_in_the_only_copy",
+     &kTapes[6],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, Time(377, 0, TapeFormat::Level2), 0.05);
+         return d;
+     },
+     {"damaged"},
+     false,
+     119,
+     124,
+     4},
+    {"long_burst_in_the_only_copy", // too long to count its cells: what follows is doubtful
+     &kTapes[6],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, Time(377, 0, TapeFormat::Level2), 0.5);
+         return d;
+     },
+     {"damaged"},
+     false,
+     119,
+     552,
+     400},
     {"highspeed_burst_in_the_only_copy",
      &kTapes[2],
      [](const Recording& r) {
@@ -241,7 +333,9 @@ const Damage kDamages[] = {
          return d;
      },
      {"damaged"},
-     false},
+     false,
+     20,
+     26},
 };
 
 class RescueDamaged : public testing::TestWithParam<const Damage*> {};
@@ -253,6 +347,7 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
         RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
     const TapeReport rescued = Analyse(result.image, damage.tape->level);
     ASSERT_EQ(result.files.size(), damage.verdicts.size());
+    EXPECT_GE(result.files[0].doubtful.size(), damage.fewestDoubtful);
     // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
     const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
     for (std::size_t i = 0; i < result.files.size(); ++i) {
@@ -261,6 +356,18 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
         if (damage.exact) {
             EXPECT_EQ(file.data, source) << i;
         }
+        const auto hit = [&damage](std::uint64_t k) {
+            return k >= damage.firstHit && k <= damage.lastHit;
+        };
+        for (const MendedByte& m : file.mended)
+            EXPECT_TRUE(hit(m.offset)) << "tape file " << i << " mended byte " << m.offset;
+        for (const DoubtfulByte& d : file.doubtful)
+            EXPECT_TRUE(hit(d.offset)) << "tape file " << i << " doubtful byte " << d.offset;
+        if (damage.lastHit == SIZE_MAX) continue;
+        ASSERT_EQ(file.data.size(), source.size()) << i;
+        EXPECT_EQ(file.heard, source.size()) << i;
+        for (std::size_t k = 0; k < source.size(); ++k)
+            EXPECT_TRUE(hit(k) || file.data[k] == source[k]) << "tape file " << i << " byte " << k;
     }
 }
 
