@@ -1,4 +1,5 @@
-// tonvale-cli: the tape analysis, the WAV image and playback without a window.
+// tonvale-cli: the tape analysis, the WAV image, playback, the tape writer and the rescue of
+// recordings, without a window.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "cli/Startup.h"
@@ -15,8 +16,10 @@ int main(int argc, char** systemArgv) {
     Utf8Arguments arguments(argc, systemArgv);
     argc = arguments.Count();
     char** argv = arguments.Values();
-    CLI::App app("Checks TRS-80 Model I/III/4 cassette images (.cas) and turns them into sound.",
-                 "tonvale-cli");
+    CLI::App app(
+        "Checks TRS-80 Model I/III/4 cassette images (.cas), turns them into sound, makes\n"
+        "them from programs and rescues them from recordings.",
+        "tonvale-cli");
     app.set_version_flag("--version", std::string("tonvale-cli ") + TONVALE_VERSION);
     app.require_subcommand(1);
     app.footer("'tonvale-cli COMMAND --help' describes a command's options.\n"
