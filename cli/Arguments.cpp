@@ -31,14 +31,6 @@ const char* FormatArgument(TapeFormat format) {
     }
 }
 
-void AddLevel(CLI::App& app, Options& options) {
-    app.add_option_function<std::string>(
-           "--level", [&options](const std::string& value) { options.level = ToFormat(value); },
-           std::string("answer 'Level 1 or 2?'\n") + kAskedText)
-        ->check(CLI::IsMember({"1", "2"}).description(""))
-        ->type_name("1|2");
-}
-
 void AddFormat(CLI::App& app, Options& options) {
     app.add_option_function<std::string>(
            "--format", [&options](const std::string& value) { options.format = ToFormat(value); },
@@ -132,7 +124,7 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
             "line ends, the bytes as on tape). Standard error gets the summary line and the\n"
             "playing time. With --json, one JSON document instead.");
         app.add_option("TAPE", options.tapes, "the tape images (.cas)")->required()->type_name("");
-        AddLevel(app, options);
+        AddLevelOption(app, options.level);
         AddFormat(app, options);
         app.add_flag("--lnw", options.lnw, "LNW 1kHz: the playing time at double speed");
         app.add_flag("--trs-font", options.trsFont,
@@ -177,8 +169,16 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
         ->type_name("");
     app.add_flag("--lnw", options.lnw, "LNW 1kHz: the same signal at double speed");
     AddFormat(app, options);
-    AddLevel(app, options);
+    AddLevelOption(app, options.level);
     AddSoundOptions(app, options);
+}
+
+void AddLevelOption(CLI::App& app, std::optional<TapeFormat>& level) {
+    app.add_option_function<std::string>(
+           "--level", [&level](const std::string& value) { level = ToFormat(value); },
+           std::string("answer 'Level 1 or 2?'\n") + kAskedText)
+        ->check(CLI::IsMember({"1", "2"}).description(""))
+        ->type_name("1|2");
 }
 
 void UseFormat(CLI::App& app) {

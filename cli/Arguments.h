@@ -37,6 +37,9 @@ struct Options {
 // The help's layout; subcommands take it from their parent when they are added.
 void UseFormat(CLI::App& app);
 
+// The --level option, which answers "Level 1 or 2?" for the commands that analyse a tape.
+void AddLevelOption(CLI::App& app, std::optional<TapeFormat>& level);
+
 // Gives `app` the command's description, options and TAPE arguments, parsed into `options`.
 void DefineCommand(CLI::App& app, Command command, Options& options);
 

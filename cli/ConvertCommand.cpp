@@ -141,14 +141,7 @@ void DefineConvert(CLI::App& app, ConvertOptions& options) {
         ->required()
         ->check(CLI::IsMember({"2", "H"}, CLI::ignore_case).description(""))
         ->type_name("2|H");
-    app.add_option_function<std::string>(
-           "--level",
-           [&options](const std::string& value) {
-               options.level = value == "1" ? TapeFormat::Level1 : TapeFormat::Level2;
-           },
-           "answer 'Level 1 or 2?'\n(default: ask on a terminal, else Level 2)")
-        ->check(CLI::IsMember({"1", "2"}).description(""))
-        ->type_name("1|2");
+    AddLevelOption(app, options.level);
     app.footer("Exit status: 0 written and every tape file ok, 1 written but a tape file bad or\n"
                "suspicious, 2 bad arguments, an unreadable tape, a Level 1 tape or an output "
                "that\ncannot be written.");
