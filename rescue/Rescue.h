@@ -20,9 +20,40 @@
 
 namespace tonvale {
 
+// What the decoders saw, for a person or a picture to follow: every pulse or Highspeed
+// half-cycle found, every bit cell read, and the clock. Filled only when asked for.
+enum class PulseRole : std::uint8_t {
+    Clock, // opens a bit cell
+    Data,  // the second pulse of a 1 bit
+    Stray, // where no pulse belongs, or heard while no clock was locked
+};
+
+struct TracePulse {
+    double seconds = 0;
+    float height = 0;  // against the clock pulses around it (1: as high as they are)
+    bool rises = true; // its main lobe goes up
+    PulseRole role = PulseRole::Stray;
+    std::uint64_t cell = 0; // the index in `cells` of the cell it falls in (Stray: the next)
+};
+
+struct TraceCell {
+    double seconds = 0; // where the cell begins
+    double period = 0;  // the clock's cell length there, in seconds
+    bool bit = false;
+    float confidence = 0; // 0 (a guess) to 1
+    TapeFormat format = TapeFormat::Level1or2; // or Highspeed: which decoder read it
+};
+
+struct RescueTrace {
+    std::vector<TracePulse> pulses;
+    std::vector<TraceCell> cells;
+};
+
 struct RescueSettings {
     // Listen for clock-and-data pulses (Level1or2), Highspeed cycles, or both (None).
     TapeFormat format = TapeFormat::None;
+    // Where to put what the decoders saw, in time order per decoder; null: nothing is kept.
+    RescueTrace* trace = nullptr;
 };
 
 // For a window that shows the progress and lets the user stop.
