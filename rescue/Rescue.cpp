@@ -42,7 +42,7 @@ std::vector<DecodedFile> Decode(SampleSource& source, const RescueSettings& sett
                                 const RescueProgress& progress, RescueResult& result) {
     const double rate = source.Rate();
     std::vector<DecodedFile> files;
-    PulseDecoder pulses(rate, files);
+    PulseDecoder pulses(rate, files, settings.trace);
     HighspeedDecoder highspeed(rate, files);
     const bool listenPulses = settings.format != TapeFormat::Highspeed;
     const bool listenCycles =

@@ -40,7 +40,7 @@ struct TraceCell {
     double seconds = 0; // where the cell begins
     double period = 0;  // the clock's cell length there, in seconds
     bool bit = false;
-    float confidence = 0; // 0 (a guess) to 1
+    float confidence = 0;                      // 0 (a guess) to 1
     TapeFormat format = TapeFormat::Level1or2; // or Highspeed: which decoder read it
 };
 
