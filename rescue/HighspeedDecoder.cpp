@@ -22,8 +22,8 @@ constexpr unsigned kSettled = 16; // cycles a lane reads before it may lose the 
 
 } // namespace
 
-HighspeedDecoder::HighspeedDecoder(double rate, std::vector<DecodedFile>& out)
-    : m_lanes{Lane(rate, false, out), Lane(rate, true, out)},
+HighspeedDecoder::HighspeedDecoder(double rate, std::vector<DecodedFile>& out, RescueTrace* trace)
+    : m_lanes{Lane(rate, false, out, trace), Lane(rate, true, out, trace)},
       m_decay(std::exp(-1.0 / (kLevelSeconds * rate))) {}
 
 void HighspeedDecoder::Feed(const float* samples, std::size_t count) {
@@ -128,6 +128,9 @@ void HighspeedDecoder::Lane::Push(double start, double length, float doubt) {
         mean += kGain * (length - mean);
     }
     m_framer.Push(one, confidence * (1.0f - doubt), start);
+    if (m_trace && (m_fragment || m_framer.Reading()))
+        m_trace->cells.push_back({start / m_rate, length / m_rate, one, confidence * (1.0f - doubt),
+                                  TapeFormat::Highspeed});
     if (m_zero < kLowRatio * m_one || m_zero > kHighRatio * m_one) Break();
 }
 
@@ -154,6 +157,13 @@ void HighspeedDecoder::Lane::Hunt(double start, double length) {
     m_fit = 1;
     m_cycles = 0;
     Push(start, length, 0.0f);
+}
+
+void HighspeedDecoder::Lane::StartAt(double zero) {
+    m_locked = m_fragment = true;
+    m_zero = zero;
+    m_one = zero / 2;
+    m_fit = 1;
 }
 
 void HighspeedDecoder::Lane::Break() {

@@ -14,6 +14,7 @@
 // cycles then straddle two bits and fall between a 0 and a 1, while the other lane's fit. The
 // other lane then takes the tape file over, and the framer finds the bytes' start bits again.
 #include "rescue/BitFramer.h"
+#include "rescue/Rescue.h"
 
 #include <vector>
 
@@ -21,15 +22,19 @@ namespace tonvale {
 
 class HighspeedDecoder {
   public:
-    HighspeedDecoder(double rate, std::vector<DecodedFile>& out);
+    HighspeedDecoder(double rate, std::vector<DecodedFile>& out, RescueTrace* trace = nullptr);
+    // A fragment with no leader: the machine's polarity read from the start, a 0 bit's cycle
+    // `zero` samples long.
+    void StartAt(double zero) { m_lanes[0].StartAt(zero); }
     void Feed(const float* samples, std::size_t count);
     void Finish();
 
   private:
     class Lane {
       public:
-        Lane(double rate, bool inverted, std::vector<DecodedFile>& out)
-            : m_rate(rate), m_framer(TapeFormat::Highspeed, inverted, out) {}
+        Lane(double rate, bool inverted, std::vector<DecodedFile>& out, RescueTrace* trace)
+            : m_rate(rate), m_framer(TapeFormat::Highspeed, inverted, out), m_trace(trace) {}
+        void StartAt(double zero);
         void Cycle(double start, double length);
         void Break();
         bool Reading() const { return m_locked && m_framer.Reading(); }
@@ -48,6 +53,8 @@ class HighspeedDecoder {
 
         double m_rate;
         BitFramer m_framer;
+        RescueTrace* m_trace;
+        bool m_fragment = false; // read from the start, with no leader
         bool m_locked = false;
         double m_zero = 0, m_one = 0; // cycle lengths in samples
         // Hunting: a run of cycles that alternate short and long.

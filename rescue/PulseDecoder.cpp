@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <utility>
 
 namespace tonvale {
 
@@ -11,6 +12,7 @@ namespace {
 constexpr double kPulseSeconds = 0.27e-3; // the machine's pulse: about 136 us each way
 constexpr double kLevelSeconds = 0.03;    // how fast the level tracker forgets a loud pulse
 constexpr double kBaseStep = 1.0;         // of the level: the most the base moves in a ms
+constexpr double kSilence = 0.01;         // of full scale: hum and hiss, not a pulse
 constexpr double kWeak = 0.12;            // a blob starts at this share of the level
 constexpr double kHalf = 0.5;             // of a lobe's height: where its time is measured
 constexpr double kSecondLobe = 0.35;      // of the main lobe: another pulse in the same blob
@@ -41,7 +43,7 @@ PulseDecoder::PulseDecoder(double rate, std::vector<DecodedFile>& out, RescueTra
     : m_rate(rate), m_framer(TapeFormat::Level1or2, false, out), m_trace(trace),
       m_ring(std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(kPulseSeconds * rate)))),
       m_decay(std::exp(-1.0 / (kLevelSeconds * rate))),
-      m_floor(1e-8 * static_cast<double>(m_ring.size())),
+      m_floor(kSilence * kSilence * static_cast<double>(m_ring.size())),
       m_baseStep(static_cast<float>(kBaseStep / (1e-3 * rate))), m_history(16 * m_ring.size()) {}
 
 void PulseDecoder::Feed(const float* samples, std::size_t count) {
@@ -159,6 +161,14 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
     }
     TracePulse(pulse, PulseRole::Stray);
     if (pulse.height < kStrong * m_loudest) return;
+    if (m_assumedPeriod > 0) {
+        m_runMean = std::exchange(m_assumedPeriod, 0);
+        m_runHeight = pulse.height;
+        m_runEnvelope = pulse.envelope;
+        m_runPolarity = pulse.rises ? 1 : -1;
+        Lock(pulse);
+        return;
+    }
     const double spacing = pulse.time - m_lastPulse;
     m_lastPulse = pulse.time;
     const bool plausible = spacing >= kShortestCell * m_rate && spacing <= kLongestCell * m_rate;
@@ -176,8 +186,10 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
     m_runHeight += weight * (pulse.height - m_runHeight);
     m_runEnvelope += weight * (pulse.envelope - m_runEnvelope);
     m_runPolarity += pulse.rises ? 1 : -1;
-    if (m_run < kLockRun) return;
+    if (m_run >= kLockRun) Lock(pulse);
+}
 
+void PulseDecoder::Lock(const Pulse& pulse) {
     m_locked = true;
     m_period = m_lockedPeriod = m_runMean;
     m_pulseEnergy = m_runEnvelope;

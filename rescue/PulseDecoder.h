@@ -32,6 +32,8 @@ class PulseDecoder {
     void Feed(const float* samples, std::size_t count);
     // The recording ended.
     void Finish();
+    // A fragment with no leader: the clock starts at the first pulse with `period` samples.
+    void StartAt(double period) { m_assumedPeriod = period; }
 
   private:
     struct Cell {
@@ -53,6 +55,7 @@ class PulseDecoder {
     void EndBlob();
     void OnPulse(const Pulse& pulse);
     void Hunt(const Pulse& pulse);
+    void Lock(const Pulse& pulse);
     void Follow(const Pulse& pulse);
     void EmitCell();
     void Unlock();
@@ -90,6 +93,7 @@ class PulseDecoder {
     double m_runMean = 0, m_runHeight = 0, m_runEnvelope = 0;
     long m_runPolarity = 0;
     unsigned m_run = 0;
+    double m_assumedPeriod = 0;
 
     // Following the clock.
     bool m_locked = false;
