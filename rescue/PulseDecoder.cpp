@@ -12,6 +12,7 @@ namespace {
 constexpr double kPulseSeconds = 0.27e-3; // the machine's pulse: about 136 us each way
 constexpr double kLevelSeconds = 0.03;    // how fast the level tracker forgets a loud pulse
 constexpr double kBaseStep = 1.0;         // of the level: the most the base moves in a ms
+constexpr double kCutSeconds = 0.5e-3;    // the start of a recording: maybe a pulse's end
 constexpr double kSilence = 0.01;         // of full scale: hum and hiss, not a pulse
 constexpr double kWeak = 0.12;            // a blob starts at this share of the level
 constexpr double kHalf = 0.5;             // of a lobe's height: where its time is measured
@@ -25,6 +26,7 @@ constexpr double kShortestCell = 0.6e-3;  // a fast Level 2 recording
 constexpr double kLongestCell = 9e-3;     // a slow Level 1 one
 constexpr double kRunTolerance = 0.15;    // leader pulses within this of their mean spacing
 constexpr unsigned kLockRun = 32;         // leader pulses before the clock is trusted
+constexpr double kLatestClock = 0.45;     // of a cell: a clock late behind a pause
 constexpr double kMaxGapCells = 12;       // more empty cells than this: the signal broke
 constexpr double kPeriodGain = 0.05;      // how fast the clock follows the speed
 constexpr double kHeightGain = 0.1;       // and the level, which wanders faster
@@ -131,7 +133,9 @@ void PulseDecoder::EndBlob() {
                    (other.height > lobe.height ||
                     (other.height == lobe.height && other.time < lobe.time));
         });
-        if (!shadowed) OnPulse({lobe.time, lobe.height, m_blobMax, sign > 0});
+        // What the recording's first instants hold may be the end of a pulse cut short.
+        const bool cut = lobe.time < kCutSeconds * m_rate;
+        if (!shadowed && !cut) OnPulse({lobe.time, lobe.height, m_blobMax, sign > 0});
     }
 }
 
@@ -159,16 +163,12 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
         m_loudest = pulse.height;
         m_loudestAt = pulse.time;
     }
-    TracePulse(pulse, PulseRole::Stray);
-    if (pulse.height < kStrong * m_loudest) return;
     if (m_assumedPeriod > 0) {
-        m_runMean = std::exchange(m_assumedPeriod, 0);
-        m_runHeight = pulse.height;
-        m_runEnvelope = pulse.envelope;
-        m_runPolarity = pulse.rises ? 1 : -1;
-        Lock(pulse);
+        StartFragment(pulse);
         return;
     }
+    TracePulse(pulse, PulseRole::Stray);
+    if (pulse.height < kStrong * m_loudest) return;
     const double spacing = pulse.time - m_lastPulse;
     m_lastPulse = pulse.time;
     const bool plausible = spacing >= kShortestCell * m_rate && spacing <= kLongestCell * m_rate;
@@ -187,6 +187,42 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
     m_runEnvelope += weight * (pulse.envelope - m_runEnvelope);
     m_runPolarity += pulse.rises ? 1 : -1;
     if (m_run >= kLockRun) Lock(pulse);
+}
+
+// A fragment without its leader: the clock's phase is where two pulses lie a whole cell apart
+// with none between, the first of them a clock. The pulses before it are read again from the
+// first whole cell; what stands in front of that is part of a cell cut off.
+void PulseDecoder::StartFragment(const Pulse& pulse) {
+    const double period = m_assumedPeriod;
+    m_chain.push_back(pulse);
+    std::size_t clock = m_chain.size();
+    for (std::size_t k = 1; k < m_chain.size() && clock == m_chain.size(); ++k) {
+        const double spacing = (m_chain[k].time - m_chain[k - 1].time) / period;
+        if (std::abs(spacing - 1) < 0.25) clock = k - 1;
+    }
+    const bool waitedLong = pulse.time - m_chain.front().time > kMostRelockCells * period;
+    if (clock == m_chain.size() && !waitedLong) return;
+    if (clock == m_chain.size()) clock = 0; // all 1 bits: the first pulse is taken for a clock
+    const std::vector<Pulse> pulses = std::exchange(m_chain, {});
+    const Pulse& first = pulses[clock];
+    const double cells = std::floor((first.time - pulses.front().time) / period + 0.25);
+    m_assumedPeriod = 0;
+    m_runMean = period;
+    m_runHeight = first.height;
+    m_runEnvelope = first.envelope;
+    m_runPolarity = first.rises ? 1 : -1;
+    Pulse start = first;
+    start.time = first.time - cells * period;
+    Lock(start);
+    m_cell.clockSeen = cells == 0;
+    for (const Pulse& each : pulses) {
+        if (each.time < start.time - 0.25 * period)
+            TracePulse(each, PulseRole::Stray);
+        else if (&each != &first || cells > 0)
+            Follow(each);
+        else
+            TracePulse(each, PulseRole::Clock);
+    }
 }
 
 void PulseDecoder::Lock(const Pulse& pulse) {
@@ -216,6 +252,11 @@ void PulseDecoder::Follow(const Pulse& pulse) {
         if (cells == 0 && phase >= 0.25)
             m_cell.weakStrength = std::max(m_cell.weakStrength, strength);
         TracePulse(pulse, PulseRole::Stray);
+        return;
+    }
+    if (m_late) {
+        ResolveLate(&pulse);
+        Follow(pulse);
         return;
     }
     if (cells > kMaxGapCells) {
@@ -248,15 +289,17 @@ void PulseDecoder::Follow(const Pulse& pulse) {
             m_polarity += pulse.rises ? 1 : -1;
             m_framer.SetInverted(m_polarity < 0);
             TracePulse(pulse, PulseRole::Clock);
+        } else if (phase < kLatestClock) {
+            m_late = Late{pulse, strength, expected};
         } else {
-            m_cell = Cell{expected, false};
-            m_cell.dataStrength = strength;
-            m_cell.dataPhase = (time - expected) / m_period;
-            TracePulse(pulse, PulseRole::Data);
+            StartWithData(pulse, strength, expected);
         }
         return;
     }
-    if (phase < 0.25) {
+    if (phase < 0.25 && !m_cell.clockSeen) { // the clock of a cell that had none yet
+        m_cell.clockSeen = true;
+        TracePulse(pulse, PulseRole::Clock);
+    } else if (phase < 0.25) {
         m_cell.extra = true;
         TracePulse(pulse, PulseRole::Stray);
     } else if (m_cell.dataStrength > 0) {
@@ -271,6 +314,36 @@ void PulseDecoder::Follow(const Pulse& pulse) {
         m_cell.dataPhase = phase;
         TracePulse(pulse, PulseRole::Data);
     }
+}
+
+// A cell whose clock did not come, and a pulse a third of a cell on: the clock late behind a
+// pause in the writing (the machine waits for the next clock pulse, however late), or a data
+// pulse whose clock was lost. The next pulse tells: half a cell or a whole one behind a clock,
+// the rest of the cell behind a data pulse.
+void PulseDecoder::ResolveLate(const Pulse* next) {
+    const Late late = *m_late;
+    m_late.reset();
+    bool clock = false;
+    if (next) {
+        const double d = (next->time - late.pulse.time) / m_period;
+        const double asClock = std::min(std::abs(d - 0.5), std::abs(d - 1));
+        const double rest = (late.expected + m_period - late.pulse.time) / m_period;
+        const double asData = std::min(std::abs(d - rest), std::abs(d - rest - 0.5));
+        clock = asClock < asData;
+    }
+    if (!clock) {
+        StartWithData(late.pulse, late.strength, late.expected);
+        return;
+    }
+    m_cell = Cell{late.pulse.time, true};
+    TracePulse(late.pulse, PulseRole::Clock);
+}
+
+void PulseDecoder::StartWithData(const Pulse& pulse, double strength, double expected) {
+    m_cell = Cell{expected, false};
+    m_cell.dataStrength = strength;
+    m_cell.dataPhase = (pulse.time - expected) / m_period;
+    TracePulse(pulse, PulseRole::Data);
 }
 
 void PulseDecoder::EmitCell() {
@@ -378,6 +451,7 @@ void PulseDecoder::Relock(std::size_t firstClock) {
 }
 
 void PulseDecoder::Unlock() {
+    m_late.reset();
     m_framer.Break();
     m_coasting = false;
     m_chain.clear();
@@ -389,6 +463,7 @@ void PulseDecoder::Unlock() {
 
 void PulseDecoder::Finish() {
     if (m_inBlob) EndBlob();
+    if (m_late) ResolveLate(nullptr);
     if (m_locked && !m_coasting) EmitCell();
     Unlock();
 }

@@ -21,6 +21,7 @@
 #include "rescue/BitFramer.h"
 #include "rescue/Rescue.h"
 
+#include <optional>
 #include <vector>
 
 namespace tonvale {
@@ -56,6 +57,9 @@ class PulseDecoder {
     void OnPulse(const Pulse& pulse);
     void Hunt(const Pulse& pulse);
     void Lock(const Pulse& pulse);
+    void StartFragment(const Pulse& pulse);
+    void ResolveLate(const Pulse* next);
+    void StartWithData(const Pulse& pulse, double strength, double expected);
     void Follow(const Pulse& pulse);
     void EmitCell();
     void Unlock();
@@ -101,6 +105,12 @@ class PulseDecoder {
     double m_pulseEnergy = 0; // the clock pulses' usual envelope
     double m_clockHeight = 0; // and height
     Cell m_cell;
+    // A pulse where a late clock or a data pulse may be, until the next one tells.
+    struct Late {
+        Pulse pulse;
+        double strength, expected;
+    };
+    std::optional<Late> m_late;
     unsigned m_recentTrouble = 0; // bad cells among the last ones, as a shift register
 
     // Riding through a burst: the last good cell, and the pulses since that fit the cell
