@@ -26,7 +26,7 @@ constexpr double kShortestCell = 0.6e-3;  // a fast Level 2 recording
 constexpr double kLongestCell = 9e-3;     // a slow Level 1 one
 constexpr double kRunTolerance = 0.15;    // leader pulses within this of their mean spacing
 constexpr unsigned kLockRun = 32;         // leader pulses before the clock is trusted
-constexpr double kLatestClock = 0.45;     // of a cell: a clock late behind a pause
+constexpr double kLateClockDoubt = 0.1;   // of a cell: what a late clock is less likely by
 constexpr double kMaxGapCells = 12;       // more empty cells than this: the signal broke
 constexpr double kPeriodGain = 0.05;      // how fast the clock follows the speed
 constexpr double kHeightGain = 0.1;       // and the level, which wanders faster
@@ -190,38 +190,52 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
 }
 
 // A fragment without its leader: the clock's phase is where two pulses lie a whole cell apart
-// with none between, the first of them a clock. The pulses before it are read again from the
-// first whole cell; what stands in front of that is part of a cell cut off.
+// with none between, the first of them a clock, and that gap is the cell's length. From there
+// the pulses in front are told apart going back, half a cell to a clock's own data pulse, half
+// or whole cells to a clock in front; a data pulse before the first clock is what is left of a
+// cell cut off.
 void PulseDecoder::StartFragment(const Pulse& pulse) {
-    const double period = m_assumedPeriod;
+    const double assumed = m_assumedPeriod;
     m_chain.push_back(pulse);
     std::size_t clock = m_chain.size();
     for (std::size_t k = 1; k < m_chain.size() && clock == m_chain.size(); ++k) {
-        const double spacing = (m_chain[k].time - m_chain[k - 1].time) / period;
-        if (std::abs(spacing - 1) < 0.25) clock = k - 1;
+        const double spacing = (m_chain[k].time - m_chain[k - 1].time) / assumed;
+        if (std::abs(spacing - 1) < kRunTolerance * 2) clock = k - 1;
     }
-    const bool waitedLong = pulse.time - m_chain.front().time > kMostRelockCells * period;
+    const bool waitedLong = pulse.time - m_chain.front().time > kMostRelockCells * assumed;
     if (clock == m_chain.size() && !waitedLong) return;
-    if (clock == m_chain.size()) clock = 0; // all 1 bits: the first pulse is taken for a clock
     const std::vector<Pulse> pulses = std::exchange(m_chain, {});
-    const Pulse& first = pulses[clock];
-    const double cells = std::floor((first.time - pulses.front().time) / period + 0.25);
     m_assumedPeriod = 0;
+    double period = assumed;
+    std::size_t first = 0; // all 1 bits: the first pulse is taken for a clock
+    if (clock < pulses.size()) {
+        period = pulses[clock + 1].time - pulses[clock].time;
+        first = clock;
+        for (std::size_t k = clock; k > 0; --k) {
+            const double back = (pulses[first].time - pulses[k - 1].time) / period;
+            if (first == k && back > 0.75 && std::abs(back - std::round(back)) < 0.25) {
+                first = k - 1; // the clock of a cell in front, the cells between lost
+            } else if (std::abs(back - 0.5) < 0.2 && k >= 2 &&
+                       std::abs((pulses[first].time - pulses[k - 2].time) / period - 1) < 0.25) {
+                first = k - 2; // its data pulse, then its clock: a 1
+                --k;
+            } else {
+                break;
+            }
+        }
+    }
+    const Pulse& start = pulses[first];
     m_runMean = period;
-    m_runHeight = first.height;
-    m_runEnvelope = first.envelope;
-    m_runPolarity = first.rises ? 1 : -1;
-    Pulse start = first;
-    start.time = first.time - cells * period;
+    m_runHeight = start.height;
+    m_runEnvelope = start.envelope;
+    m_runPolarity = start.rises ? 1 : -1;
     Lock(start);
-    m_cell.clockSeen = cells == 0;
-    for (const Pulse& each : pulses) {
-        if (each.time < start.time - 0.25 * period)
-            TracePulse(each, PulseRole::Stray);
-        else if (&each != &first || cells > 0)
-            Follow(each);
-        else
-            TracePulse(each, PulseRole::Clock);
+    TracePulse(start, PulseRole::Clock);
+    for (std::size_t k = 0; k < pulses.size(); ++k) {
+        if (k < first)
+            TracePulse(pulses[k], PulseRole::Stray);
+        else if (k > first)
+            Follow(pulses[k]);
     }
 }
 
@@ -289,10 +303,8 @@ void PulseDecoder::Follow(const Pulse& pulse) {
             m_polarity += pulse.rises ? 1 : -1;
             m_framer.SetInverted(m_polarity < 0);
             TracePulse(pulse, PulseRole::Clock);
-        } else if (phase < kLatestClock) {
-            m_late = Late{pulse, strength, expected};
         } else {
-            StartWithData(pulse, strength, expected);
+            m_late = Late{pulse, strength, expected};
         }
         return;
     }
@@ -316,19 +328,22 @@ void PulseDecoder::Follow(const Pulse& pulse) {
     }
 }
 
-// A cell whose clock did not come, and a pulse a third of a cell on: the clock late behind a
-// pause in the writing (the machine waits for the next clock pulse, however late), or a data
-// pulse whose clock was lost. The next pulse tells: half a cell or a whole one behind a clock,
-// the rest of the cell behind a data pulse.
+// A cell whose clock did not come, and a pulse later in it: the clock late behind a pause in
+// the writing (the machine waits for the next clock pulse, however late), or a data pulse whose
+// clock was lost. The next pulse tells: half a cell or a whole one behind a clock, the rest of
+// the cell behind a data pulse. A data pulse off the middle, or a clock late at all, counts
+// against its reading.
 void PulseDecoder::ResolveLate(const Pulse* next) {
     const Late late = *m_late;
     m_late.reset();
     bool clock = false;
     if (next) {
         const double d = (next->time - late.pulse.time) / m_period;
-        const double asClock = std::min(std::abs(d - 0.5), std::abs(d - 1));
-        const double rest = (late.expected + m_period - late.pulse.time) / m_period;
-        const double asData = std::min(std::abs(d - rest), std::abs(d - rest - 0.5));
+        const double phase = (late.pulse.time - late.expected) / m_period;
+        const double asClock = kLateClockDoubt + std::min(std::abs(d - 0.5), std::abs(d - 1));
+        const double rest = 1 - phase;
+        const double asData =
+            std::abs(phase - 0.5) + std::min(std::abs(d - rest), std::abs(d - rest - 0.5));
         clock = asClock < asData;
     }
     if (!clock) {

