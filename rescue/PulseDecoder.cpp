@@ -46,7 +46,8 @@ PulseDecoder::PulseDecoder(double rate, std::vector<DecodedFile>& out, RescueTra
       m_ring(std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(kPulseSeconds * rate)))),
       m_decay(std::exp(-1.0 / (kLevelSeconds * rate))),
       m_floor(kSilence * kSilence * static_cast<double>(m_ring.size())),
-      m_baseStep(static_cast<float>(kBaseStep / (1e-3 * rate))), m_history(16 * m_ring.size()) {}
+      m_baseStep(static_cast<float>(kBaseStep / (1e-3 * rate))),
+      m_history(std::bit_ceil(16 * m_ring.size())) {}
 
 void PulseDecoder::Feed(const float* samples, std::size_t count) {
     const std::size_t width = m_ring.size();
@@ -54,7 +55,7 @@ void PulseDecoder::Feed(const float* samples, std::size_t count) {
         // Pulses stand on the level between them, which a cassette moves: behind a pulse's
         // trough, or where many pulses come close together.
         const float y = samples[i] - m_base;
-        m_history[m_written++ % m_history.size()] = y;
+        m_history[m_written++ & (m_history.size() - 1)] = y;
         const float e = y * y;
         m_sum += e - m_ring[m_ringAt];
         m_ring[m_ringAt] = e;
@@ -75,7 +76,8 @@ void PulseDecoder::Feed(const float* samples, std::size_t count) {
         }
         // The level between pulses is the signal's median: pulses take up too little of the
         // time to move it, however far their tails reach. Stepped by a share of the level.
-        const float step = m_baseStep * static_cast<float>(std::sqrt(m_peak / width));
+        if ((m_written & 31) == 0) m_level = static_cast<float>(std::sqrt(m_peak / width));
+        const float step = m_baseStep * m_level;
         m_base += y > 0 ? step : -step;
         m_sample += 1;
     }
@@ -90,7 +92,7 @@ void PulseDecoder::EndBlob() {
     if (m_blobLength > 8.0 * static_cast<double>(m_ring.size())) return;
     const std::uint64_t kept = std::min<std::uint64_t>(m_written, m_history.size());
     const std::uint64_t from = std::max(m_blobStart, m_written - kept);
-    auto at = [this](std::uint64_t n) { return m_history[n % m_history.size()]; };
+    auto at = [this](std::uint64_t n) { return m_history[n & (m_history.size() - 1)]; };
     float top = 0;
     for (std::uint64_t n = from; n < m_written; ++n)
         top = std::max(top, std::abs(at(n)));

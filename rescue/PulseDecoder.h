@@ -80,8 +80,9 @@ class PulseDecoder {
     double m_floor;
     double m_sample = 0; // the index of the next sample
     float m_baseStep;
-    float m_base = 0; // the level between pulses
-    // The latest samples as they came, for a pulse's lobes.
+    float m_base = 0;  // the level between pulses
+    float m_level = 0; // the loudest recent pulse's, as an amplitude, now and then
+    // The latest samples as they came, for a pulse's lobes (a power of two of them).
     std::vector<float> m_history;
     std::uint64_t m_written = 0;
 
