@@ -327,7 +327,8 @@ const Damage kDamages[] = {
      {"damaged"},
      false,
      68,
-     71},
+     71,
+     1},
     {"highspeed_half_cycle_extra",
      &kTapes[2],
      [](const Recording& r) {
@@ -338,7 +339,8 @@ const Damage kDamages[] = {
      {"damaged"},
      false,
      68,
-     71},
+     71,
+     2},
     {"burst_in_the_only_copy",
      &kTapes[6],
      [](const Recording& r) {
