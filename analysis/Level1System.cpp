@@ -1,23 +1,13 @@
-// Reporting a Level 1 machine-code tape: stop and entry address, the code, the checksum.
-//
-// On tape: start address 41FEh and stop address (high byte first), the entry address (low
-// byte first, loaded at 41FEh), the machine code from 4200h up to the stop address, one
-// checksum byte over the entry address and the code.
+// The report of a Level 1 machine-code tape file: stop and entry address, the code and the
+// checksum, as the parser (format/Level1) read them.
 #include "analysis/Decoders.h"
-#include "analysis/TapeBytes.h"
+#include "format/Level1.h"
 
 #include <algorithm>
 
 namespace tonvale {
 
 namespace {
-
-constexpr std::uint16_t kCodeStart = 0x4200;
-constexpr std::size_t kStopOffset = 2;
-constexpr std::size_t kEntryOffset = 4;
-constexpr std::size_t kCodeOffset = 6;
-constexpr unsigned kFirstBeyond4K = 0x5000;  // a 4K machine's RAM ends at 4FFFh
-constexpr unsigned kFirstBeyond16K = 0x8000; // a 16K machine's at 7FFFh
 
 // Where an entry address lies in the Level 1 memory map, and what that says about the tape.
 struct EntryRegion {
@@ -42,92 +32,109 @@ const EntryRegion& RegionOf(unsigned address) {
                          [address](const EntryRegion& r) { return address <= r.last; });
 }
 
-} // namespace
+class Level1CodeReport {
+  public:
+    Level1CodeReport(ReportWriter& out, ByteView file)
+        : m_out(out), m_file(file), m_tape(ParseLevel1(file, Level1Kind::MachineCode)) {}
 
-std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
-    TextBuffer text;
-    const TapeBytes t(file);
-    bool bad = false;
-    bool suspicious = false;
-
-    text.Set("Level 1 \"SYSTEM\"");
-    out.Describe(text);
-    out.AddReportLine("Start address 41FEh level 1 machine code");
-
-    if (!t.Has(kStopOffset, 2)) {
-        out.AddReportLine("Stop address missing");
-        out.AddReportLine("transfer address missing");
-        out.AddReportLine("checksum missing");
-        out.AppendVerdict(true, false);
-        return t.Size();
-    }
-
-    const unsigned stop = t.Be16(kStopOffset);
-    out.File().load = kCodeStart;
-    out.File().end = stop;
-    if (t.Has(kEntryOffset, 2)) out.File().entry = t.Le16(kEntryOffset);
-    // A stop address below 4200h leaves no room for code; the checksum then follows the entry.
-    const std::size_t codeLength = stop > kCodeStart ? stop - kCodeStart : 0;
-    const std::size_t checksumAt = kCodeOffset + codeLength;
-    const bool complete = t.Has(checksumAt, 1);
-
-    text.Format("Stop address %04Xh ", stop);
-    if (stop < kCodeStart) {
-        text.Append("before the program");
-        bad = true;
-    } else if (complete) {
-        if (stop < kFirstBeyond4K) {
-            text.Append("ok");
-        } else {
-            text.Append(stop < kFirstBeyond16K ? "ok but exceedes 4K RAM"
-                                               : "ok but exceedes 16K RAM");
-            suspicious = true;
+    std::size_t Write() {
+        m_text.Set("Level 1 \"SYSTEM\"");
+        m_out.Describe(m_text);
+        m_out.AddReportLine("Start address 41FEh level 1 machine code");
+        if (!m_tape.stop) {
+            m_out.AddReportLine("Stop address missing");
+            m_out.AddReportLine("transfer address missing");
+            m_out.AddReportLine("checksum missing");
+            m_out.AppendVerdict(true, false);
+            return m_tape.end;
         }
-    } else {
-        text.Append(stop < kFirstBeyond4K    ? "mismatch but within 4K RAM"
-                    : stop < kFirstBeyond16K ? "mismatch but within 16K RAM"
-                                             : "mismatch and very unlikely");
-        bad = true;
+        m_out.File().load = kLevel1Program;
+        m_out.File().end = *m_tape.stop;
+        m_out.File().entry = m_tape.entry;
+        WriteStopAddress();
+        WriteEntryAddress();
+        WriteCode();
+        WriteChecksum();
+        m_out.AppendVerdict(m_bad, m_suspicious);
+        return m_tape.end;
     }
-    out.AddReportLine(text);
 
-    if (t.Has(kEntryOffset, 2)) {
-        const unsigned entry = t.Le16(kEntryOffset);
-        text.Format("transfer address %04Xh ", entry);
-        const EntryRegion& region = RegionOf(entry);
-        if (region.remark) text.Append(region.remark);
-        bad = bad || region.bad;
-        suspicious = suspicious || region.suspicious;
-        out.AddReportLine(text);
-    } else {
-        out.AddReportLine("transfer address missing");
-        bad = true;
+  private:
+    // Whether the machine the stop address needs has the RAM; with the code cut short, how
+    // far off the recording is.
+    void WriteStopAddress() {
+        const unsigned stop = *m_tape.stop;
+        m_text.Format("Stop address %04Xh ", stop);
+        if (stop < kLevel1Program) {
+            m_text.Append("before the program");
+            m_bad = true;
+        } else if (m_tape.Complete()) {
+            if (stop < kLevel1FirstBeyond4K) {
+                m_text.Append("ok");
+            } else {
+                m_text.Append(stop < kLevel1FirstBeyond16K ? "ok but exceedes 4K RAM"
+                                                           : "ok but exceedes 16K RAM");
+                m_suspicious = true;
+            }
+        } else {
+            m_text.Append(stop < kLevel1FirstBeyond4K    ? "mismatch but within 4K RAM"
+                          : stop < kLevel1FirstBeyond16K ? "mismatch but within 16K RAM"
+                                                         : "mismatch and very unlikely");
+            m_bad = true;
+        }
+        m_out.AddReportLine(m_text);
+    }
+
+    void WriteEntryAddress() {
+        if (!m_tape.entry) {
+            m_out.AddReportLine("transfer address missing");
+            m_bad = true;
+            return;
+        }
+        m_text.Format("transfer address %04Xh ", unsigned{*m_tape.entry});
+        const EntryRegion& region = RegionOf(*m_tape.entry);
+        if (region.remark) m_text.Append(region.remark);
+        m_bad = m_bad || region.bad;
+        m_suspicious = m_suspicious || region.suspicious;
+        m_out.AddReportLine(m_text);
     }
 
     // Only the code that is really there.
-    const std::size_t present = t.Size() > kCodeOffset ? t.Size() - kCodeOffset : 0;
-    if (present > 0)
-        out.AddHexDump(true, t.From(kCodeOffset).first(std::min(codeLength, present)), kCodeStart);
-
-    if (complete) {
-        Byte sum = 0;
-        for (std::size_t i = kEntryOffset; i <= checksumAt; ++i)
-            sum = static_cast<Byte>(sum + t[i]);
-        text.Format("checksum %02Xh ", t[checksumAt]);
-        if (sum == 0) {
-            text.Append("ok");
-        } else {
-            text.Append("error");
-            bad = true;
-        }
-        out.AddReportLine(text);
-    } else {
-        out.AddReportLine("checksum missing");
-        bad = true;
+    void WriteCode() {
+        const std::size_t end = std::min(m_tape.checksumAt, m_file.size());
+        if (end > kLevel1CodeOffset)
+            m_out.AddHexDump(true, m_file.subspan(kLevel1CodeOffset, end - kLevel1CodeOffset),
+                             kLevel1Program);
     }
 
-    out.AppendVerdict(bad, suspicious);
-    return complete ? checksumAt + 1 : t.Size();
+    void WriteChecksum() {
+        if (!m_tape.Complete()) {
+            m_out.AddReportLine("checksum missing");
+            m_bad = true;
+            return;
+        }
+        m_text.Format("checksum %02Xh ", *m_tape.checksum);
+        if (m_tape.Holds()) {
+            m_text.Append("ok");
+        } else {
+            m_text.Append("error");
+            m_bad = true;
+        }
+        m_out.AddReportLine(m_text);
+    }
+
+    ReportWriter& m_out;
+    ByteView m_file;
+    const Level1Tape m_tape;
+    TextBuffer m_text;
+    bool m_bad = false;
+    bool m_suspicious = false;
+};
+
+} // namespace
+
+std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
+    return Level1CodeReport(out, file).Write();
 }
 
 } // namespace tonvale

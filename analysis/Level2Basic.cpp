@@ -4,9 +4,10 @@
 //
 //     D3 D3 D3 name | next number text... 00 | next number text... 00 | 00 00
 //                     ^ little-endian; next is an address in the memory of the saving machine
+#include "format/Level2Basic.h"
 #include "analysis/Decoders.h"
-#include "analysis/Level2Keywords.h"
 #include "analysis/TapeBytes.h"
+#include "format/Level2Keywords.h"
 
 #include <cstdint>
 
@@ -14,18 +15,7 @@ namespace tonvale {
 
 namespace {
 
-constexpr std::size_t kNameOffset = 3;
-constexpr std::size_t kFirstLine = 4;
-constexpr std::size_t kFirstText = 8; // behind the first line's pointer and number
-constexpr std::size_t kPointerSize = 2;
-constexpr std::size_t kNumberSize = 2;
-
-// A line is its pointer, its number, at least one and at most 256 text bytes and its
-// terminator, so the next line begins 6 to 261 bytes behind the line's own address.
-constexpr std::int64_t kShortestLine = 5; // the next pointer must lie beyond this
-constexpr std::int64_t kLongestLine = 261;
-
-constexpr Byte kTerminator = 0x00; // ends a line; a next pointer of two of them ends the program
+constexpr std::size_t kFirstText = kLevel2FirstLine + kLevel2PointerSize + kLevel2NumberSize;
 constexpr Byte kLineFeed = 0x0A;
 constexpr Byte kFirstPrintable = 0x20;
 constexpr Byte kQuote = 0x22;
@@ -62,7 +52,7 @@ class Level2Lister {
   private:
     std::uint16_t LoadAddress() const;
     std::uint16_t Address(std::size_t position) const {
-        return static_cast<std::uint16_t>(m_loadAddress + (position - kFirstLine));
+        return static_cast<std::uint16_t>(m_loadAddress + (position - kLevel2FirstLine));
     }
     // Lists the line at `position` and moves it on; false when the listing ends there.
     bool ListLine(std::size_t& position);
@@ -85,29 +75,29 @@ class Level2Lister {
 };
 
 void Level2Lister::Describe() {
-    const Byte name = m_t.Has(kNameOffset, 1) ? m_t[kNameOffset] : kMissingName;
-    if (m_t.Has(kNameOffset, 1)) m_out.File().name = Bytes{name};
-    const bool highspeed = m_out.Format() == TapeFormat::Highspeed;
-    m_text.Format("%s BASIC named '%c'", highspeed ? "Highspeed" : "Level 2", name);
+    const Byte name = m_t.Has(kLevel2NameOffset, 1) ? m_t[kLevel2NameOffset] : kMissingName;
+    if (m_t.Has(kLevel2NameOffset, 1)) m_out.File().name = Bytes{name};
+    m_text.Set(NamesOf(m_out.Format()).title);
+    m_text.AppendFormat(" BASIC named '%c'", name);
     m_out.Describe(m_text);
 }
 
 // The tape does not say where the program was; the first line's next pointer minus the
 // first line's length tells.
 std::uint16_t Level2Lister::LoadAddress() const {
-    if (!m_t.Has(kFirstLine, kPointerSize)) return 0;
+    if (!m_t.Has(kLevel2FirstLine, kLevel2PointerSize)) return 0;
     std::size_t end = kFirstText < m_t.Size() ? kFirstText : m_t.Size();
-    while (end < m_t.Size() && m_t[end] != kTerminator)
+    while (end < m_t.Size() && m_t[end] != kLevel2LineEnd)
         ++end;
-    const std::size_t length = end + 1 - kFirstLine;
-    return static_cast<std::uint16_t>(m_t.Le16(kFirstLine) - length);
+    const std::size_t length = end + 1 - kLevel2FirstLine;
+    return static_cast<std::uint16_t>(m_t.Le16(kLevel2FirstLine) - length);
 }
 
 std::size_t Level2Lister::ListProgram() {
-    if (m_t.Size() <= kFirstLine) return m_t.Size();
+    if (m_t.Size() <= kLevel2FirstLine) return m_t.Size();
     m_loadAddress = LoadAddress();
-    if (m_t.Has(kFirstLine, kPointerSize)) m_out.File().load = m_loadAddress;
-    std::size_t position = kFirstLine;
+    if (m_t.Has(kLevel2FirstLine, kLevel2PointerSize)) m_out.File().load = m_loadAddress;
+    std::size_t position = kLevel2FirstLine;
     while (position < m_t.Size()) {
         if (!ListLine(position)) break;
     }
@@ -115,7 +105,8 @@ std::size_t Level2Lister::ListProgram() {
     if (!m_endMarkerSeen) m_bad = true;
     // The program in memory ends behind its end marker.
     if (m_endMarkerSeen && m_out.File().load)
-        m_out.File().end = *m_out.File().load + static_cast<std::uint32_t>(position - kFirstLine);
+        m_out.File().end =
+            *m_out.File().load + static_cast<std::uint32_t>(position - kLevel2FirstLine);
     return position;
 }
 
@@ -128,21 +119,21 @@ bool Level2Lister::ListLine(std::size_t& position) {
     const std::uint16_t stored = m_t.Le16(start);
     if (stored == 0) {
         m_endMarkerSeen = true;
-        position = start + kPointerSize;
+        position = start + kLevel2PointerSize;
         return false;
     }
     ProgramLine line = CheckNextPointer(start, stored);
     if (line.badPointer && !line.beyondEnd) line.effective = FindRealNextPointer(line);
     line.terminator = static_cast<std::int64_t>(start) + line.effective - line.address - 1;
 
-    position = start + kPointerSize;
-    if (!m_t.Has(position, kNumberSize)) {
+    position = start + kLevel2PointerSize;
+    if (!m_t.Has(position, kLevel2NumberSize)) {
         position = m_t.Size();
         return false;
     }
     line.number = m_t.Le16(position);
     m_text.Format("%u ", line.number);
-    position += kNumberSize;
+    position += kLevel2NumberSize;
     if (position == m_t.Size()) return false;
 
     m_out.BeginListingLine();
@@ -157,7 +148,7 @@ bool Level2Lister::ListLine(std::size_t& position) {
 // The end marker lacks its last byte: a recording stopped a moment too early.
 void Level2Lister::HintAtMissingEndByte(std::size_t position) {
     m_bad = true;
-    if (m_t[position] == kTerminator && m_out.Format() == TapeFormat::Highspeed &&
+    if (m_t[position] == kLevel2LineEnd && m_out.Format() == TapeFormat::Highspeed &&
         m_out.Tail().lastBits == 0 && m_out.Tail().bitsShort != 0) {
         m_text.Format("This CAS file is %d bits short", static_cast<int>(m_out.Tail().bitsShort));
         m_out.AddReportLine(m_text);
@@ -174,10 +165,10 @@ ProgramLine Level2Lister::CheckNextPointer(std::size_t start, std::uint16_t stor
     const std::int64_t distance = std::int64_t{stored} - line.address;
     const std::int64_t next = static_cast<std::int64_t>(start) + distance;
     const std::int64_t size = static_cast<std::int64_t>(m_t.Size());
-    const bool inReach = distance > kShortestLine && distance <= kLongestLine;
+    const bool inReach = distance > kLevel2ShortestLine && distance <= kLevel2LongestLine;
     line.beyondEnd = inReach && next > size;
     const bool good =
-        inReach && !line.beyondEnd && m_t[static_cast<std::size_t>(next - 1)] == kTerminator;
+        inReach && !line.beyondEnd && m_t[static_cast<std::size_t>(next - 1)] == kLevel2LineEnd;
     line.badPointer = !good;
     if (line.badPointer) m_bad = true;
     return line;
@@ -188,21 +179,21 @@ ProgramLine Level2Lister::CheckNextPointer(std::size_t start, std::uint16_t stor
 std::uint16_t Level2Lister::FindRealNextPointer(const ProgramLine& line) const {
     const std::size_t size = m_t.Size();
     const std::int64_t start = static_cast<std::int64_t>(line.start);
-    for (std::size_t q = line.start + kShortestLine; q < line.start + kLongestLine && q + 3 < size;
-         ++q) {
-        if (m_t[q] != kTerminator) continue;
+    for (std::size_t q = line.start + kLevel2ShortestLine;
+         q < line.start + kLevel2LongestLine && q + 3 < size; ++q) {
+        if (m_t[q] != kLevel2LineEnd) continue;
         const std::uint16_t behind = static_cast<std::uint16_t>(Address(q) + 1);
-        if (m_t[q + 1] == kTerminator && m_t[q + 2] == kTerminator) return behind;
+        if (m_t[q + 1] == kLevel2LineEnd && m_t[q + 2] == kLevel2LineEnd) return behind;
         const std::int64_t candidate = m_t.Le16(q + 1);
-        if (candidate <= std::int64_t{Address(q)} + kShortestLine) continue;
+        if (candidate <= std::int64_t{Address(q)} + kLevel2ShortestLine) continue;
         // With the program near FFFFh the addresses wrap and the target can land before this
         // line, or before the bytes: such a candidate is no pointer of this program.
         const std::int64_t target = start + (candidate - line.address) - 1;
         const std::int64_t here = static_cast<std::int64_t>(q);
         if (target <= here || target >= static_cast<std::int64_t>(size) ||
-            target >= here + kLongestLine)
+            target >= here + kLevel2LongestLine)
             continue;
-        if (m_t[static_cast<std::size_t>(target)] == kTerminator) return behind;
+        if (m_t[static_cast<std::size_t>(target)] == kLevel2LineEnd) return behind;
     }
     return line.stored;
 }
@@ -224,7 +215,7 @@ void Level2Lister::ListText(ProgramLine& line, std::size_t& position) {
 
         ++position;
         if (Address(position) == lastAddress && position < m_t.Size() &&
-            m_t[position] == kTerminator) {
+            m_t[position] == kLevel2LineEnd) {
             ++position;
             return;
         }

@@ -14,6 +14,7 @@
 // the control byte, as LIST shows it. Level 1 lines lose the space LIST puts in front.
 #include "analysis/TapeReport.h"
 #include "base/Bytes.h"
+#include "format/SystemTape.h"
 
 #include <cstddef>
 #include <string>
@@ -39,6 +40,6 @@ std::vector<ExtractedFile> ExtractTapeFiles(ByteView image, const TapeReport& re
 // A SYSTEM tape file's load module: per block a load record, 01h, the length + 2 (one byte,
 // so 00h-02h stand for 256-258), the address (low, high) and the data; then, when the tape has
 // an entry address, the transfer record 02h 02h and the entry (low, high).
-Bytes CmdLoadModule(ByteView bytes, const TapeFileReport& file);
+Bytes CmdLoadModule(ByteView bytes, const SystemTape& tape);
 
 } // namespace tonvale
