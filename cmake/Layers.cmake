@@ -3,10 +3,10 @@
 # configure step with the offending line.
 #
 #     base/                          bytes, text, formats, the report list
-#     tape/  sound/                  reading and laying down images, leaders and sync bytes; the WAV image
+#     tape/  sound/                  images read and laid down, leaders and sync bytes; the WAV image
 #     format/                        one home per tape format: its constants, parser and writer
-#     analysis/                      the decoders and the TapeReport
-#     writer/                        tape files and images from programs
+#     analysis/                      the reports of what the parsers found, and the TapeReport
+#     writer/                        PC files read into tape files; converting and extracting
 #     rescue/                        recordings of real cassettes back into tape images
 #     recording/                     reading sound files (libsndfile), when it is at hand
 #     app/                           the dialog's state and handlers, saving
