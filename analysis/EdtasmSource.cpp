@@ -1,6 +1,7 @@
 // The listing of an EDTASM assembler source, as the parser (format/Edtasm) read it: line
 // numbers without their bit 7, tabs expanded to the next multiple of eight.
 #include "analysis/Decoders.h"
+#include "analysis/ListingText.h"
 #include "format/Edtasm.h"
 
 namespace tonvale {
@@ -8,6 +9,35 @@ namespace tonvale {
 namespace {
 
 constexpr std::size_t kTabWidth = 8;
+
+// Composes a source line into `text` as the report lists it: the digits without their bit 7
+// (a digit byte 80h becomes 00h, which ends the text as it stands), the space, the text with
+// its tabs expanded. A line that grows longer than a listing line has its first 64 characters
+// handed to `cut`, one piece per character: a line that grows long only by its last tab stays
+// whole.
+template <class Cut>
+void ComposeLine(ByteView file, const EdtasmTapeLine& line, TextBuffer& text, Cut cut) {
+    text.Clear();
+    for (std::size_t i = 0; i < line.digits; ++i)
+        text.AppendByte(static_cast<Byte>(file[line.offset + i] & ~kEdtasmDigitBit));
+    if (!line.separated) return;
+    if (file[line.text - 1] == kEdtasmSeparator) text.AppendByte(' ');
+    std::size_t column = 0;
+    for (std::size_t p = line.text; p < line.textEnd; ++p) {
+        const Byte b = file[p];
+        if (b == kEdtasmTab) {
+            text.Append(std::string_view("        ", kTabWidth - column));
+            column = 0;
+        } else if (IsEdtasmTextChar(b)) {
+            text.AppendByte(b);
+            column = (column + 1) % kTabWidth;
+            if (text.Length() > kListingWidth) {
+                cut(text.View().first(kListingWidth));
+                text.DropFront(kListingWidth);
+            }
+        }
+    }
+}
 
 class EdtasmReport {
   public:
@@ -39,42 +69,18 @@ class EdtasmReport {
         m_text.Clear();
     }
 
+    // A line cut short stays in the text, for WriteCutLine.
     void WriteLine(const EdtasmTapeLine& line) {
-        m_text.Clear();
-        m_out.BeginListingLine();
-        // A digit byte 80h becomes 00h, which ends the text as it stands.
-        for (std::size_t i = 0; i < line.digits; ++i)
-            m_text.AppendByte(static_cast<Byte>(m_file[line.offset + i] & ~kEdtasmDigitBit));
-        if (!line.separated) return;
-        if (m_file[line.text - 1] == kEdtasmSeparator) m_text.AppendByte(' ');
-        std::size_t column = 0;
-        for (std::size_t p = line.text; p < line.textEnd; ++p) {
-            const Byte b = m_file[p];
-            if (b == kEdtasmTab) {
-                m_text.Append(std::string_view("        ", kTabWidth - column));
-                column = 0;
-            } else if (IsEdtasmTextChar(b)) {
-                m_text.AppendByte(b);
-                column = (column + 1) % kTabWidth;
-                // One piece per character: a line that grows long only by its last tab stays
-                // whole.
-                if (m_text.Length() > kListingWidth) {
-                    m_out.AddReportLine(m_text.View().first(kListingWidth), kTagContinued);
-                    m_text.DropFront(kListingWidth);
-                }
-            }
-        }
+        ComposeLine(m_file, line, m_text,
+                    [this](ByteView piece) { m_out.AddReportLine(piece, kTagContinued); });
         if (!line.terminated) return;
         m_out.AddReportLine(m_text);
-        m_out.EndListingLine();
         m_text.Clear();
     }
 
     // A line cut short is listed as far as it goes.
     void WriteCutLine() {
         if (!m_text.Empty()) m_out.AddReportLine(m_text);
-        if (!m_out.File().listing.empty() && m_out.File().listing.back().count == 0)
-            m_out.EndListingLine();
         m_out.AddReportLine("truncated");
     }
 
@@ -88,6 +94,24 @@ class EdtasmReport {
 
 std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
     return EdtasmReport(out, file).Write();
+}
+
+ListingText EdtasmListing(ByteView file) {
+    ListingText listing;
+    TextBuffer text;
+    for (const EdtasmTapeLine& line : ParseEdtasm(file).lines) {
+        Bytes joined;
+        ComposeLine(file, line, text, [&joined](ByteView piece) {
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        });
+        joined.insert(joined.end(), text.View().begin(), text.View().end());
+        ++listing.lines;
+        // A line cut short is listed as far as it goes.
+        if (!line.terminated && joined.empty()) continue;
+        listing.text.insert(listing.text.end(), joined.begin(), joined.end());
+        listing.text.push_back('\n');
+    }
+    return listing;
 }
 
 } // namespace tonvale

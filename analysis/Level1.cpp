@@ -136,7 +136,6 @@ class Level1BasicReport : Level1Report {
 
     void WriteLine(const Level1Line& line, bool split) {
         m_text.Format(" %u ", line.number);
-        m_out.BeginListingLine();
         for (std::size_t p = line.text; p < line.textEnd; ++p) {
             const Byte b = m_file[p];
             if (IsLevel1Plain(b)) {
@@ -148,7 +147,6 @@ class Level1BasicReport : Level1Report {
             if (split) m_out.SplitLongLine(m_text);
         }
         m_out.AddReportLine(m_text);
-        m_out.EndListingLine();
         if (!line.terminated) Truncated();
     }
 

@@ -14,9 +14,9 @@ constexpr Byte kLineFeed = 0x0A;
 // A tape file cut off before its name byte still gets a description.
 constexpr Byte kMissingName = ' ';
 
-class Level2Listing {
+class Level2BasicReport {
   public:
-    Level2Listing(ReportWriter& out, ByteView file)
+    Level2BasicReport(ReportWriter& out, ByteView file)
         : m_out(out), m_file(file), m_program(ParseLevel2Basic(file)) {}
 
     std::size_t Write() {
@@ -43,14 +43,12 @@ class Level2Listing {
 
     void WriteLine(const Level2ProgramLine& line) {
         m_text.Format("%u ", line.number);
-        m_out.BeginListingLine();
         Level2TextWalk walk(m_file, line);
         while (const std::optional<Level2ShownByte> shown = walk.Next()) {
             Show(*shown);
             m_out.SplitLongLine(m_text);
         }
         m_out.AddReportLine(m_text, kTagPlain);
-        m_out.EndListingLine();
         WriteFindings(line);
     }
 
@@ -115,7 +113,7 @@ class Level2Listing {
 } // namespace
 
 std::size_t ListLevel2Basic(ReportWriter& out, ByteView file) {
-    return Level2Listing(out, file).Write();
+    return Level2BasicReport(out, file).Write();
 }
 
 } // namespace tonvale

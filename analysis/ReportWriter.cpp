@@ -14,15 +14,6 @@ void ReportWriter::BeginFile(TapeFormat format, std::uint64_t offset, std::uint3
     SetFormat(format);
 }
 
-void ReportWriter::BeginListingLine() {
-    File().listing.push_back({m_report.lineCount, 0});
-}
-
-void ReportWriter::EndListingLine() {
-    ListingLine& line = File().listing.back();
-    line.count = m_report.lineCount - line.first;
-}
-
 void ReportWriter::SetFormat(TapeFormat format) {
     m_format = format;
     if (!m_report.files.empty()) File().format = format;

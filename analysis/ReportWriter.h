@@ -41,10 +41,6 @@ class ReportWriter {
     void AddReportLine(std::string_view text, Byte tag = kTagPlain) {
         AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
     }
-    // Around the report lines of one program line of a listing, so that they can be told from
-    // the findings between them.
-    void BeginListingLine();
-    void EndListingLine();
     // While the text is longer than a listing line, adds its first 64 characters as a
     // continued line and keeps the rest.
     void SplitLongLine(TextBuffer& text);

@@ -27,10 +27,10 @@ struct Block {
     std::size_t vouchFrom;   // the bytes a holding checksum stands for
 };
 
-// The values of the first `count` bytes, or of all when there are fewer.
-Bytes Values(const std::vector<DecodedByte>& bytes, std::size_t count) {
+// The values of the bytes from `from` up to `to`, or up to the last one when there are fewer.
+Bytes Values(const std::vector<DecodedByte>& bytes, std::size_t from, std::size_t to) {
     Bytes values;
-    for (std::size_t k = 0; k < std::min(count, bytes.size()); ++k)
+    for (std::size_t k = from; k < std::min(to, bytes.size()); ++k)
         values.push_back(bytes[k].value);
     return values;
 }
@@ -39,7 +39,7 @@ Bytes Values(const std::vector<DecodedByte>& bytes, std::size_t count) {
 std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
     std::vector<Block> blocks;
     if (bytes.empty() || bytes[0].value != kSystemMarker) return blocks;
-    for (const SystemRecord& record : ParseSystemTape(Values(bytes, bytes.size())).records) {
+    for (const SystemRecord& record : ParseSystemTape(Values(bytes, 0, bytes.size())).records) {
         if (record.type != SystemRecordType::Block || !record.stored) continue;
         const std::size_t address = record.data - 2;
         blocks.push_back({address, record.data + record.dataLength, false, record.offset});
@@ -50,7 +50,7 @@ std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
 // A Level 1 tape file: start address 4200h (BASIC) or 41FEh (machine code) and stop address,
 // high byte first, then memory from the start up to the stop address and the checksum.
 std::optional<Block> Level1Block(const std::vector<DecodedByte>& bytes) {
-    const Bytes values = Values(bytes, bytes.size());
+    const Bytes values = Values(bytes, 0, bytes.size());
     const Level1Kind kind = ClassifyLevel1(values);
     if (kind == Level1Kind::None) return std::nullopt;
     const Level1Tape tape = ParseLevel1(values, kind);
@@ -60,9 +60,7 @@ std::optional<Block> Level1Block(const std::vector<DecodedByte>& bytes) {
 
 // What the bytes miss of a holding checksum, modulo 256: 0 when it holds.
 unsigned Sum(const std::vector<DecodedByte>& bytes, const Block& block) {
-    unsigned sum = 0;
-    for (std::size_t k = block.first; k < block.checksum; ++k)
-        sum += bytes[k].value;
+    const unsigned sum = ByteSum(Values(bytes, block.first, block.checksum));
     const unsigned checksum = bytes[block.checksum].value;
     return (block.sumsToZero ? sum + checksum : sum + 256 - checksum) & 0xFF;
 }
@@ -258,7 +256,7 @@ struct BrokenLine {
 
 std::optional<BrokenLine> BreakInBasicChain(const std::vector<DecodedByte>& bytes) {
     constexpr std::size_t kFirstLine = kLevel2FirstLine;
-    if (bytes.size() < kFirstLine || !HasLevel2BasicMarkers(Values(bytes, kFirstLine)))
+    if (bytes.size() < kFirstLine || !HasLevel2BasicMarkers(Values(bytes, 0, kFirstLine)))
         return std::nullopt;
     auto word = [&bytes](std::size_t at) {
         return static_cast<unsigned>(bytes[at].value | bytes[at + 1].value << 8);
