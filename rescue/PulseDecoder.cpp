@@ -79,7 +79,6 @@ void PulseDecoder::Feed(const float* samples, std::size_t count) {
         if ((m_written & 31) == 0) m_level = static_cast<float>(std::sqrt(m_peak / width));
         const float step = m_baseStep * m_level;
         m_base += y > 0 ? step : -step;
-        m_sample += 1;
     }
 }
 
@@ -92,42 +91,17 @@ void PulseDecoder::EndBlob() {
     if (m_blobLength > 8.0 * static_cast<double>(m_ring.size())) return;
     const std::uint64_t kept = std::min<std::uint64_t>(m_written, m_history.size());
     const std::uint64_t from = std::max(m_blobStart, m_written - kept);
-    auto at = [this](std::uint64_t n) { return m_history[n & (m_history.size() - 1)]; };
     float top = 0;
     for (std::uint64_t n = from; n < m_written; ++n)
-        top = std::max(top, std::abs(at(n)));
+        top = std::max(top, std::abs(History(n)));
     if (!(top > 0)) return;
     float sign = 1;
     for (std::uint64_t n = from; n < m_written; ++n)
-        if (std::abs(at(n)) >= kHalf * top) {
-            sign = at(n) > 0 ? 1.0f : -1.0f;
+        if (std::abs(History(n)) >= kHalf * top) {
+            sign = History(n) > 0 ? 1.0f : -1.0f;
             break;
         }
-
-    struct Lobe {
-        double time, height;
-    };
-    std::vector<Lobe> lobes;
-    for (std::uint64_t n = from; n < m_written;) {
-        if (!(sign * at(n) > 0)) {
-            ++n;
-            continue;
-        }
-        std::uint64_t end = n;
-        float high = 0;
-        while (end < m_written && sign * at(end) > 0)
-            high = std::max(high, sign * at(end++));
-        // Its time: the middle of what stands above half its height, weighted.
-        double weight = 0, moment = 0;
-        for (std::uint64_t k = n; k < end; ++k) {
-            const double y = sign * at(k);
-            if (y < kHalf * high) continue;
-            weight += y * y;
-            moment += y * y * static_cast<double>(k);
-        }
-        if (high >= kSecondLobe * top) lobes.push_back({moment / weight, high});
-        n = end;
-    }
+    const std::vector<Lobe> lobes = FindLobes(from, sign, kSecondLobe * top);
     const double spacing = kLobeSpacing * m_rate;
     for (const Lobe& lobe : lobes) {
         const bool shadowed = std::any_of(lobes.begin(), lobes.end(), [&](const Lobe& other) {
@@ -139,6 +113,33 @@ void PulseDecoder::EndBlob() {
         const bool cut = lobe.time < kCutSeconds * m_rate;
         if (!shadowed && !cut) OnPulse({lobe.time, lobe.height, m_blobMax, sign > 0});
     }
+}
+
+// The runs of samples on the `sign` side from `from` on, as high as `lowest` at least: each
+// with its height and its time, the middle of what stands above half its height, weighted.
+std::vector<PulseDecoder::Lobe> PulseDecoder::FindLobes(std::uint64_t from, float sign,
+                                                        float lowest) const {
+    std::vector<Lobe> lobes;
+    for (std::uint64_t n = from; n < m_written;) {
+        if (!(sign * History(n) > 0)) {
+            ++n;
+            continue;
+        }
+        std::uint64_t end = n;
+        float high = 0;
+        while (end < m_written && sign * History(end) > 0)
+            high = std::max(high, sign * History(end++));
+        double weight = 0, moment = 0;
+        for (std::uint64_t k = n; k < end; ++k) {
+            const double y = sign * History(k);
+            if (y < kHalf * high) continue;
+            weight += y * y;
+            moment += y * y * static_cast<double>(k);
+        }
+        if (high >= lowest) lobes.push_back({moment / weight, high});
+        n = end;
+    }
+    return lobes;
 }
 
 void PulseDecoder::OnPulse(const Pulse& pulse) {
@@ -258,10 +259,9 @@ void PulseDecoder::Lock(const Pulse& pulse) {
 // Each pulse is placed by its phase in the cell: near 0 a clock, near a half a data pulse. Its
 // height counts against the clock pulses': a data pulse may come back much lower.
 void PulseDecoder::Follow(const Pulse& pulse) {
-    const double time = pulse.time;
     const bool wrongWay = (m_polarity < 0) == pulse.rises;
     const double strength = pulse.height / m_clockHeight * (wrongWay ? kWrongWay : 1.0);
-    const double u = (time - m_cell.start) / m_period;
+    const double u = (pulse.time - m_cell.start) / m_period;
     const double cells = std::floor(u + 0.25);
     const double phase = u - cells;
     if (strength < kCounts) { // too weak to count: it only makes a 0 in the middle less sure
@@ -291,26 +291,31 @@ void PulseDecoder::Follow(const Pulse& pulse) {
         Coast(pulse);
         return;
     }
-    if (cells >= 1) {
-        const double expected = m_cell.start + m_period;
-        if (phase < 0.25) {
-            // The clock: follow its spacing and its level, and take its time as the phase.
-            m_period += kPeriodGain * (time - m_cell.start - m_period);
-            m_period = std::clamp(m_period, 0.75 * m_lockedPeriod, 1.33 * m_lockedPeriod);
-            if (!wrongWay) {
-                m_clockHeight += kHeightGain * (pulse.height - m_clockHeight);
-                m_pulseEnergy += kHeightGain * (pulse.envelope - m_pulseEnergy);
-            }
-            m_cell = Cell{time, true};
-            m_polarity += pulse.rises ? 1 : -1;
-            m_framer.SetInverted(m_polarity < 0);
-            TracePulse(pulse, PulseRole::Clock);
-        } else {
-            m_late = Late{pulse, strength, expected};
-        }
-        return;
+    if (cells >= 1 && phase < 0.25)
+        StartWithClock(pulse, wrongWay);
+    else if (cells >= 1)
+        m_late = Late{pulse, strength, m_cell.start + m_period};
+    else
+        WithinCell(pulse, strength, phase);
+}
+
+// The clock: the cell's speed and level follow it, and its time is the cell's start.
+void PulseDecoder::StartWithClock(const Pulse& pulse, bool wrongWay) {
+    m_period += kPeriodGain * (pulse.time - m_cell.start - m_period);
+    m_period = std::clamp(m_period, 0.75 * m_lockedPeriod, 1.33 * m_lockedPeriod);
+    if (!wrongWay) {
+        m_clockHeight += kHeightGain * (pulse.height - m_clockHeight);
+        m_pulseEnergy += kHeightGain * (pulse.envelope - m_pulseEnergy);
     }
-    if (phase < 0.25 && !m_cell.clockSeen) { // the clock of a cell that had none yet
+    m_cell = Cell{pulse.time, true};
+    m_polarity += pulse.rises ? 1 : -1;
+    m_framer.SetInverted(m_polarity < 0);
+    TracePulse(pulse, PulseRole::Clock);
+}
+
+// A pulse within the cell begun: its late clock, one too many, or its data pulse.
+void PulseDecoder::WithinCell(const Pulse& pulse, double strength, double phase) {
+    if (phase < 0.25 && !m_cell.clockSeen) {
         m_cell.clockSeen = true;
         TracePulse(pulse, PulseRole::Clock);
     } else if (phase < 0.25) {

@@ -53,7 +53,13 @@ class PulseDecoder {
         bool rises = true;   // its main lobe goes up: the machine's own polarity
     };
 
+    struct Lobe {
+        double time, height;
+    };
+
     void EndBlob();
+    std::vector<Lobe> FindLobes(std::uint64_t from, float sign, float lowest) const;
+    float History(std::uint64_t n) const { return m_history[n & (m_history.size() - 1)]; }
     void OnPulse(const Pulse& pulse);
     void Hunt(const Pulse& pulse);
     void Lock(const Pulse& pulse);
@@ -61,6 +67,8 @@ class PulseDecoder {
     void ResolveLate(const Pulse* next);
     void StartWithData(const Pulse& pulse, double strength, double expected);
     void Follow(const Pulse& pulse);
+    void StartWithClock(const Pulse& pulse, bool wrongWay);
+    void WithinCell(const Pulse& pulse, double strength, double phase);
     void EmitCell();
     void Unlock();
     void Coast(const Pulse& pulse);
@@ -78,7 +86,6 @@ class PulseDecoder {
     double m_peak = 0; // the recent loudest envelope, decaying
     double m_decay;
     double m_floor;
-    double m_sample = 0; // the index of the next sample
     float m_baseStep;
     float m_base = 0;  // the level between pulses
     float m_level = 0; // the loudest recent pulse's, as an amplitude, now and then

@@ -28,14 +28,18 @@ float ShapeAt(const PulseShape& shape, double at) {
     return (1 - f) * shape.values[k] + f * shape.values[k + 1];
 }
 
-// The bits of the image from `leaderSeconds` before the first byte that is not `leader`.
-std::vector<bool> BitsFrom(ByteView image, Byte leader, double leaderSeconds,
-                           double bitsPerSecond) {
+// The first bit heard: `leaderSeconds` before the first byte that is not `leader`.
+std::size_t FirstBit(ByteView image, Byte leader, double leaderSeconds, double bitsPerSecond) {
     std::size_t sync = 0;
     while (sync < image.size() && image[sync] == leader)
         ++sync;
     const auto keep = static_cast<std::size_t>(leaderSeconds * bitsPerSecond);
-    const std::size_t first = 8 * sync > keep ? 8 * sync - keep : 0;
+    return 8 * sync > keep ? 8 * sync - keep : 0;
+}
+
+std::vector<bool> BitsFrom(ByteView image, Byte leader, double leaderSeconds,
+                           double bitsPerSecond) {
+    const std::size_t first = FirstBit(image, leader, leaderSeconds, bitsPerSecond);
     std::vector<bool> bits;
     for (std::size_t i = first; i < 8 * image.size(); ++i)
         bits.push_back(((image[i / 8] >> (7 - i % 8)) & 1) != 0);
@@ -53,6 +57,12 @@ void AddHiss(Recording& r, float level) {
 
 const PulseShape kShapeA = {"A", kA, 8};
 const PulseShape kShapeB = {"B", kB, 8};
+
+double CapturedTime(ByteView image, const CaptureSettings& s, std::size_t byte, unsigned bit) {
+    const std::size_t first = FirstBit(image, 0x00, s.leaderSeconds, s.bitsPerSecond);
+    const double cells = static_cast<double>(8 * byte + bit) - static_cast<double>(first);
+    return (8 + cells * kCaptureRate / s.bitsPerSecond) / kCaptureRate;
+}
 
 Recording CapturePulses(ByteView image, const CaptureSettings& s) {
     const std::vector<bool> bits = BitsFrom(image, 0x00, s.leaderSeconds, s.bitsPerSecond);

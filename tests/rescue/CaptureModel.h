@@ -37,6 +37,10 @@ struct CaptureSettings {
 // data pulse half a cell on for a 1.
 Recording CapturePulses(ByteView image, const CaptureSettings& settings);
 
+// When bit `bit` of image byte `byte` begins in such a capture, in seconds.
+double CapturedTime(ByteView image, const CaptureSettings& settings, std::size_t byte,
+                    unsigned bit);
+
 // A Highspeed tape image as a capture: square cycles (a 1 twice as fast as a 0) through a
 // cassette's band and a sound card's input, clipped on the low side.
 Recording CaptureHighspeed(ByteView image, double bitsPerSecond = 1500, bool upsideDown = false);

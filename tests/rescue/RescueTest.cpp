@@ -224,7 +224,20 @@ struct Damage {
     // the rest of the tape file may be lost).
     std::size_t firstHit = 0, lastHit = SIZE_MAX;
     std::size_t fewestDoubtful = 0; // in the first tape file: what the rescue must own up to
+    // Damage to a capture of a real cassette rather than to the product's own sound.
+    const test::CaptureSettings* captured = nullptr;
 };
+
+// A real cassette's capture at 938 bit/s, pulse shape A, and when its bits' clock pulses peak.
+const test::CaptureSettings kCaptured = [] {
+    test::CaptureSettings settings;
+    settings.shape = &test::kShapeA;
+    settings.bitsPerSecond = 938;
+    return settings;
+}();
+double CapturedTime(const Tape& tape, std::size_t byte, unsigned bit) {
+    return test::CapturedTime(Image(tape), kCaptured, byte, bit);
+}
 
 // When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
 double Time(std::size_t byte, unsigned bit, TapeFormat format) {
@@ -370,6 +383,33 @@ const Damage kDamages[] = {
      false,
      20,
      26},
+    {"captured_dropout_in_a_system_block",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         // From a little before the clock pulse, which a spike's rise reaches out to.
+         test::Dropout(d, CapturedTime(kTapes[1], 268, 2) - 0.25 / 938, 1 / 938.0);
+         return d;
+     },
+     {"mended"},
+     true,
+     11,
+     11,
+     0,
+     &kCaptured},
+    {"captured_burst_in_the_only_copy",
+     &kTapes[6],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, CapturedTime(kTapes[6], 377, 0), 0.03);
+         return d;
+     },
+     {"damaged"},
+     false,
+     119,
+     124,
+     4,
+     &kCaptured},
 };
 
 class RescueDamaged : public testing::TestWithParam<const Damage*> {};
@@ -377,13 +417,14 @@ class RescueDamaged : public testing::TestWithParam<const Damage*> {};
 TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
     const Damage& damage = *GetParam();
     const Bytes image = Image(*damage.tape);
-    const RescueResult result =
-        RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
+    const Recording sound = damage.captured ? test::CapturePulses(image, *damage.captured)
+                                            : test::Synthesise(damage.tape->sound, image);
+    const RescueResult result = RescueSamples(damage.record(sound));
     const TapeReport rescued = Analyse(result.image, damage.tape->level);
     ASSERT_EQ(result.files.size(), damage.verdicts.size());
     EXPECT_GE(result.files[0].doubtful.size(), damage.fewestDoubtful);
     // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
-    const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
+    const Bytes source = RescueSamples(sound).files[0].data;
     for (std::size_t i = 0; i < result.files.size(); ++i) {
         const RescuedTapeFile& file = result.files[i];
         EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), damage.verdicts[i]) << i;
