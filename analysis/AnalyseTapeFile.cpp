@@ -83,24 +83,13 @@ std::size_t ReportUnidentified(ReportWriter& out, ByteView file) {
     text.Append(" unidentified or unsupported");
     out.Describe(text);
 
-    switch (out.Format()) {
-    case TapeFormat::Highspeed:
-        out.AddReportLine("Highspeed header (many 55h then 7Fh)");
-        break;
-    case TapeFormat::Level2:
-        out.AddReportLine("Level 2 header (many 00h then 5Ah)");
-        break;
-    case TapeFormat::Level1:
-        out.AddReportLine("Level 1 header (many 00h then 5Ah)");
-        break;
-    default:
+    if (!out.AddHeaderLine()) {
         if (out.PrevFormat() == TapeFormat::None)
             out.AddReportLine("No header detected (fragment? not CAS?)");
         else if (file.size() < 20)
             out.AddReportLine("Garbage (turning off noise?)");
         else
             out.AddReportLine("Premature end? Remainder of garbeled \"file\"");
-        break;
     }
 
     const bool noise = out.Format() == TapeFormat::None && out.PrevFormat() != TapeFormat::None &&

@@ -41,6 +41,22 @@ void ReportWriter::AddReportLine(ByteView text, Byte tag) {
     if (text.size() > m_report.widestLine) m_report.widestLine = text.size();
 }
 
+bool ReportWriter::AddHeaderLine() {
+    switch (m_format) {
+    case TapeFormat::Highspeed:
+        AddReportLine("Highspeed header (many 55h then 7Fh)");
+        return true;
+    case TapeFormat::Level2:
+        AddReportLine("Level 2 header (many 00h then 5Ah)");
+        return true;
+    case TapeFormat::Level1:
+        AddReportLine("Level 1 header (many 00h then 5Ah)");
+        return true;
+    default:
+        return false;
+    }
+}
+
 void ReportWriter::SplitLongLine(TextBuffer& text) {
     while (text.Length() > kListingWidth) {
         AddReportLine(text.View().first(kListingWidth), kTagContinued);

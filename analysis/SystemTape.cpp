@@ -26,7 +26,7 @@ class SystemTapeReport {
         : m_out(out), m_file(file), m_tape(ParseSystemTape(file)) {}
 
     std::size_t Write() {
-        AddHeaderLine();
+        m_out.AddHeaderLine();
         DescribeTitle();
         m_out.File().name =
             Bytes(m_tape.name.Positions(m_file).begin(), m_tape.name.Positions(m_file).end());
@@ -42,13 +42,6 @@ class SystemTapeReport {
     void AddLine() { m_out.AddReportLine(m_text); }
     void AddLine(std::string_view text) { m_out.AddReportLine(text); }
     bool Highspeed() const { return m_out.Format() == TapeFormat::Highspeed; }
-
-    void AddHeaderLine() {
-        if (m_out.Format() == TapeFormat::Level2)
-            AddLine("Level 2 header (many 00h then 5Ah)");
-        else if (Highspeed())
-            AddLine("Highspeed header (many 55h then 7Fh)");
-    }
 
     // The title shows the name bytes as they stand, spaces and all.
     void DescribeTitle() {
