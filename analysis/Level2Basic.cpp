@@ -43,11 +43,10 @@ class Level2BasicReport {
 
     void WriteLine(const Level2ProgramLine& line) {
         m_text.Format("%u ", line.number);
-        Level2TextWalk walk(m_file, line);
-        while (const std::optional<Level2ShownByte> shown = walk.Next()) {
-            Show(*shown);
+        WalkLevel2Text(m_file, line, [this](const Level2ShownByte& shown) {
+            Show(shown);
             m_out.SplitLongLine(m_text);
-        }
+        });
         m_out.AddReportLine(m_text, kTagPlain);
         WriteFindings(line);
     }

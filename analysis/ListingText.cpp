@@ -28,15 +28,14 @@ ListingText Level2Listing(ByteView bytes) {
     for (const Level2ProgramLine& line : ParseLevel2Basic(bytes).lines) {
         const std::string number = std::to_string(line.number) + " ";
         text.insert(text.end(), number.begin(), number.end());
-        Level2TextWalk walk(bytes, line);
-        while (const std::optional<Level2ShownByte> shown = walk.Next()) {
-            if (shown->value >= kFirstLevel2Token && !shown->inString) {
-                const std::string_view keyword = Level2Keyword(shown->value);
+        WalkLevel2Text(bytes, line, [&text](const Level2ShownByte& shown) {
+            if (shown.value >= kFirstLevel2Token && !shown.inString) {
+                const std::string_view keyword = Level2Keyword(shown.value);
                 text.insert(text.end(), keyword.begin(), keyword.end());
-            } else if (shown->value >= ' ') {
-                text.push_back(shown->value);
+            } else if (shown.value >= ' ') {
+                text.push_back(shown.value);
             }
-        }
+        });
         text.push_back('\n');
         ++listing.lines;
     }

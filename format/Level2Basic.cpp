@@ -29,8 +29,6 @@ namespace {
 constexpr std::size_t kFirstText = kLevel2FirstLine + kLevel2PointerSize + kLevel2NumberSize;
 constexpr Byte kLineFeed = 0x0A;
 constexpr Byte kFirstPrintable = 0x20;
-constexpr Byte kQuote = 0x22;
-constexpr Byte kColon = 0x3A;
 
 class Level2Parser {
   public:
@@ -108,14 +106,12 @@ class Level2Parser {
         if (position == m_file.size()) return false;
 
         line.text = position;
-        Level2TextWalk walk(m_file, line);
-        while (walk.Next()) {
-        }
-        position = walk.Position();
-        line.terminated = walk.Terminated();
+        const Level2TextWalked walked = WalkLevel2Text(m_file, line, [](const Level2ShownByte&) {});
+        position = walked.end;
+        line.terminated = walked.terminated;
         line.textEnd = line.terminated ? position - 1 : position;
-        line.stringNonAscii = walk.StringNonAscii();
-        line.remarkNonAscii = walk.RemarkNonAscii();
+        line.stringNonAscii = walked.stringNonAscii;
+        line.remarkNonAscii = walked.remarkNonAscii;
         // A previous number of 0 means "no line yet" (and so a line 0 is never judged against).
         line.badOrder = m_previousNumber != 0 && line.number <= m_previousNumber;
         if (line.badOrder) Damage(start, "the line number is not above the one before");
@@ -178,60 +174,32 @@ Level2Program ParseLevel2Basic(ByteView file) {
     return Level2Parser(file).Parse();
 }
 
-Level2TextWalk::Level2TextWalk(ByteView file, const Level2ProgramLine& line)
-    : m_file(file), m_line(line), m_position(line.text) {}
-
-std::uint16_t Level2TextWalk::Address(std::size_t position) const {
-    return static_cast<std::uint16_t>(m_line.address + (position - m_line.start));
-}
-
-std::optional<Level2ShownByte> Level2TextWalk::Next() {
-    if (m_done || m_position >= m_file.size()) return std::nullopt;
-    SkipHiddenColons();
-    const Byte c = m_file[m_position];
-    if (c == kQuote) {
-        if (!m_inString && !m_stringNonAscii)
-            m_stringNonAscii = HoldsNonAscii(m_position + 1, true);
-        m_inString = !m_inString;
-    } else if ((c == kTokenRem || c == kTokenApostrophe) && !m_inString && !m_remarkNonAscii) {
-        m_remarkNonAscii = HoldsNonAscii(m_position + 1, false);
-    }
-    const Level2ShownByte shown{c, m_inString, m_lineFeed};
-
-    ++m_position;
-    const std::uint16_t lastAddress = static_cast<std::uint16_t>(m_line.effective - 1);
-    if (Address(m_position) == lastAddress && m_position < m_file.size() &&
-        m_file[m_position] == kLevel2LineEnd) {
-        ++m_position;
-        m_done = true;
-    }
-    return shown;
-}
+namespace level2 {
 
 // ELSE is stored behind a colon, and the apostrophe behind a colon and a REM; the listing
 // shows them as they were typed.
-void Level2TextWalk::SkipHiddenColons() {
-    const auto has = [this](std::size_t count) { return count <= m_file.size() - m_position; };
-    if (has(2) && m_file[m_position] == kColon && m_file[m_position + 1] == kTokenElse)
-        m_position += 1;
-    if (has(3) && m_file[m_position] == kColon && m_file[m_position + 1] == kTokenRem &&
-        m_file[m_position + 2] == kTokenApostrophe)
-        m_position += 2;
+std::size_t SkipHiddenColons(ByteView file, std::size_t position) {
+    const auto has = [&](std::size_t count) { return count <= file.size() - position; };
+    if (has(2) && file[position] == kColon && file[position + 1] == kTokenElse) position += 1;
+    if (has(3) && file[position] == kColon && file[position + 1] == kTokenRem &&
+        file[position + 2] == kTokenApostrophe)
+        position += 2;
+    return position;
 }
 
-// Scans a string (up to its closing quote) or a remark for bytes that are not plain text, up
-// to the line's terminator or the end of the bytes. A line feed is noted, not counted.
-bool Level2TextWalk::HoldsNonAscii(std::size_t from, bool endAtQuote) {
-    for (std::size_t i = from;
-         i < m_file.size() && static_cast<std::int64_t>(i) < m_line.terminator; ++i) {
-        const Byte b = m_file[i];
+bool HoldsNonAscii(ByteView file, std::size_t from, std::int64_t terminator, bool endAtQuote,
+                   bool& lineFeed) {
+    for (std::size_t i = from; i < file.size() && static_cast<std::int64_t>(i) < terminator; ++i) {
+        const Byte b = file[i];
         if (endAtQuote && b == kQuote) return false;
         if (b == kLineFeed)
-            m_lineFeed = true;
+            lineFeed = true;
         else if (b < kFirstPrintable || b >= kFirstLevel2Token)
             return true;
     }
     return false;
 }
+
+} // namespace level2
 
 } // namespace tonvale

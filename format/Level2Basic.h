@@ -6,6 +6,7 @@
 //                       saving machine, the program's first line at its load address
 #include "base/Bytes.h"
 #include "format/Damage.h"
+#include "format/Level2Keywords.h"
 
 #include <cstdint>
 #include <optional>
@@ -86,35 +87,60 @@ struct Level2ShownByte {
     bool quietLineFeed = false; // a line feed typed into a string or remark, shown as nothing
 };
 
-// The bytes of a line's text as LIST shows them, in order: ELSE and the apostrophe without the
-// colon (and REM) stored in front of them. Strings and remarks are looked into as the walk
-// reaches them, for bytes that are not plain text.
-class Level2TextWalk {
-  public:
-    Level2TextWalk(ByteView file, const Level2ProgramLine& line);
-
-    // The next byte shown; none behind the line's last.
-    std::optional<Level2ShownByte> Next();
-    // Behind the last byte shown, and behind the line's 00h when the walk found it.
-    std::size_t Position() const { return m_position; }
-    bool Terminated() const { return m_done; }
-    bool StringNonAscii() const { return m_stringNonAscii; }
-    bool RemarkNonAscii() const { return m_remarkNonAscii; }
-
-  private:
-    std::uint16_t Address(std::size_t position) const;
-    void SkipHiddenColons();
-    bool HoldsNonAscii(std::size_t from, bool endAtQuote);
-
-    ByteView m_file;
-    const Level2ProgramLine& m_line;
-    std::size_t m_position;
-    bool m_done = false;
-    bool m_inString = false;
-    bool m_stringNonAscii = false;
-    bool m_remarkNonAscii = false;
-    bool m_lineFeed = false;
+// What a walk over a line's text found.
+struct Level2TextWalked {
+    std::size_t end = 0;     // behind the last byte shown, and behind the 00h when found
+    bool terminated = false; // the line's 00h is where the effective pointer puts it
+    bool stringNonAscii = false;
+    bool remarkNonAscii = false;
 };
+
+namespace level2 {
+inline constexpr Byte kColon = 0x3A;
+inline constexpr Byte kQuote = 0x22;
+// Where the text goes on behind the colon (and REM) stored in front of ELSE and the apostrophe.
+std::size_t SkipHiddenColons(ByteView file, std::size_t position);
+// Whether a string (up to its closing quote) or a remark holds bytes that are not plain text,
+// up to the line's terminator or the end of the bytes; a line feed is noted, not counted.
+bool HoldsNonAscii(ByteView file, std::size_t from, std::int64_t terminator, bool endAtQuote,
+                   bool& lineFeed);
+} // namespace level2
+
+// Hands each byte of a line's text to `show` as LIST shows it, in order: ELSE and the
+// apostrophe without the colon (and REM) stored in front of them. Strings and remarks are
+// looked into as the walk reaches them, for bytes that are not plain text. The parser and the
+// listings walk a line alike; a template, so that `show` costs no call per byte.
+template <class Show>
+Level2TextWalked WalkLevel2Text(ByteView file, const Level2ProgramLine& line, Show show) {
+    Level2TextWalked walked;
+    std::size_t p = line.text;
+    bool inString = false, lineFeed = false;
+    const auto lastAddress = static_cast<std::uint16_t>(line.effective - 1);
+    while (p < file.size()) {
+        if (file[p] == level2::kColon) p = level2::SkipHiddenColons(file, p);
+        const Byte c = file[p];
+        if (c == level2::kQuote) {
+            if (!inString && !walked.stringNonAscii)
+                walked.stringNonAscii =
+                    level2::HoldsNonAscii(file, p + 1, line.terminator, true, lineFeed);
+            inString = !inString;
+        } else if ((c == kTokenRem || c == kTokenApostrophe) && !inString &&
+                   !walked.remarkNonAscii) {
+            walked.remarkNonAscii =
+                level2::HoldsNonAscii(file, p + 1, line.terminator, false, lineFeed);
+        }
+        show(Level2ShownByte{c, inString, lineFeed});
+        ++p;
+        const auto address = static_cast<std::uint16_t>(line.address + (p - line.start));
+        if (address == lastAddress && p < file.size() && file[p] == kLevel2LineEnd) {
+            walked.terminated = true;
+            ++p;
+            break;
+        }
+    }
+    walked.end = p;
+    return walked;
+}
 
 // One program line as memory holds it: its number and its tokenised text (no terminator).
 struct Level2Line {
