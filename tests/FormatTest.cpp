@@ -4,6 +4,7 @@
 #include "format/Level1.h"
 #include "format/Level2Basic.h"
 #include "format/SystemTape.h"
+#include "rescue/MendTapeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, FormatParse, testing::ValuesIn(kCases), [](const
         if (c == ' ') c = '_';
     return name;
 });
+
+// The rescue mends by the same parsers: an empty CSAVE's checksum covers all 64 KB, so a
+// doubtful bit in its first memory byte is no reason to change it while that checksum holds.
+TEST(MendByChecksums, ReadsAnEmptyCsaveChecksumWhereTheFormatPutsIt) {
+    Bytes memory(kLevel1MemorySize, 0x00);
+    memory[0] = 0x10;
+    MendWork work;
+    for (Byte b : Level1File(kLevel1Program, memory))
+        work.bytes.push_back({b, BitConfidence{255, 255, 255, 255, 255, 255, 255, 255}, 0});
+    work.bytes[kLevel1MemoryOffset].confidence[3] = 10;
+    MendByChecksums(work, 44100);
+    EXPECT_TRUE(work.mended.empty());
+    EXPECT_EQ(work.bytes[kLevel1MemoryOffset].value, 0x10);
+    EXPECT_TRUE(work.vouched[kCsaveChecksum]);
+}
 
 } // namespace
 } // namespace tonvale
