@@ -150,7 +150,7 @@ std::size_t ReportEmptyLevel1Csave(ReportWriter& out, ByteView file) {
         for (std::size_t i = 4; i <= kCsaveChecksum; ++i)
             sum = static_cast<Byte>(sum + file[i]);
         checksumOk = sum == 0;
-        text.Format("Checksum %02X %s", file[kCsaveChecksum], checksumOk ? "ok" : "BAD");
+        text.Format("Checksum {:02X} {}", file[kCsaveChecksum], checksumOk ? "ok" : "BAD");
         out.AddReportLine(text);
     } else {
         text.Set("Truncated");

@@ -41,7 +41,7 @@ std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
     long previous = -1;
 
     // The name, shown without its padding.
-    text.Format("%s EDTASM named '",
+    text.Format("{} EDTASM named '",
                 out.Format() == TapeFormat::Highspeed ? "Highspeed" : "Level 2");
     for (std::size_t i = kNameOffset; i < kNameOffset + kNameLength && t.Has(i, 1); ++i) {
         const Byte b = t[i];

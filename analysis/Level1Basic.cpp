@@ -41,7 +41,7 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
     const unsigned stop = t.Be16(kStopOffset);
     out.File().load = kProgramStart;
     out.File().end = stop;
-    text.Format("Stop address %04Xh ", stop);
+    text.Format("Stop address {:04X}h ", stop);
     if (stop < kProgramStart) {
         // Nothing of the program can be where the stop address says.
         text.Append("before the program");
@@ -49,7 +49,7 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
     } else {
         text.Append("ok");
         if (stop >= kFirstBeyond4K) {
-            text.AppendFormat(" but needs %uK RAM", (stop - 1) / kRamStep * 16);
+            text.AppendFormat(" but needs {}K RAM", (stop - 1) / kRamStep * 16);
             suspicious = true;
         }
     }
@@ -71,7 +71,7 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
             if (b >= kFirstPlain && b <= kLastPlain) {
                 text.AppendByte(b);
             } else {
-                text.AppendFormat("<%02X>", b);
+                text.AppendFormat("<{:02X}>", b);
                 bad = true;
             }
             if (split) out.SplitLongLine(text);
@@ -91,7 +91,7 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
     bool lastLineTruncated = false;
     if (p < textEnd && t.Has(p, 2)) {
         previous = t.Le16(p);
-        text.Format(" %u ", previous);
+        text.Format(" {} ", previous);
         p += 2;
         out.BeginListingLine();
         collectText(false);
@@ -119,7 +119,7 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
             out.AddReportLine("<bad linenumber>");
         }
         previous = number;
-        text.Format(" %u ", number);
+        text.Format(" {} ", number);
         p += 2;
         out.BeginListingLine();
         collectText(true);
@@ -139,11 +139,11 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
         for (std::size_t i = kProgramOffset; i < checksumAt; ++i)
             sum = static_cast<Byte>(sum + t[i]);
         const Byte checksum = t[checksumAt];
-        text.Format("checksum %02Xh ", checksum);
+        text.Format("checksum {:02X}h ", checksum);
         if (static_cast<Byte>(sum + checksum) == 0) {
             text.Append("ok");
         } else {
-            text.AppendFormat("error (calculated %02Xh)", static_cast<Byte>(-sum));
+            text.AppendFormat("error (calculated {:02X}h)", static_cast<Byte>(-sum));
             bad = true;
         }
         out.AddReportLine(text);

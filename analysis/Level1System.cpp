@@ -71,7 +71,7 @@ std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
     const std::size_t checksumAt = kCodeOffset + codeLength;
     const bool complete = t.Has(checksumAt, 1);
 
-    text.Format("Stop address %04Xh ", stop);
+    text.Format("Stop address {:04X}h ", stop);
     if (stop < kCodeStart) {
         text.Append("before the program");
         bad = true;
@@ -93,7 +93,7 @@ std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
 
     if (t.Has(kEntryOffset, 2)) {
         const unsigned entry = t.Le16(kEntryOffset);
-        text.Format("transfer address %04Xh ", entry);
+        text.Format("transfer address {:04X}h ", entry);
         const EntryRegion& region = RegionOf(entry);
         if (region.remark) text.Append(region.remark);
         bad = bad || region.bad;
@@ -113,7 +113,7 @@ std::size_t DecodeLevel1System(ReportWriter& out, ByteView file) {
         Byte sum = 0;
         for (std::size_t i = kEntryOffset; i <= checksumAt; ++i)
             sum = static_cast<Byte>(sum + t[i]);
-        text.Format("checksum %02Xh ", t[checksumAt]);
+        text.Format("checksum {:02X}h ", t[checksumAt]);
         if (sum == 0) {
             text.Append("ok");
         } else {

@@ -88,7 +88,8 @@ void Level2Lister::Describe() {
     const Byte name = m_t.Has(kNameOffset, 1) ? m_t[kNameOffset] : kMissingName;
     if (m_t.Has(kNameOffset, 1)) m_out.File().name = Bytes{name};
     const bool highspeed = m_out.Format() == TapeFormat::Highspeed;
-    m_text.Format("%s BASIC named '%c'", highspeed ? "Highspeed" : "Level 2", name);
+    m_text.Format("{} BASIC named '{}'", highspeed ? "Highspeed" : "Level 2",
+                  static_cast<char>(name));
     m_out.Describe(m_text);
 }
 
@@ -141,7 +142,7 @@ bool Level2Lister::ListLine(std::size_t& position) {
         return false;
     }
     line.number = m_t.Le16(position);
-    m_text.Format("%u ", line.number);
+    m_text.Format("{} ", line.number);
     position += kNumberSize;
     if (position == m_t.Size()) return false;
 
@@ -159,7 +160,7 @@ void Level2Lister::HintAtMissingEndByte(std::size_t position) {
     m_bad = true;
     if (m_t[position] == kTerminator && m_out.Format() == TapeFormat::Highspeed &&
         m_out.Tail().lastBits == 0 && m_out.Tail().bitsShort != 0) {
-        m_text.Format("This CAS file is %d bits short", static_cast<int>(m_out.Tail().bitsShort));
+        m_text.Format("This CAS file is {} bits short", static_cast<int>(m_out.Tail().bitsShort));
         m_out.AddReportLine(m_text);
     }
     m_out.AddReportLine("You can fix this file by adding one byte of 00 with a hexeditor");
@@ -280,10 +281,10 @@ void Level2Lister::Show(Byte c, const ProgramLine& line) {
 void Level2Lister::ReportFindings(const ProgramLine& line) {
     // A pointer beyond the end of the bytes is a cut recording: only the verdict tells.
     if (line.badPointer && !line.beyondEnd) {
-        m_text.Format("bad next pointer %04Xh in this line", unsigned{line.stored});
+        m_text.Format("bad next pointer {:04X}h in this line", unsigned{line.stored});
         m_out.AddReportLine(m_text);
         if (line.effective != line.stored) {
-            m_text.Format("<possible real next pointer %04Xh>", unsigned{line.effective});
+            m_text.Format("<possible real next pointer {:04X}h>", unsigned{line.effective});
             m_out.AddReportLine(m_text);
         }
     }

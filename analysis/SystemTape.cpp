@@ -30,10 +30,9 @@ constexpr std::size_t kBlockFrame = 5;
 // name character rather than the start of a block.
 constexpr std::size_t kNameLookahead = 6;
 
-// The file line is saved in 356 characters; a damaged tape's title is cut so that its closing
-// quote, the verdict word and the loader's remark still fit behind it.
-constexpr std::size_t kFileLineSaved = 356;
-constexpr std::size_t kTitleRoom = kFileLineSaved - std::string_view("'").size() -
+// A damaged tape's title is cut so that its closing quote, the verdict word and the loader's
+// remark still fit in the saved file line behind it.
+constexpr std::size_t kTitleRoom = kSavedFileLineLength - std::string_view("'").size() -
                                    std::string_view(" suspicious").size() -
                                    std::string_view(" (and more files)").size();
 // The name line keeps room for its closing words with any count of spaces.
@@ -100,7 +99,7 @@ class SystemTapeDecoder {
 
     // The title shows the name bytes as they stand, spaces and all.
     void DescribeTitle() {
-        m_text.Format("%s SYSTEM tape '", m_highspeed ? "Highspeed" : "Level 2");
+        m_text.Format("{} SYSTEM tape '", m_highspeed ? "Highspeed" : "Level 2");
         const std::size_t end = NextRecord(m_p);
         for (std::size_t i = m_p; i < end && m_text.Length() < kTitleRoom; ++i)
             m_text.AppendByte(m_tape[i]);
@@ -147,7 +146,7 @@ class SystemTapeDecoder {
             }
         }
         if (m_spaces > 0)
-            m_text.AppendFormat("' padded with %zu spaces", m_spaces);
+            m_text.AppendFormat("' padded with {} spaces", m_spaces);
         else
             m_text.Append("'");
         AddLine();
@@ -207,7 +206,7 @@ class SystemTapeDecoder {
 
     void SkipGarbage() {
         const std::size_t end = NextRecord(m_p);
-        m_text.Format("\"garbage\" %04zXh bytes (ignored by ROM)", end - m_p);
+        m_text.Format("\"garbage\" {:04X}h bytes (ignored by ROM)", end - m_p);
         AddLine();
         m_out.AddHexDump(false, m_tape.View().subspan(m_p, end - m_p), 0);
         m_p = end;
@@ -226,7 +225,8 @@ class SystemTapeDecoder {
 
         // The end is shown as it is: a block that reaches the top of memory ends at 10000h.
         const std::uint32_t end = address + static_cast<std::uint32_t>(count);
-        m_text.Format("load block 3Ch %02Xh %04Xh (%04Xh-%04Xh)", stored, address, address, end);
+        m_text.Format("load block 3Ch {:02X}h {:04X}h ({:04X}h-{:04X}h)", stored, address, address,
+                      end);
         const bool follows = address == (m_expected & 0xFFFF);
         m_text.Append(m_firstBlock || follows ? "    " : " gap ");
         m_firstBlock = false;
@@ -251,11 +251,11 @@ class SystemTapeDecoder {
         const Byte recorded = m_tape[m_p + count];
         block.stored = recorded;
         block.computed = computed;
-        m_text.AppendFormat(" csum %02Xh", computed);
+        m_text.AppendFormat(" csum {:02X}h", computed);
         if (computed == recorded) {
             m_text.Append(" OK");
         } else {
-            m_text.AppendFormat("!=%02Xh bad!", recorded);
+            m_text.AppendFormat("!={:02X}h bad!", recorded);
             m_bad = true;
         }
         AddLine();
@@ -274,7 +274,7 @@ class SystemTapeDecoder {
     std::size_t ReadTransfer() {
         ++m_p;
         if (m_tape.Has(m_p, 2)) {
-            m_text.Format("transfer address 78h %04Xh", m_tape.Le16(m_p));
+            m_text.Format("transfer address 78h {:04X}h", m_tape.Le16(m_p));
             m_out.File().entry = m_tape.Le16(m_p);
             AddLine();
             AddLine("end");
@@ -288,7 +288,7 @@ class SystemTapeDecoder {
         } else if (m_highspeed && m_out.Tail().bitsShort >= 1 && m_out.Tail().bitsShort <= 7) {
             ReportIncompleteHighByte(m_tape[m_p]);
         } else {
-            m_text.AppendFormat("??%02Xh bad", m_tape[m_p]);
+            m_text.AppendFormat("??{:02X}h bad", m_tape[m_p]);
             AddLine();
         }
         AddLine("unexpected end of file");
@@ -303,13 +303,14 @@ class SystemTapeDecoder {
         const unsigned known = m_out.Tail().lastBits;
         const unsigned unknown = (1u << missing) - 1;
         if (missing <= 4) {
-            m_text.AppendFormat("%1X?%02X bad", known >> 4, low);
+            m_text.AppendFormat("{:1X}?{:02X} bad", known >> 4, low);
             AddLine();
-            m_text.Format("where '?' can be %1X to %1X", known & 0x0F, (known & 0x0F) | unknown);
+            m_text.Format("where '?' can be {:1X} to {:1X}", known & 0x0F,
+                          (known & 0x0F) | unknown);
         } else {
-            m_text.AppendFormat("??%02X bad", low);
+            m_text.AppendFormat("??{:02X} bad", low);
             AddLine();
-            m_text.Format("where '^ can be %02X to %02X", known, known | unknown);
+            m_text.Format("where '^ can be {:02X} to {:02X}", known, known | unknown);
         }
         AddLine();
         AddLine("The last (incomplete) byte is missing resulting in the bad transfer-");

@@ -3,7 +3,7 @@
 #include "writer/TextLines.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <fmt/core.h>
 
 namespace tonvale {
 
@@ -54,17 +54,13 @@ Outcome<Bytes> EdtasmSourceFile(std::string_view source, std::string_view name) 
                                                " not above the one before, " +
                                                std::to_string(previous));
         previous = static_cast<long>(number);
-        char digits[kDigits + 1];
-        std::snprintf(digits, sizeof digits, "%05lu", number);
-        for (std::size_t i = 0; i < kDigits; ++i)
-            out.push_back(static_cast<Byte>(digits[i] | kDigitBit));
+        for (const char digit : fmt::format("{:05}", number))
+            out.push_back(static_cast<Byte>(digit | kDigitBit));
         out.push_back(kSeparator);
         for (const char c : numbered.text) {
             if (!IsSourceChar(static_cast<Byte>(c))) {
-                char what[48];
-                std::snprintf(what, sizeof what, "byte %02Xh is not plain text",
-                              unsigned{static_cast<Byte>(c)});
-                return FailAtLine(line.number, what);
+                return FailAtLine(line.number, fmt::format("byte {:02X}h is not plain text",
+                                                           static_cast<Byte>(c)));
             }
             out.push_back(static_cast<Byte>(c));
         }
