@@ -54,7 +54,7 @@ Outcome<Bytes> EdtasmSourceFile(std::string_view source, std::string_view name) 
                                                " not above the one before, " +
                                                std::to_string(previous));
         previous = static_cast<long>(number);
-        for (const char digit : fmt::format("{:05}", number))
+        for (const char digit : fmt::format("{:0{}}", number, kDigits))
             out.push_back(static_cast<Byte>(digit | kDigitBit));
         out.push_back(kSeparator);
         for (const char c : numbered.text) {
