@@ -30,14 +30,16 @@ class CTonvaleDlg {
     CTonvaleDlg& operator=(const CTonvaleDlg&) = delete;
 
     // --- Window life and commands --------------------------------------------------------
+    // The start values and "<no data>" in the report.
     void OnStart();
+    // Before the window goes: the sound stops before its image is freed.
     void StopSoundAndFreeImage();
     // The open chain for a path: title, load and analysis, WAV image, autoplay. A recording
     // (IsRecordingName) is rescued first: its tape is loaded, the rescue's lines behind the
     // report.
     void OpenTape(const std::string& path);
-    // The first argument of the command-line text; wildcards allowed. Not found: message and
-    // exit status 1 through the platform.
+    // The program's argument as the system passed it: the file it names, else the first match
+    // of its wildcards. Not found: message and exit status 1 through the platform.
     void OnOpenCommandLine(std::string_view argument);
     void OnDropFiles(const std::vector<std::string>& paths);
     void OnOpenNew();
@@ -47,6 +49,7 @@ class CTonvaleDlg {
     void OnSaveCas();
     // Play, or Stop while playing.
     void OnPlay();
+    // One of the 50 ticks of the progress bar while playing; the one after the last goes idle.
     void OnProgressTick(unsigned id);
     void OnLnwToggled();
     // The sound output stopped by itself: it played to the end, or the device failed.
