@@ -1,0 +1,39 @@
+#include "recording/OverrunWatch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tonvale {
+
+namespace {
+
+constexpr double kWatchedSeconds = 1;
+constexpr double kLeastLostSeconds = 0.02; // less is a sound card's clock, or jitter
+constexpr double kStillSeconds = 0.002;
+
+} // namespace
+
+std::optional<Overrun> OverrunWatch::Arrived(double seconds, std::uint64_t received) {
+    const double lag = seconds * m_rate - static_cast<double>(received);
+    // The last sound that came in step: a loss lies behind it.
+    if (!m_floor || lag < *m_floor + kLeastLostSeconds * m_rate) m_inStep = received;
+    m_recent.push_back({seconds, lag, received});
+    while (m_recent.size() > 1 && m_recent[1].seconds <= seconds - kWatchedSeconds)
+        m_recent.pop_front();
+    if (m_recent.front().seconds > seconds - kWatchedSeconds) return std::nullopt; // too early
+    const double floor =
+        std::min_element(m_recent.begin(), m_recent.end(), [](const Arrival& a, const Arrival& b) {
+            return a.lag < b.lag;
+        })->lag;
+    // Judged once the floor holds still: it climbs while the window passes over a loss.
+    const bool still = m_lastFloor && std::abs(floor - *m_lastFloor) < kStillSeconds * m_rate;
+    m_lastFloor = floor;
+    if (!m_floor) m_floor = floor;
+    if (!still) return std::nullopt;
+    const double rise = floor - *m_floor;
+    m_floor = floor;
+    if (rise < kLeastLostSeconds * m_rate) return std::nullopt;
+    return Overrun{m_inStep, static_cast<std::uint64_t>(rise + 0.5)};
+}
+
+} // namespace tonvale
