@@ -243,8 +243,20 @@ int RunRescue(const RescueOptions& options) {
         WriteErrLine(path + ": the recording ends after " +
                      std::to_string(recording->FramesRead()) + " of " +
                      std::to_string(recording->Length()) + " samples");
+    return SaveAndReport(kCommand, path, output, result, options);
+#endif
+}
+
+#if TONVALE_RECORDING
+int SaveAndReport(const std::string& command, const std::string& recording,
+                  const std::string& output, const RescueResult& result,
+                  const RescueOptions& options) {
+    auto fail = [&command](const std::string& message) {
+        WriteErrLine(command + ": " + message);
+        return kExitUsage;
+    };
     if (result.files.empty()) {
-        WriteErrLine(kCommand + ": no tape file found in " + path);
+        WriteErrLine(command + ": no tape file found in " + recording);
         return kExitDamaged;
     }
 
@@ -252,21 +264,21 @@ int RunRescue(const RescueOptions& options) {
     case SaveResult::Saved:
         break;
     case SaveResult::NotCreated:
-        return Fail("Error opening file " + output);
+        return fail("Error opening file " + output);
     case SaveResult::WriteFailed:
-        return Fail("Error writing file " + output + " (disk full?); nothing was saved");
+        return fail("Error writing file " + output + " (disk full?); nothing was saved");
     }
 
     Options report;
     report.tapes = {output};
     report.json = options.json;
     if (options.format && *options.format != TapeFormat::Highspeed) report.level = options.format;
-    if (options.json) return WriteJson(report, output, path, result);
+    if (options.json) return WriteJson(report, output, recording, result);
     const int status = RunReport(report);
     if (status == kExitUsage) return status;
     const int rescueStatus = WriteLines(report, output, result);
     return std::max(status, rescueStatus);
-#endif
 }
+#endif
 
 } // namespace tonvale::cli

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tonvale {
 
@@ -10,13 +11,18 @@ namespace {
 constexpr double kWatchedSeconds = 1;
 constexpr double kLeastLostSeconds = 0.02; // less is a sound card's clock, or jitter
 constexpr double kStillSeconds = 0.002;
+constexpr double kLeastPauseSeconds = 0.1; // between two arrivals: the sound system's buffer
 
 } // namespace
 
 std::optional<Overrun> OverrunWatch::Arrived(double seconds, std::uint64_t received) {
     const double lag = seconds * m_rate - static_cast<double>(received);
-    // The last sound that came in step: a loss lies behind it.
-    if (!m_floor || lag < *m_floor + kLeastLostSeconds * m_rate) m_inStep = received;
+    // The sound system holds what it can while the program is kept from reading; when full it
+    // drops what comes on: the loss lies behind what came at the end of the longest pause.
+    if (!m_recent.empty() && seconds - m_recent.back().seconds > m_longestPause) {
+        m_longestPause = seconds - m_recent.back().seconds;
+        m_afterPause = received;
+    }
     m_recent.push_back({seconds, lag, received});
     while (m_recent.size() > 1 && m_recent[1].seconds <= seconds - kWatchedSeconds)
         m_recent.pop_front();
@@ -33,7 +39,11 @@ std::optional<Overrun> OverrunWatch::Arrived(double seconds, std::uint64_t recei
     const double rise = floor - *m_floor;
     m_floor = floor;
     if (rise < kLeastLostSeconds * m_rate) return std::nullopt;
-    return Overrun{m_inStep, static_cast<std::uint64_t>(rise + 0.5)};
+    // Sound is dropped only while the program is kept from taking it: a rise without such a
+    // pause is the sound system's delay grown, nothing lost.
+    const double pause = std::exchange(m_longestPause, 0.0);
+    if (pause < kLeastPauseSeconds) return std::nullopt;
+    return Overrun{m_afterPause, static_cast<std::uint64_t>(rise + 0.5)};
 }
 
 } // namespace tonvale

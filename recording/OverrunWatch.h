@@ -3,7 +3,9 @@
 // but sound dropped never comes, so how far the samples received lag behind the clock stays up
 // by as many samples. The lag's floor over the last second is watched; it rises by the samples
 // lost, while sound that is only late raises it for a moment, and a sound card's clock that runs
-// a little slow raises it by a few samples a second.
+// a little slow raises it by a few samples a second. Sound is lost only while the program is
+// kept from reading it; when the floor rises without such a pause, the sound system has only
+// grown its delay.
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -32,7 +34,8 @@ class OverrunWatch {
     std::deque<Arrival> m_recent;      // the last second's
     std::optional<double> m_floor;     // the lag of sound in step
     std::optional<double> m_lastFloor; // the window's, at the last arrival
-    std::uint64_t m_inStep = 0;
+    double m_longestPause = 0;         // between two arrivals, since the last loss or delay judged
+    std::uint64_t m_afterPause = 0;    // samples received by the end of that pause
 };
 
 } // namespace tonvale

@@ -91,50 +91,58 @@ TEST(LiveCapture, AFullDiskEndsTheCaptureAndSaysSo) {
     EXPECT_LT(result.seconds, 3.0);
 }
 
-// Sound arriving in batches of 20 ms on a clock, late now and then, on a sound card whose clock
-// runs slow, with samples dropped where the rows say.
+// Sound arriving in batches of 20 ms on a clock, on a sound card whose clock runs slow; late now
+// and then; with a sound system whose delay grows; and, where the program was kept from reading
+// for longer than the sound system holds (0.2 s), with the sound beyond that dropped.
 struct Arrivals {
     const char* name;
     double slowPpm;
     std::vector<std::pair<double, double>> dropped; // at, seconds lost
     std::vector<double> lateAt;                     // a batch held back 300 ms, then caught up
+    std::vector<double> delayGrowsAt;               // by 50 ms: nothing comes for that long
 };
 
 class Overruns : public testing::TestWithParam<Arrivals> {};
 
 TEST_P(Overruns, AreToldWithTheirTimeOnceAndNeverForSoundThatIsOnlyLate) {
     const Arrivals& arrivals = GetParam();
-    constexpr double kRate = 44100;
+    constexpr double kRate = 44100, kHeld = 0.2;
     OverrunWatch watch(kRate);
     std::vector<Overrun> found;
-    double lostSoFar = 0;
     for (double t = 0.02; t < 600; t += 0.02) {
-        lostSoFar = 0; // no sound came while it was being lost
-        for (const auto& [at, lost] : arrivals.dropped)
-            lostSoFar += std::clamp(t - at, 0.0, lost);
-        if (std::any_of(arrivals.lateAt.begin(), arrivals.lateAt.end(),
-                        [t](double at) { return t >= at && t < at + 0.3; }))
-            continue;
-        const double seconds = t * (1 - arrivals.slowPpm * 1e-6) - lostSoFar;
-        const auto received = static_cast<std::uint64_t>(seconds * kRate);
-        if (const auto overrun = watch.Arrived(t, received)) found.push_back(*overrun);
+        double lost = 0, delayed = 0;
+        bool stalled = false;
+        for (const auto& [at, seconds] : arrivals.dropped) {
+            stalled = stalled || (t >= at && t < at + kHeld + seconds);
+            lost += std::clamp(t - (at + kHeld), 0.0, seconds);
+        }
+        for (const double at : arrivals.delayGrowsAt)
+            delayed += std::clamp(t - at, 0.0, 0.05);
+        const bool late = std::any_of(arrivals.lateAt.begin(), arrivals.lateAt.end(),
+                                      [t](double at) { return t >= at && t < at + 0.3; });
+        if (stalled || late) continue;
+        const double seconds = t * (1 - arrivals.slowPpm * 1e-6) - lost - delayed;
+        if (const auto overrun = watch.Arrived(t, static_cast<std::uint64_t>(seconds * kRate)))
+            found.push_back(*overrun);
     }
     ASSERT_EQ(found.size(), arrivals.dropped.size());
     double lostBefore = 0; // the recording is that much shorter than the clock
     for (std::size_t i = 0; i < found.size(); ++i) {
         const auto [at, lost] = arrivals.dropped[i];
         EXPECT_NEAR(static_cast<double>(found[i].lost) / kRate, lost, 0.002) << i;
-        EXPECT_NEAR(static_cast<double>(found[i].atSample) / kRate, at - lostBefore, 0.03) << i;
+        EXPECT_NEAR(static_cast<double>(found[i].atSample) / kRate, at + kHeld - lostBefore, 0.03)
+            << i;
         lostBefore += lost;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Clock, Overruns,
-    testing::Values(Arrivals{"steady", 0, {}, {}}, Arrivals{"slow_card", 80, {}, {}},
-                    Arrivals{"late_batches", 0, {}, {10, 100, 100.5, 300}},
-                    Arrivals{"dropped", 0, {{10, 0.2}, {250, 0.05}}, {}},
-                    Arrivals{"dropped_on_a_slow_card_late", 80, {{120, 0.5}}, {60, 400}}),
+    testing::Values(Arrivals{"steady", 0, {}, {}, {}}, Arrivals{"slow_card", 80, {}, {}, {}},
+                    Arrivals{"late_batches", 0, {}, {10, 100, 100.5, 300}, {}},
+                    Arrivals{"delay_grows", 0, {}, {}, {3.3, 200}},
+                    Arrivals{"dropped", 0, {{10, 0.2}, {250, 0.05}}, {}, {}},
+                    Arrivals{"dropped_on_a_slow_card_late", 80, {{120, 0.5}}, {60, 400}, {300}}),
     [](const testing::TestParamInfo<Arrivals>& row) { return std::string(row.param.name); });
 
 } // namespace
