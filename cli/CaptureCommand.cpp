@@ -56,14 +56,7 @@ class LiveLines {
     void Quality(const RescueQuality& quality) {
         if (!m_terminal && !m_qualityLines) return;
         const std::lock_guard lock(m_mutex);
-        std::string text = Printed("Signal at %.1f s: ", quality.seconds);
-        if (quality.cells == 0)
-            text += "no tape signal";
-        else
-            text += Printed("%.0f%% of %.0f cells sure", 100 * quality.sureShare,
-                            static_cast<double>(quality.cells));
-        if (quality.pulses > 0)
-            text += Printed(", pulses %.1f dB over the noise", quality.pulseToNoiseDb);
+        const std::string text = QualityLine(quality);
         if (m_terminal) {
             std::fprintf(stderr, "\r%-72s", text.c_str());
             m_shown = true;
@@ -87,24 +80,6 @@ class LiveLines {
     bool m_terminal, m_qualityLines;
     bool m_shown = false;
 };
-
-// "Tape file 2 ended at 12.345 s: Level 2 SYSTEM tape 'GAME' ok (rescue: ok)".
-Bytes EndedLine(std::size_t number, const RescueResult& lone) {
-    Options quiet;
-    quiet.level = TapeFormat::Level2;
-    Answers answers(quiet);
-    DiscardLines discard;
-    const TapeReport report = Analyse("", lone.image, answers, false, &discard);
-    const RescuedTapeFile& file = lone.files.front();
-    const std::string head =
-        "Tape file " + std::to_string(number) + Printed(" ended at %.3f s: ", file.endSeconds);
-    Bytes line(head.begin(), head.end());
-    line.insert(line.end(), report.fileLine.begin(), report.fileLine.end());
-    const std::string tail =
-        std::string(" (rescue: ") + RescueVerdict(file, ReportOf(file, report)) + ")";
-    line.insert(line.end(), tail.begin(), tail.end());
-    return line;
-}
 
 bool Exists(const std::string& utf8) {
     std::error_code error;
@@ -144,12 +119,7 @@ int Capture(const CaptureOptions& options, QCoreApplication& application) {
     events.fileEnded = [&](const RescueResult& lone) { lines.Line(EndedLine(++ended, lone)); };
     events.quality = [&](const RescueQuality& quality) { lines.Quality(quality); };
     const double rate = input.Rate();
-    events.overrun = [&](const Overrun& overrun) {
-        lines.Line("Overrun at " + Printed("%.3f s", static_cast<double>(overrun.atSample) / rate) +
-                   ": the sound system dropped about " + std::to_string(overrun.lost) +
-                   " samples (" + Printed("%.3f s", static_cast<double>(overrun.lost) / rate) +
-                   "); the tape read there may be damaged");
-    };
+    events.overrun = [&](const Overrun& overrun) { lines.Line(OverrunLine(overrun, rate)); };
     std::string openFailure;
     const auto capture = LiveCapture::Start(flac, rate, events, openFailure);
     if (!capture) return Fail("Error opening file " + flac + ": " + openFailure, kExitUsage);

@@ -3,6 +3,7 @@
 // as it comes and through the rescue on a thread of its own, which tells each tape file as it
 // ends and the signal's quality as it goes. Whatever gives the sound (Qt Multimedia, a test)
 // hands it in with the time it arrived, so that samples the sound system dropped are told.
+#include "base/Bytes.h"
 #include "recording/LiveRecording.h"
 #include "recording/OverrunWatch.h"
 #include "rescue/Rescue.h"
@@ -59,5 +60,14 @@ class LiveCapture {
     std::optional<double> m_firstSeconds;
     bool m_stopped = false;
 };
+
+// What a capture shows as it goes. A tape file as it ends: "Tape file 2 ended at 12.345 s: Level 2
+// SYSTEM tape 'GAME' ok (rescue: ok)" (the tape's own bytes in its name, as on tape).
+Bytes EndedLine(std::size_t number, const RescueResult& lone);
+// "Signal at 12.5 s: 97% of 500 cells sure, pulses 24.1 dB over the noise", or "no tape signal".
+std::string QualityLine(const RescueQuality& quality);
+// "Overrun at 3.301 s: the sound system dropped about 1906 samples (0.043 s); the tape read
+// there may be damaged".
+std::string OverrunLine(const Overrun& overrun, double rate);
 
 } // namespace tonvale

@@ -19,7 +19,10 @@ std::optional<Overrun> OverrunWatch::Arrived(double seconds, std::uint64_t recei
     const double lag = seconds * m_rate - static_cast<double>(received);
     // The sound system holds what it can while the program is kept from reading; when full it
     // drops what comes on: the loss lies behind what came at the end of the longest pause.
-    if (!m_recent.empty() && seconds - m_recent.back().seconds > m_longestPause) {
+    // A pause of the sound system's own comes with a batch of the usual size behind it; the
+    // program kept from reading finds a pile waiting.
+    if (!m_recent.empty() && seconds - m_recent.back().seconds > m_longestPause &&
+        static_cast<double>(received - m_recent.back().received) >= kLeastPauseSeconds * m_rate) {
         m_longestPause = seconds - m_recent.back().seconds;
         m_afterPause = received;
     }

@@ -100,6 +100,7 @@ struct Arrivals {
     std::vector<std::pair<double, double>> dropped; // at, seconds lost
     std::vector<double> lateAt;                     // a batch held back 300 ms, then caught up
     std::vector<double> delayGrowsAt;               // by 50 ms: nothing comes for that long
+    std::vector<double> pausesAt; // the sound system's own: nothing for 150 ms, then late
 };
 
 class Overruns : public testing::TestWithParam<Arrivals> {};
@@ -120,6 +121,10 @@ TEST_P(Overruns, AreToldWithTheirTimeOnceAndNeverForSoundThatIsOnlyLate) {
             delayed += std::clamp(t - at, 0.0, 0.05);
         const bool late = std::any_of(arrivals.lateAt.begin(), arrivals.lateAt.end(),
                                       [t](double at) { return t >= at && t < at + 0.3; });
+        for (const double at : arrivals.pausesAt) {
+            stalled = stalled || (t >= at && t < at + 0.15);
+            delayed += std::clamp(t - at, 0.0, 0.15);
+        }
         if (stalled || late) continue;
         const double seconds = t * (1 - arrivals.slowPpm * 1e-6) - lost - delayed;
         if (const auto overrun = watch.Arrived(t, static_cast<std::uint64_t>(seconds * kRate)))
@@ -138,11 +143,14 @@ TEST_P(Overruns, AreToldWithTheirTimeOnceAndNeverForSoundThatIsOnlyLate) {
 
 INSTANTIATE_TEST_SUITE_P(
     Clock, Overruns,
-    testing::Values(Arrivals{"steady", 0, {}, {}, {}}, Arrivals{"slow_card", 80, {}, {}, {}},
-                    Arrivals{"late_batches", 0, {}, {10, 100, 100.5, 300}, {}},
-                    Arrivals{"delay_grows", 0, {}, {}, {3.3, 200}},
-                    Arrivals{"dropped", 0, {{10, 0.2}, {250, 0.05}}, {}, {}},
-                    Arrivals{"dropped_on_a_slow_card_late", 80, {{120, 0.5}}, {60, 400}, {300}}),
+    testing::Values(Arrivals{"steady", 0, {}, {}, {}, {}},
+                    Arrivals{"slow_card", 80, {}, {}, {}, {}},
+                    Arrivals{"late_batches", 0, {}, {10, 100, 100.5, 300}, {}, {}},
+                    Arrivals{"delay_grows", 0, {}, {}, {3.3, 200}, {}},
+                    Arrivals{"sound_system_pauses", 0, {}, {}, {}, {0.6, 50}},
+                    Arrivals{"dropped", 0, {{10, 0.2}, {250, 0.05}}, {}, {}, {}},
+                    Arrivals{
+                        "dropped_on_a_slow_card_late", 80, {{120, 0.5}}, {60, 400}, {300}, {350}}),
     [](const testing::TestParamInfo<Arrivals>& row) { return std::string(row.param.name); });
 
 } // namespace
