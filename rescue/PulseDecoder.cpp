@@ -162,7 +162,9 @@ void PulseDecoder::OnPulse(const Pulse& pulse) {
 
 void PulseDecoder::TracePulse(const Pulse& pulse, PulseRole role) {
     if (!m_trace) return;
-    const double height = m_clockHeight > 0 ? pulse.height / m_clockHeight : 1;
+    // Against the clock pulses once they are known; before, against the loudest recent pulse.
+    const double against = m_locked ? m_clockHeight : m_loudest;
+    const double height = against > 0 ? pulse.height / against : 1;
     m_trace->pulses.push_back({pulse.time / m_rate, static_cast<float>(height), pulse.rises, role,
                                m_trace->cells.size()});
 }
