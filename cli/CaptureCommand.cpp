@@ -58,7 +58,7 @@ class LiveLines {
         const std::lock_guard lock(m_mutex);
         const std::string text = QualityLine(quality);
         if (m_terminal) {
-            std::fprintf(stderr, "\r%-72s", text.c_str());
+            std::fprintf(stderr, "\r%-79s", text.c_str());
             m_shown = true;
         } else {
             std::fprintf(stderr, "%s\n", text.c_str());
@@ -72,7 +72,7 @@ class LiveLines {
 
   private:
     void ClearQuality() {
-        if (m_shown) std::fprintf(stderr, "\r%72s\r", "");
+        if (m_shown) std::fprintf(stderr, "\r%79s\r", "");
         m_shown = false;
     }
 
