@@ -14,15 +14,6 @@ void ReportWriter::BeginFile(TapeFormat format, std::uint64_t offset, std::uint3
     SetFormat(format);
 }
 
-void ReportWriter::BeginListingLine() {
-    File().listing.push_back({m_report.lineCount, 0});
-}
-
-void ReportWriter::EndListingLine() {
-    ListingLine& line = File().listing.back();
-    line.count = m_report.lineCount - line.first;
-}
-
 void ReportWriter::SetFormat(TapeFormat format) {
     m_format = format;
     if (!m_report.files.empty()) File().format = format;
@@ -48,6 +39,22 @@ void ReportWriter::AddReportLine(ByteView text, Byte tag) {
     ++m_report.lineCount;
     if (!m_report.files.empty()) ++File().lineCount;
     if (text.size() > m_report.widestLine) m_report.widestLine = text.size();
+}
+
+bool ReportWriter::AddHeaderLine() {
+    switch (m_format) {
+    case TapeFormat::Highspeed:
+        AddReportLine("Highspeed header (many 55h then 7Fh)");
+        return true;
+    case TapeFormat::Level2:
+        AddReportLine("Level 2 header (many 00h then 5Ah)");
+        return true;
+    case TapeFormat::Level1:
+        AddReportLine("Level 1 header (many 00h then 5Ah)");
+        return true;
+    default:
+        return false;
+    }
 }
 
 void ReportWriter::SplitLongLine(TextBuffer& text) {

@@ -41,13 +41,12 @@ class ReportWriter {
     void AddReportLine(std::string_view text, Byte tag = kTagPlain) {
         AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
     }
-    // Around the report lines of one program line of a listing, so that they can be told from
-    // the findings between them.
-    void BeginListingLine();
-    void EndListingLine();
     // While the text is longer than a listing line, adds its first 64 characters as a
     // continued line and keeps the rest.
     void SplitLongLine(TextBuffer& text);
+    // The line that names the tape file's leader and sync byte; false, and no line, for a
+    // tape file found without them.
+    bool AddHeaderLine();
     // A run of tape bytes as hex-dump lines of 16, with or without the address column.
     void AddHexDump(bool withAddress, ByteView bytes, std::uint32_t address);
     // A byte as the report shows it: control bytes as dots, and bytes 80h-FFh too unless the

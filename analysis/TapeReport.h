@@ -28,13 +28,6 @@ struct SystemBlock {
     std::size_t data = 0; // where its data begins in the tape file's bytes
 };
 
-// The report lines that list one program line: a line split into continued pieces, or broken
-// at a control byte, takes several.
-struct ListingLine {
-    std::size_t first = 0; // a report line index
-    std::size_t count = 0;
-};
-
 struct TapeFileReport {
     std::uint64_t offset = 0; // the image byte that holds the first bit behind the sync byte
     std::uint32_t shift = 0;  // that bit's position in it, from the top
@@ -54,8 +47,6 @@ struct TapeFileReport {
     std::optional<std::uint32_t> end;
     std::optional<std::uint16_t> entry;
     std::vector<SystemBlock> blocks;
-    // The program lines of a BASIC or EDTASM listing, in order.
-    std::vector<ListingLine> listing;
     Verdict verdict = Verdict::Bad;
     Bytes summaryWord; // what it added to the summary line (" ok!"), empty when nothing
     // Its report lines: the ones written while it was analysed, and the separator behind it.

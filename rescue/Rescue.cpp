@@ -4,7 +4,7 @@
 #include "rescue/MendTapeFiles.h"
 #include "rescue/PulseDecoder.h"
 #include "rescue/QualityMeter.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,9 +79,8 @@ RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, doubl
 // Lays a tape file into the image behind its leader and sync byte.
 void Lay(TapeImageWriter& writer, RescuedTapeFile& file) {
     const bool highspeed = file.format == TapeFormat::Highspeed;
-    writer.Leader(TapeImageWriter::kLeaderBytes,
-                  highspeed ? TapeImageWriter::kHighspeedLeader : TapeImageWriter::kLevelLeader);
-    writer.Byte8(highspeed ? TapeImageWriter::kHighspeedSync : TapeImageWriter::kLevelSync);
+    writer.Leader(kLeaderBytes, highspeed ? kHighspeedLeader : kLevelLeader);
+    writer.Byte8(highspeed ? kHighspeedSync : kLevelSync);
     file.imageBit = writer.BitCount();
     if (highspeed)
         writer.HighspeedBytes(file.data);

@@ -1,12 +1,12 @@
 // Converting tapes between Level 2 and Highspeed, and extracting their tape files as PC files.
 #include "analysis/AnalyseTape.h"
 #include "analysis/TapeFileBytes.h"
+#include "format/SystemTape.h"
+#include "tape/TapeImageWriter.h"
 #include "writer/ConvertTape.h"
 #include "writer/ExtractTape.h"
 #include "writer/LoadModuleReader.h"
 #include "writer/SafeFileName.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
                 EXPECT_EQ(code->entry, source.entry);
                 const TapeReport again =
                     Analyse(TapeImageWriter()
-                                .File(TapeFormat::Level2, *SystemTapeFile("A", *code, 0))
+                                .File(TapeFormat::Level2, *SystemTapeFile("A", code->pieces, 0))
                                 .Image());
                 const char* dump = "[0-9A-F]{4}( [0-9A-F]{2})+ .*";
                 EXPECT_EQ(Lines(again, again.files[0], dump), Lines(report, source, dump));

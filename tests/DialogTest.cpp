@@ -7,8 +7,8 @@
 #include "builder/TestFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tape/TapeImage.h"
-#include "writer/Level1Writer.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level1Listing.h"
 
 #include <gtest/gtest.h>
 

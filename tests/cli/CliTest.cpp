@@ -7,11 +7,12 @@
 #include "builder/TestFiles.h"
 #include "cli/Arguments.h"
 #include "cli/TerminalText.h"
+#include "format/Level1.h"
+#include "format/SystemTape.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "writer/Level1Writer.h"
-#include "writer/Level2BasicWriter.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level1Listing.h"
+#include "writer/Level2Listing.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
@@ -181,7 +182,7 @@ std::vector<test::SampleTape> Tapes() {
     tapes.push_back({"high-bytes", false, TapeFormat::Level2,
                      TapeImageWriter().File(kLevel2, program).Bytes8(high).Image()});
     // A name of seven characters: the product writes six, the seventh goes in by hand.
-    Bytes system = *SystemTapeFile("TOOLON", {{{0x7000, high}}}, 0x7000).value;
+    Bytes system = *SystemTapeFile("TOOLON", {{0x7000, high}}, 0x7000).value;
     system.insert(system.begin() + 7, 'G');
     const Bytes csave = Level1File(0x4200, Bytes(0x10000));
     tapes.push_back(

@@ -12,7 +12,7 @@
 #include "recording/RecordingFile.h"
 #include "rescue/Rescue.h"
 #endif
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
