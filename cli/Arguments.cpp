@@ -4,7 +4,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <fmt/core.h>
 #include <memory>
 #include <sstream>
 
@@ -74,9 +74,7 @@ void AddSoundOptions(CLI::App& app, Options& options) {
 }
 
 std::string GainArgument(double db) {
-    char text[32];
-    std::snprintf(text, sizeof text, "--gain=%.17g", db);
-    return text;
+    return fmt::format("--gain={:.17g}", db);
 }
 
 // A list of commands shows the first line of each one's description.
@@ -109,8 +107,13 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
             "Analyses each TAPE and prints its report.\n"
             "The report is the first tape file's description, then every report line (CR LF\n"
             "line ends, the bytes as on tape). Standard error gets the summary line and the\n"
-            "playing time. With --json, one JSON document instead.");
-        app.add_option("TAPE", options.tapes, "the tape images (.cas)")->required()->type_name("");
+            "playing time. With --json, one JSON document instead.\n"
+            "A recording (.wav, .flac, .aif, .aiff) is rescued first, as 'rescue' does it:\n"
+            "its tape's report, then the rescue's lines; no image is written.");
+        app.add_option("TAPE", options.tapes,
+                       "the tape images (.cas), or recordings of cassettes to rescue")
+            ->required()
+            ->type_name("");
         AddLevelOption(app, options.level);
         AddFormat(app, options);
         app.add_flag("--lnw", options.lnw, "LNW 1kHz: the playing time at double speed");

@@ -136,6 +136,12 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
                           std::regex_replace(Lines(report, source, " ?\\d+ .*"),
                                              std::regex("^ ", std::regex::multiline), ""));
             }
+            // Memory from 41FEh: the entry address, then the code; an empty CSAVE's 64 KB.
+            if (file.name.ends_with(".bin")) {
+                EXPECT_EQ(file.contents.size(), source.kind == ContentKind::EmptyLevel1Csave
+                                                    ? 0x10000u
+                                                    : source.end.value_or(0) - 0x41FEu);
+            }
             if (file.name.ends_with(".cmd")) {
                 // Read as a load module and laid down as a SYSTEM tape by the writer: the same
                 // memory and entry.
@@ -163,6 +169,7 @@ TEST(Extract, MakesNamesFromTheTapeSafeOnEveryFileSystem) {
         {"\x01\x80Z?*", "__Z__"}, {"NAME. .", "NAME"},
         {"  X  ", "X"},           {"", "tape"},
         {"..", "tape"},           {"A\"/\\B", "A___B"},
+        {"COM!", "COM!"},         {"lpt0.txt", "lpt0_.txt"},
     };
     for (const auto& [name, safe] : cases)
         EXPECT_EQ(SafeFileName(ToBytes(name)), safe) << name;
