@@ -1,6 +1,6 @@
-// tonvale-cli play: playback needs the sound libraries, which take longer to load than the
-// whole report or WAV job. So tonvale-cli carries none of them and hands `play` to the
-// tonvale-play program installed beside it.
+// tonvale-cli play and capture: sound needs the sound libraries, which take longer to load than
+// the whole report or WAV job. So tonvale-cli carries none of them and hands `play` to the
+// tonvale-play program installed beside it, `capture` to tonvale-record.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -37,11 +37,11 @@ fs::path OwnDirectory() {
 #endif
 }
 
-fs::path FindPlayer(const char* argv0) {
+fs::path FindHelper(const char* helper, const char* argv0) {
 #if defined(_WIN32)
-    const char* name = "tonvale-play.exe";
+    const std::string name = std::string(helper) + ".exe";
 #else
-    const char* name = "tonvale-play";
+    const std::string name = helper;
 #endif
     std::error_code error;
     const std::string program(argv0);
@@ -56,13 +56,24 @@ fs::path FindPlayer(const char* argv0) {
 } // namespace
 
 int RunPlay(const Options& options, const char* argv0) {
-    const fs::path player = FindPlayer(argv0);
-    if (player.empty()) {
-        WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
+    return RunHelper("tonvale-cli play", "tonvale-play", PlayArguments(options), argv0,
+                     "tonvale-cli play: no sound output is built into this tonvale-cli "
                      "(tonvale-play, built with Qt Multimedia, was not found beside it)");
+}
+
+int RunCapture(const CaptureOptions& options, const char* argv0) {
+    return RunHelper("tonvale-cli capture", "tonvale-record", CaptureArguments(options), argv0,
+                     "tonvale-cli capture: no sound input is built into this tonvale-cli "
+                     "(tonvale-record, built with Qt Multimedia, was not found beside it)");
+}
+
+int RunHelper(const char* command, const char* program, const std::vector<std::string>& args,
+              const char* argv0, const std::string& failure) {
+    const fs::path player = FindHelper(program, argv0);
+    if (player.empty()) {
+        WriteErrLine(failure);
         return kExitNoSound;
     }
-    const std::vector<std::string> args = PlayArguments(options);
 #if defined(_WIN32)
     // The arguments become one command line, quoted to come apart as they were; UTF-16, so
     // that any file name gets through.
@@ -79,7 +90,7 @@ int RunPlay(const Options& options, const char* argv0) {
     for (const std::wstring& arg : wide)
         argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    // Ctrl-C reaches both programs: tonvale-play stops the sound and ends, this one waits to
+    // Ctrl-C reaches both programs: the helper stops the sound and ends, this one waits to
     // hand on its exit status.
     std::signal(SIGINT, SIG_IGN);
     const intptr_t status = _wspawnv(_P_WAIT, player.c_str(), argv.data());
@@ -92,7 +103,7 @@ int RunPlay(const Options& options, const char* argv0) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(path.c_str(), argv.data());
-    WriteErrLine("tonvale-cli play: cannot start " + path);
+    WriteErrLine(std::string(command) + ": cannot start " + path);
     return kExitNoSound;
 #endif
 }
