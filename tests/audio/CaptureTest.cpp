@@ -133,7 +133,8 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     // The same report and rescue lines, the recording's name aside.
     EXPECT_EQ(capture.readAllStandardOutput().replace("tape.cas", "tape-rescued.cas"), rescue.out);
     EXPECT_EQ(err.count(" ended at "), played.files) << err.data();
-    EXPECT_TRUE(err.contains("cells sure")) << err.data();
+    // A clip shorter than the figure's half second may end between two figures.
+    if (played.files > 0) EXPECT_TRUE(err.contains("cells sure")) << err.data();
     EXPECT_FALSE(err.contains("Overrun")) << err.data();
 }
 
