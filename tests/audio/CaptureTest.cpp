@@ -134,7 +134,9 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     EXPECT_EQ(capture.readAllStandardOutput().replace("tape.cas", "tape-rescued.cas"), rescue.out);
     EXPECT_EQ(err.count(" ended at "), played.files) << err.data();
     // A clip shorter than the figure's half second may end between two figures.
-    if (played.files > 0) EXPECT_TRUE(err.contains("cells sure")) << err.data();
+    if (played.files > 0) {
+        EXPECT_TRUE(err.contains("cells sure")) << err.data();
+    }
     EXPECT_FALSE(err.contains("Overrun")) << err.data();
 }
 
