@@ -67,8 +67,8 @@ int RunCapture(const CaptureOptions& options, const char* argv0) {
                      "(tonvale-record, built with Qt Multimedia, was not found beside it)");
 }
 
-int RunHelper(const char* command, const char* program, const std::vector<std::string>& args,
-              const char* argv0, const std::string& failure) {
+int RunHelper([[maybe_unused]] const char* command, const char* program,
+              const std::vector<std::string>& args, const char* argv0, const std::string& failure) {
     const fs::path player = FindHelper(program, argv0);
     if (player.empty()) {
         WriteErrLine(failure);
