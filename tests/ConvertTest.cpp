@@ -1,6 +1,7 @@
 // Converting tapes between Level 2 and Highspeed, and extracting their tape files as PC files.
 #include "analysis/AnalyseTape.h"
 #include "analysis/TapeFileBytes.h"
+#include "builder/CaseTapes.h"
 #include "format/SystemTape.h"
 #include "tape/TapeImageWriter.h"
 #include "writer/ConvertTape.h"
@@ -10,48 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
+#include <algorithm>
 #include <regex>
-#include <sstream>
 
 namespace tonvale {
 namespace {
 
-const std::string kSource = TONVALE_SOURCE_DIR;
-
-struct CaseTape {
-    TapeFormat level;
-    Bytes image;
-};
-
-// The golden case tapes and the examples, by name, with their answer to "Level 1 or 2?".
-std::map<std::string, CaseTape> CaseTapes() {
-    std::map<std::string, CaseTape> tapes;
-    std::ifstream index(kSource + "/tests/golden/cases.txt");
-    for (std::string line, name; std::getline(index, line);) {
-        int level = 0;
-        if (line.starts_with("#") || !(std::istringstream(line) >> name >> level)) continue;
-        std::string path = kSource + "/tests/golden/cases/" + name + ".cas";
-        if (!std::filesystem::exists(path)) path = kSource + "/examples/" + name + ".cas";
-        std::ifstream in(path, std::ios::binary);
-        tapes[name] = {level == 1 ? TapeFormat::Level1 : TapeFormat::Level2,
-                       Bytes(std::istreambuf_iterator<char>(in), {})};
-    }
-    return tapes;
-}
-
-struct FixedLevel : LevelQuestion {
-    explicit FixedLevel(TapeFormat l) : level(l) {}
-    TapeFormat AskLevel() override { return level; }
-    TapeFormat level;
-};
-
+// The report font keeps every byte of a listing as the extracted file holds it.
 TapeReport Analyse(ByteView image, TapeFormat level = TapeFormat::Level2) {
-    FixedLevel question(level);
-    return AnalyseTape(image, question, AnalysisSettings{true});
+    return test::Analyse(image, level, true);
 }
 
 // The bytes of every tape file behind a leader, in order: the analysis makes the same of them
@@ -68,8 +36,8 @@ std::vector<Bytes> TapeFiles(ByteView image, TapeFormat level = TapeFormat::Leve
 // Every case tape laid down in Highspeed and that back in Level 2 keeps its tape files' bytes;
 // a tape of Level 2 only gets the same verdicts again.
 TEST(Convert, LaysEveryCaseTapeDownInHighspeedAndBackWithTheSameTapeFiles) {
-    for (const auto& [name, tape] : CaseTapes()) {
-        SCOPED_TRACE(name);
+    for (const test::CaseTape& tape : test::CaseTapes()) {
+        SCOPED_TRACE(tape.name);
         const TapeReport source = Analyse(tape.image, tape.level);
         const TapeConversion highspeed = ConvertTape(tape.image, source, TapeFormat::Highspeed);
         if (highspeed.outcome != ConvertOutcome::Converted) {
@@ -118,10 +86,10 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
         {"level1-empty-csave", {"tape.bin"}, 0},
         {"driver-noise-40", {}, 0},
     };
-    const std::map<std::string, CaseTape> tapes = CaseTapes();
+    const std::vector<test::CaseTape> tapes = test::CaseTapes();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tape);
-        const CaseTape& tape = tapes.at(c.tape);
+        const test::CaseTape& tape = *std::ranges::find(tapes, c.tape, &test::CaseTape::name);
         const TapeReport report = Analyse(tape.image, tape.level);
         const std::vector<ExtractedFile> files = ExtractTapeFiles(tape.image, report);
         std::vector<std::string> names;

@@ -5,6 +5,7 @@
 // bad-input matrix.
 #include "analysis/Decoders.h"
 #include "app/TonvaleDlg.h"
+#include "builder/CaseTapes.h"
 #include "builder/TestFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "sound/WavImage.h"
@@ -14,54 +15,22 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace tonvale {
 namespace {
 
-namespace fs = std::filesystem;
 const std::string kGolden = TONVALE_SOURCE_DIR "/tests/golden/";
 
-struct Case {
-    std::string name;
-    Bytes image;
-    TapeFormat level; // the answer to "Level 1 or 2?", should it be asked
-    bool trsFont;
-    // Set: `image` is one tape file's bytes, handed to this decoder as the first of an image.
-    std::size_t (*decoder)(ReportWriter&, ByteView);
-};
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
+using test::CaseTape;
 
-std::vector<Case> Cases() {
-    std::vector<Case> cases;
-    std::ifstream index(kGolden + "cases.txt");
-    for (std::string line; std::getline(index, line);) {
-        std::istringstream fields(line);
-        std::string name, font, decoder;
-        int level = 0;
-        if (line.starts_with("#") || !(fields >> name >> level >> font >> decoder)) continue;
-        std::string path = kGolden + "cases/" + name + ".cas";
-        if (!fs::exists(path)) path = TONVALE_SOURCE_DIR "/examples/" + name + ".cas";
-        cases.push_back({name, test::ReadFile(path),
-                         level == 1 ? TapeFormat::Level1 : TapeFormat::Level2, font == "trs",
-                         decoder == "level1-basic"  ? ListLevel1Basic
-                         : decoder == "level1-code" ? DecodeLevel1System
-                                                    : nullptr});
-    }
-    return cases;
+// Set: a case tape's bytes are one tape file's, handed to this decoder as the first of an image.
+using Decoder = std::size_t (*)(ReportWriter&, ByteView);
+Decoder DecoderOf(const CaseTape& c) {
+    return c.decoder == "level1-basic"  ? ListLevel1Basic
+           : c.decoder == "level1-code" ? DecodeLevel1System
+                                        : nullptr;
 }
-
-struct FixedLevel : LevelQuestion {
-    explicit FixedLevel(TapeFormat l) : level(l) {}
-    TapeFormat AskLevel() override { return level; }
-    TapeFormat level;
-};
 
 // Report lines, each followed by its tag.
 struct Collect : ReportSink {
@@ -131,15 +100,14 @@ void ExpectConsistent(const TapeReport& r) {
 }
 
 // A case's report: of the whole image, or of its bytes as the first tape file for its decoder.
-TapeReport Analyse(const Case& c, ByteView bytes, TapeFormat answer, bool trsFont,
+TapeReport Analyse(const CaseTape& c, ByteView bytes, TapeFormat answer, bool trsFont,
                    ReportSink* sink = nullptr, std::size_t* consumed = nullptr) {
-    FixedLevel level(answer);
-    if (!c.decoder) return AnalyseTape(bytes, level, AnalysisSettings{trsFont}, sink);
+    if (!DecoderOf(c)) return test::Analyse(bytes, answer, trsFont, sink);
     TapeReport report;
     ReportWriter out(report, sink, AnalysisSettings{trsFont});
     out.SetSummaryLine("Files:");
     out.BeginFile(TapeFormat::Level1, 0, 0);
-    const std::size_t end = c.decoder(out, bytes);
+    const std::size_t end = DecoderOf(c)(out, bytes);
     EXPECT_LE(end, bytes.size());
     if (consumed) *consumed = end;
     report.lastFormat = out.Format();
@@ -150,7 +118,7 @@ TapeReport Analyse(const Case& c, ByteView bytes, TapeFormat answer, bool trsFon
 // the sound of the whole image in the format found (whose every edge SoundOptionsTest checks;
 // that WriteWavImage hands out the same image, the fuzz replay). Returns the duration line, the
 // questions asked and the WAV image's digest.
-std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Bytes& text) {
+std::string ShownByTheWindow(const CaseTape& c, const TapeReport& report, const Bytes& text) {
     HeadlessPlatform platform;
     platform.levelAnswer = [&c] { return c.level; };
     platform.trsFont = c.trsFont;
@@ -176,10 +144,10 @@ std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Byte
            std::to_string(platform.formatQuestions) + ", wav " + wav + "\n";
 }
 
-class Golden : public ::testing::TestWithParam<Case> {};
+class Golden : public ::testing::TestWithParam<CaseTape> {};
 
 TEST_P(Golden, MatchesTheReviewedOutputs) {
-    const Case& c = GetParam();
+    const CaseTape& c = GetParam();
     std::size_t consumed = 0;
     const TapeReport report = Analyse(c, c.image, c.level, c.trsFont, nullptr, &consumed);
     ExpectConsistent(report);
@@ -195,8 +163,8 @@ TEST_P(Golden, MatchesTheReviewedOutputs) {
     EXPECT_TRUE(sink.bytes == kept.bytes) << "a sink gets other lines";
 
     const std::string status = Str(report.summaryLine) + "\n" +
-                               (c.decoder ? "consumed " + std::to_string(consumed) + "\n"
-                                          : ShownByTheWindow(c, report, text)) +
+                               (DecoderOf(c) ? "consumed " + std::to_string(consumed) + "\n"
+                                             : ShownByTheWindow(c, report, text)) +
                                Findings(report);
 
     if (std::getenv("TONVALE_UPDATE_GOLDEN")) {
@@ -229,7 +197,7 @@ TEST_P(Golden, CutShortGivesAConsistentReportAtEveryLength) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(Cases()), [](const auto& p) {
+INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(test::CaseTapes()), [](const auto& p) {
     std::string name = p.param.name;
     for (char& ch : name)
         if (ch == '-') ch = '_';

@@ -69,9 +69,8 @@ std::vector<Doubt> Unsure(std::size_t count, std::size_t from, Byte confidence,
 }
 
 // Everything the mending leaves behind, per tape file: "copy of N", "grown to N" bytes, each
-// mended byte as
-// offset:was>now and its way (c checksum, k copy from tape file N, b BASIC), the first and last
-// vouched byte, "badline N".
+// mended byte as offset:was>now and its way (c checksum, k copy from tape file N, b BASIC), the
+// first and last vouched byte, "badline N".
 std::string Described(const std::vector<MendWork>& files) {
     std::string text;
     for (const MendWork& file : files) {

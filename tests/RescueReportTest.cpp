@@ -1,7 +1,7 @@
 // What the rescue tells a person: its lines behind the report, pinned word for word for
 // findings of every kind, and its trace as a CSV table.
-#include "analysis/AnalyseTape.h"
 #include "app/TraceCsv.h"
+#include "builder/CaseTapes.h"
 #include "builder/TestFiles.h"
 #include "rescue/Rescue.h"
 
@@ -12,12 +12,6 @@
 
 namespace tonvale {
 namespace {
-
-struct Answer : LevelQuestion {
-    explicit Answer(TapeFormat l) : level(l) {}
-    TapeFormat AskLevel() override { return level; }
-    TapeFormat level;
-};
 
 // The tapes behind one another in one image, as the rescue lays them down.
 Bytes Image(const std::vector<const char*>& tapes) {
@@ -186,8 +180,7 @@ TEST(RescueLines, SayWhatWasFoundWordForWord) {
         result.image = Image(c.tapes);
         result.seconds = 12.357;
         result.rate = 44100;
-        Answer answer(c.level);
-        const TapeReport report = AnalyseTape(result.image, answer, AnalysisSettings{});
+        const TapeReport report = test::Analyse(result.image, c.level);
         c.findings(result);
         // Each rescued tape file where the analysis found its data, unless the case says.
         for (std::size_t i = 0; i < result.files.size(); ++i)
