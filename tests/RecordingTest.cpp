@@ -51,42 +51,33 @@ struct Case {
     const char* failure; // null: read, else the start of why not
     int taken = 0;       // the channel read
 };
+Case Read(const char* name, std::vector<Signal> channels, std::size_t frames, Channel asked,
+          int taken, int rate = 8000) {
+    return {name, rate, std::move(channels), frames, asked, nullptr, taken};
+}
+Case Refused(const char* name, int rate, std::vector<Signal> channels, Channel asked,
+             const char* failure) {
+    return {name, rate, std::move(channels), 100, asked, failure};
+}
 
+constexpr Channel kStronger = Channel::Stronger, kLeft = Channel::Left, kRight = Channel::Right;
 const Case kCases[] = {
-    {"mono", 8000, {Tone}, 5000, Channel::Stronger, nullptr},
-    {"mono_left", 192000, {Tone}, 5000, Channel::Left, nullptr},
-    {"mono_has_no_right", 44100, {Tone}, 100, Channel::Right, "is mono: it has no right channel"},
-    {"below_8000",
-     7999,
-     {Tone},
-     100,
-     Channel::Stronger,
-     "has 7999 samples per second; 8000 to 192000 only"},
-    {"above_192000",
-     192001,
-     {Tone},
-     100,
-     Channel::Stronger,
-     "has 192001 samples per second; 8000 to 192000 only"},
-    {"three_channels",
-     44100,
-     {Tone, Tone, Tone},
-     100,
-     Channel::Stronger,
-     "has 3 channels; mono or stereo only"},
-    {"stronger_right", 8000, {Hum, Tone}, 20000, Channel::Stronger, nullptr, 1},
-    {"stronger_left", 8000, {Tone, Hum}, 20000, Channel::Stronger, nullptr, 0},
-    {"right_as_asked", 8000, {Tone, Hum}, 20000, Channel::Right, nullptr, 1},
-    {"left_as_asked", 8000, {Hum, Tone}, 20000, Channel::Left, nullptr, 0},
-    {"a_late_tape_over_early_noise",
-     8000,
-     {EarlyNoise, LateTape},
-     80000,
-     Channel::Stronger,
-     nullptr,
-     1},
-    {"dc_is_no_signal", 8000, {Offset, Hum}, 20000, Channel::Stronger, nullptr, 1},
-    {"silence_takes_the_left", 8000, {Silent, Silent}, 20000, Channel::Stronger, nullptr, 0},
+    Read("mono", {Tone}, 5000, kStronger, 0),
+    Read("mono_left", {Tone}, 5000, kLeft, 0, 192000),
+    Refused("mono_has_no_right", 44100, {Tone}, kRight, "is mono: it has no right channel"),
+    Refused("below_8000", 7999, {Tone}, kStronger,
+            "has 7999 samples per second; 8000 to 192000 only"),
+    Refused("above_192000", 192001, {Tone}, kStronger,
+            "has 192001 samples per second; 8000 to 192000 only"),
+    Refused("three_channels", 44100, {Tone, Tone, Tone}, kStronger,
+            "has 3 channels; mono or stereo only"),
+    Read("stronger_right", {Hum, Tone}, 20000, kStronger, 1),
+    Read("stronger_left", {Tone, Hum}, 20000, kStronger, 0),
+    Read("right_as_asked", {Tone, Hum}, 20000, kRight, 1),
+    Read("left_as_asked", {Hum, Tone}, 20000, kLeft, 0),
+    Read("a_late_tape_over_early_noise", {EarlyNoise, LateTape}, 80000, kStronger, 1),
+    Read("dc_is_no_signal", {Offset, Hum}, 20000, kStronger, 1),
+    Read("silence_takes_the_left", {Silent, Silent}, 20000, kStronger, 0),
 };
 
 std::string Write(const std::string& path, const Case& c) {
@@ -132,10 +123,6 @@ TEST(RecordingFile, ReadsTheChannelAskedForOrTheStrongerAndRefusesWhatItCannotRe
         for (std::size_t i = 0; i < c.frames; i += 97)
             EXPECT_NEAR(samples[i], signal(i, c.frames), 1e-4) << i;
     }
-    std::string failure;
-    EXPECT_FALSE(RecordingFile::Open(test::WriteFile(dir + "/text.wav", ToBytes("RIFF, not")),
-                                     Channel::Stronger, failure));
-    EXPECT_EQ(failure.rfind("not a recording that can be read: ", 0), 0u) << failure;
 }
 #endif
 
