@@ -7,10 +7,10 @@
 #include "format/SystemTape.h"
 #include "rescue/MendTapeFiles.h"
 
+#include <fmt/core.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -74,17 +74,14 @@ std::vector<Doubt> Unsure(std::size_t count, std::size_t from, Byte confidence,
 std::string Described(const std::vector<MendWork>& files) {
     std::string text;
     for (const MendWork& file : files) {
-        char part[64];
         if (file.copyOf) text += "copy of " + std::to_string(*file.copyOf) + " ";
         if (file.bytes.size() != file.heard)
             text += "grown to " + std::to_string(file.bytes.size()) + " ";
         for (const MendedByte& m : file.mended) {
-            std::snprintf(part, sizeof part, "%u:%02X>%02X%s ", static_cast<unsigned>(m.offset),
-                          m.was, m.now,
-                          m.how == Mending::Checksum ? "c"
-                          : m.how == Mending::Basic  ? "b"
-                                                     : ("k" + std::to_string(m.from)).c_str());
-            text += part;
+            const std::string how = m.how == Mending::Checksum ? "c"
+                                    : m.how == Mending::Basic  ? "b"
+                                                               : "k" + std::to_string(m.from);
+            text += fmt::format("{}:{:02X}>{:02X}{} ", m.offset, m.was, m.now, how);
         }
         std::size_t first = file.vouched.size(), last = 0, count = 0;
         for (std::size_t k = 0; k < file.vouched.size(); ++k)
