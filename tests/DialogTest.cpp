@@ -314,19 +314,14 @@ std::set<std::string> FilesIn(const std::string& dir) {
     return names;
 }
 
-TEST_F(Dialog, SavesTheWavImageAndTheReportUnderTheNamesChosen) {
+// The names proposed and what is saved under a name chosen are the window's test's; here the
+// LNW rate saved, a cancel and a name that cannot be written.
+TEST_F(Dialog, SavesTheWavImageAsShownAndToldWhenItCannot) {
     Open(kThousand, "TAPE.Cas");
     platform.saveFileName = dir + "/copy";
-    dlg.OnSaveWav();
-    EXPECT_EQ(platform.lastProposedName, dir + "/TAPE.wav");
-    EXPECT_TRUE(test::ReadFile(dir + "/copy") ==
-                Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()));
     Lnw(true);
     dlg.OnSaveWav();
     EXPECT_EQ(ReadLe32(test::ReadFile(dir + "/copy").data() + 24), 44100u);
-    dlg.OnSave();
-    EXPECT_EQ(platform.lastProposedName, dir + "/TAPE.txt");
-    EXPECT_TRUE(test::ReadFile(dir + "/copy") == dlg.ComposeReportText());
     EXPECT_TRUE(platform.messages.empty());
 
     platform.saveFileName.reset(); // cancelled

