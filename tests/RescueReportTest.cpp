@@ -36,11 +36,6 @@ RescuedTapeFile File(double start, double data, double end, double bitsPerSecond
     return file;
 }
 
-MendedByte Mended(std::uint64_t offset, double seconds, Byte was, Byte now, Mending how,
-                  std::size_t from = 0) {
-    return {offset, seconds, was, now, how, from};
-}
-
 struct LinesCase {
     const char* name;
     std::vector<const char*> tapes;
@@ -69,8 +64,8 @@ const LinesCase kLinesCases[] = {
      [](RescueResult& r) {
          r.files = {File(0.564, 4.603, 5.176, 501.1, 36), File(7.243, 11.282, 11.854, 501.1, 36)};
          r.files[0].gaps = {{4.801, 4.851, 12, 25, true}};
-         r.files[0].mended = {Mended(12, 4.795, 0x00, 0x0E, Mending::Copy, 1),
-                              Mended(13, 4.811, 0x00, 0x70, Mending::Copy, 1)};
+         r.files[0].mended = {{12, 4.795, 0x00, 0x0E, Mending::Copy, 1},
+                              {13, 4.811, 0x00, 0x70, Mending::Copy, 1}};
          r.files[1].copyOf = 0;
      },
      "Rescue: 2 tape files in 12.357 s of sound, 44100 samples per second\n"
@@ -91,7 +86,7 @@ const LinesCase kLinesCases[] = {
          r.cancelled = true;
          r.files = {File(0.1, 3.2, 9.9, 250.04, 88)};
          r.files[0].inverted = true;
-         r.files[0].mended = {Mended(7, 3.9, 0x41, 0x45, Mending::Checksum)};
+         r.files[0].mended = {{7, 3.9, 0x41, 0x45, Mending::Checksum}};
      },
      "Rescue: 1 tape file in 12.357 s of sound, 48000 samples per second, stopped early\n"
      "Tape file 1 at 0.100 s: Level 1, 250.0 bits per second, inverted polarity, 88 bytes from "
@@ -103,8 +98,8 @@ const LinesCase kLinesCases[] = {
      {"examples/demo.cas"},
      [](RescueResult& r) {
          r.files = {File(0.5, 4.5, 12, 499.96, 215)};
-         r.files[0].mended = {Mended(4, 4.6, 0xE1, 0xF1, Mending::Basic),
-                              Mended(9, 4.7, 0x02, 0x03, Mending::Checksum)};
+         r.files[0].mended = {{4, 4.6, 0xE1, 0xF1, Mending::Basic},
+                              {9, 4.7, 0x02, 0x03, Mending::Checksum}};
          r.files[0].doubtful = {{30, 5.0, 0x99}};
          r.files[0].firstBadLine = 20;
          r.files[0].firstBadLineSeconds = 4.82;
@@ -136,7 +131,7 @@ const LinesCase kLinesCases[] = {
      [](RescueResult& r) {
          r.files = {File(0.25, 1.5, 3, 1500, 215)};
          for (std::uint64_t k = 0; k < 42; ++k)
-             r.files[0].mended.push_back(Mended(k, 2, 1, 2, Mending::Copy, 2));
+             r.files[0].mended.push_back({k, 2, 1, 2, Mending::Copy, 2});
          for (std::uint64_t k = 100; k < 141; ++k)
              r.files[0].doubtful.push_back({k, 2.5, 0});
      },
