@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tonvale::cli {
 
@@ -11,6 +12,8 @@ int RunReport(const Options& options);
 int RunWav(const Options& options);
 // Hands playback to the tonvale-play program beside this one.
 int RunPlay(const Options& options, const char* argv0);
+// Hands `map` and its arguments to the tonvale-map program beside this one.
+int RunMap(const std::vector<std::string>& args, const char* argv0);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
 // make keeps options of its own (cli/MakeCommand.cpp).

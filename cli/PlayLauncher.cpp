@@ -1,6 +1,6 @@
-// tonvale-cli play: playback needs the sound libraries, which take longer to load than the
-// whole report or WAV job. So tonvale-cli carries none of them and hands `play` to the
-// tonvale-play program installed beside it.
+// tonvale-cli play and map: playback needs the sound libraries and the map the drawing ones,
+// which take longer to load than the whole report or WAV job. So tonvale-cli carries none of
+// them and hands `play` to the tonvale-play program installed beside it, `map` to tonvale-map.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -37,11 +37,9 @@ fs::path OwnDirectory() {
 #endif
 }
 
-fs::path FindPlayer(const char* argv0) {
+fs::path FindBeside(const char* argv0, std::string name) {
 #if defined(_WIN32)
-    const char* name = "tonvale-play.exe";
-#else
-    const char* name = "tonvale-play";
+    name += ".exe";
 #endif
     std::error_code error;
     const std::string program(argv0);
@@ -53,16 +51,8 @@ fs::path FindPlayer(const char* argv0) {
     return {};
 }
 
-} // namespace
-
-int RunPlay(const Options& options, const char* argv0) {
-    const fs::path player = FindPlayer(argv0);
-    if (player.empty()) {
-        WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
-                     "(tonvale-play, built with Qt Multimedia, was not found beside it)");
-        return kExitNoSound;
-    }
-    const std::vector<std::string> args = PlayArguments(options);
+// Runs `player` with `args` and returns its exit status, or `failed` when it cannot start.
+int Run(const fs::path& player, const std::vector<std::string>& args, int failed) {
 #if defined(_WIN32)
     // The arguments become one command line, quoted to come apart as they were; UTF-16, so
     // that any file name gets through.
@@ -83,7 +73,7 @@ int RunPlay(const Options& options, const char* argv0) {
     // hand on its exit status.
     std::signal(SIGINT, SIG_IGN);
     const intptr_t status = _wspawnv(_P_WAIT, player.c_str(), argv.data());
-    return status < 0 ? kExitNoSound : static_cast<int>(status);
+    return status < 0 ? failed : static_cast<int>(status);
 #else
     const std::string path = player.string();
     std::vector<char*> argv;
@@ -92,9 +82,31 @@ int RunPlay(const Options& options, const char* argv0) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(path.c_str(), argv.data());
-    WriteErrLine("tonvale-cli play: cannot start " + path);
-    return kExitNoSound;
+    WriteErrLine("tonvale-cli: cannot start " + path);
+    return failed;
 #endif
+}
+
+} // namespace
+
+int RunPlay(const Options& options, const char* argv0) {
+    const fs::path player = FindBeside(argv0, "tonvale-play");
+    if (player.empty()) {
+        WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
+                     "(tonvale-play, built with Qt Multimedia, was not found beside it)");
+        return kExitNoSound;
+    }
+    return Run(player, PlayArguments(options), kExitNoSound);
+}
+
+int RunMap(const std::vector<std::string>& args, const char* argv0) {
+    const fs::path mapper = FindBeside(argv0, "tonvale-map");
+    if (mapper.empty()) {
+        WriteErrLine("tonvale-cli map: no drawing is built into this tonvale-cli "
+                     "(tonvale-map, built with Qt, was not found beside it)");
+        return kExitUsage;
+    }
+    return Run(mapper, args, kExitUsage);
 }
 
 } // namespace tonvale::cli

@@ -144,6 +144,8 @@ int WriteJson(const Options& options, const std::string& output, const std::stri
               head.dump(-1, ' ', true, Json::error_handler_t::replace) + ",\"tapes\":[");
     JsonTapeWriter writer(out, output, image.size(), report, sound.durationLine);
     writer.SetFileExtras(std::move(extras));
+    const TapeTimeline timeline = TapeTimeline::OfRescue(result, report);
+    writer.SetTimeline(&timeline);
     answers.Replay();
     AnalyseTape(image, answers, AnalysisSettings{options.trsFont}, &writer);
     writer.Finish();

@@ -8,6 +8,7 @@
 #     writer/                        tape files and images from programs
 #     rescue/                        recordings of real cassettes back into tape images
 #     recording/                     reading sound files (libsndfile), when it is at hand
+#     view/                          the tape's times in its sound, the samples' summary
 #     app/                           the dialog's state and handlers, saving
 #     platform/  cli/                the Qt window and audio, headless; the command line
 function(tonvale_check_includes folder)
@@ -33,6 +34,7 @@ tonvale_check_includes(analysis base tape analysis)
 tonvale_check_includes(writer base tape analysis writer)
 tonvale_check_includes(rescue base tape sound analysis writer rescue)
 tonvale_check_includes(recording base tape sound analysis writer rescue recording)
-tonvale_check_includes(app base tape sound analysis writer rescue recording app)
-tonvale_check_includes(platform base tape sound analysis writer rescue recording app platform)
-tonvale_check_includes(cli base tape sound analysis writer rescue recording app platform cli)
+tonvale_check_includes(view base tape sound analysis writer rescue view)
+tonvale_check_includes(app base tape sound analysis writer rescue recording view app)
+tonvale_check_includes(platform base tape sound analysis writer rescue recording view app platform)
+tonvale_check_includes(cli base tape sound analysis writer rescue recording view app platform cli)

@@ -40,7 +40,7 @@ struct TraceCell {
     double seconds = 0; // where the cell begins
     double period = 0;  // the clock's cell length there, in seconds
     bool bit = false;
-    float confidence = 0; // 0 (a guess) to 1
+    float confidence = 0;                      // 0 (a guess) to 1
     TapeFormat format = TapeFormat::Level1or2; // or Highspeed: which decoder read it
 };
 
@@ -99,7 +99,10 @@ struct RescuedTapeFile {
     double bitsPerSecond = 0; // as found: the recording's own speed
     bool inverted = false;    // upside down against the machine's own signal
     Bytes data;               // the bytes behind the sync byte, mended
-    std::uint64_t heard = 0;  // how many of them the signal gave (the rest came from a copy)
+    // Where each of them begins in the recording; a byte that came from a copy, past what the
+    // signal gave, is placed on at the tape file's own speed.
+    std::vector<double> byteSeconds;
+    std::uint64_t heard = 0; // how many of them the signal gave (the rest came from a copy)
     std::vector<MendedByte> mended;
     std::vector<DoubtfulByte> doubtful;
     std::vector<SignalGap> gaps;

@@ -5,6 +5,7 @@
 #include "Degrade.h"
 #include "analysis/AnalyseTape.h"
 #include "builder/TestFiles.h"
+#include "view/TapeTimeline.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
 #include <sndfile.h>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tonvale {
@@ -83,6 +85,9 @@ RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
 struct Degradation {
     const char* name;
     std::function<RescueResult(Recording)> rescue;
+    // How it moves the sound in time: played at `speed`, behind `lead` seconds (0: wobbling).
+    double speed = 1;
+    double lead = 0;
 };
 
 const Degradation kDegradations[] = {
@@ -108,13 +113,15 @@ const Degradation kDegradations[] = {
          test::Offset(r, 0.4f);
          return RescueSamples(r);
      }},
-    {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }},
-    {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }},
-    {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }},
-    {"wow_2_percent", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }},
-    {"half_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }},
-    {"speed_up_kit", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }},
-    {"double_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }},
+    {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }, 1.06},
+    {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }, 0.94},
+    {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }, 0},
+    {"wow_2_percent", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); },
+     0},
+    {"half_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }, 0.5},
+    {"speed_up_kit", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); },
+     1.87},
+    {"double_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }, 2},
     {"noise",
      [](Recording r) {
          r = test::Capture(r, 44100);
@@ -133,7 +140,7 @@ const Degradation kDegradations[] = {
     {"pcm16_48000",
      [](Recording r) { return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16); }},
     {"after_a_minute_of_hum",
-     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70); }},
+     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70); }, 1, 70},
 #endif
 };
 
@@ -153,6 +160,23 @@ TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
                                        << (file.doubtful.empty() ? 0 : file.doubtful[0].offset);
     EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), "ok");
     EXPECT_EQ(file.inverted, std::string(degradation->name) == "inverted");
+
+    // Every byte where the synthesis put it, moved as the degradation moved it, within half
+    // of the shortest bit cell.
+    if (degradation->speed == 0) return;
+    const TapeTimeline made = TapeTimeline::OfImage(source, image, tape->sound);
+    const TapeTimeline heard = TapeTimeline::OfRescue(result, rescued);
+    ASSERT_EQ(heard.Files().at(0).bytes, made.Files().at(0).bytes);
+    const double tolerance =
+        (tape->sound == TapeFormat::Highspeed ? 4 : 22) / test::kSynthesisRate / degradation->speed;
+    for (std::uint64_t k = 0; k < made.Files()[0].bytes; ++k) {
+        const double expected =
+            degradation->lead + (0.5 + made.ByteStart({0, k})) / degradation->speed;
+        ASSERT_NEAR(heard.ByteStart({0, k}), expected, tolerance) << "byte " << k;
+    }
+    EXPECT_NEAR(heard.Files()[0].endSeconds,
+                degradation->lead + (0.5 + made.Files()[0].endSeconds) / degradation->speed,
+                4 * tolerance);
 }
 
 std::string Name(const testing::TestParamInfo<RescueDegraded::ParamType>& info) {
@@ -363,6 +387,12 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
             EXPECT_TRUE(hit(m.offset)) << "tape file " << i << " mended byte " << m.offset;
         for (const DoubtfulByte& d : file.doubtful)
             EXPECT_TRUE(hit(d.offset)) << "tape file " << i << " doubtful byte " << d.offset;
+        // Each byte at its own tape file's time, in order, even where a copy gave its value.
+        ASSERT_EQ(file.byteSeconds.size(), file.data.size()) << i;
+        EXPECT_TRUE(std::is_sorted(file.byteSeconds.begin(), file.byteSeconds.end())) << i;
+        if (!file.byteSeconds.empty()) {
+            EXPECT_NEAR(file.byteSeconds.front(), file.dataSeconds, 0.001) << i;
+        }
         if (damage.lastHit == SIZE_MAX) continue;
         ASSERT_EQ(file.data.size(), source.size()) << i;
         EXPECT_EQ(file.heard, source.size()) << i;

@@ -1,0 +1,145 @@
+#include "view/Waveform.h"
+
+#include "sound/BitCells.h"
+#include "sound/WavImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tonvale {
+
+namespace {
+
+constexpr std::uint64_t kFirstBlock = 64;
+constexpr std::uint64_t kLevelFactor = 8;
+
+std::int16_t ToSample(float value) {
+    if (!std::isfinite(value)) return 0;
+    return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767));
+}
+
+float FromSample(std::int16_t value) {
+    return static_cast<float>(value) / 32767;
+}
+
+} // namespace
+
+void SampleSummary::Add(std::span<const float> samples) {
+    for (float value : samples) {
+        const std::int16_t sample = ToSample(value);
+        m_samples.push_back(sample);
+        AddToLevel(0, {sample, sample});
+    }
+}
+
+void SampleSummary::AddToLevel(std::size_t level, MinMax value) {
+    if (level == m_open.size()) {
+        m_open.push_back(value);
+        m_filled.push_back(0);
+        m_levels.emplace_back();
+    }
+    MinMax& open = m_open[level];
+    if (m_filled[level] == 0) open = value;
+    open.low = std::min(open.low, value.low);
+    open.high = std::max(open.high, value.high);
+    const std::uint64_t size = level == 0 ? kFirstBlock : kLevelFactor;
+    if (++m_filled[level] < size) return;
+    m_filled[level] = 0;
+    m_levels[level].push_back(open);
+    AddToLevel(level + 1, open);
+}
+
+SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
+    to = std::min<std::uint64_t>(to, m_samples.size());
+    if (from >= to) return {};
+    std::int16_t low = m_samples[from], high = m_samples[from];
+    auto take = [&low, &high](std::int16_t l, std::int16_t h) {
+        low = std::min(low, l);
+        high = std::max(high, h);
+    };
+    // The coarsest level whose whole blocks fit, then finer ones at either end.
+    std::uint64_t at = from;
+    while (at < to) {
+        std::uint64_t block = kFirstBlock;
+        std::size_t level = 0;
+        if (at % block != 0 || at + block > to || m_levels.empty()) {
+            take(m_samples[at], m_samples[at]);
+            ++at;
+            continue;
+        }
+        while (level + 1 < m_levels.size() && at % (block * kLevelFactor) == 0 &&
+               at + block * kLevelFactor <= to)
+            block *= kLevelFactor, ++level;
+        const std::uint64_t index = at / block;
+        if (index >= m_levels[level].size()) { // the last block is still open
+            take(m_samples[at], m_samples[at]);
+            ++at;
+            continue;
+        }
+        take(m_levels[level][index].low, m_levels[level][index].high);
+        at += block;
+    }
+    return {FromSample(low), FromSample(high)};
+}
+
+std::size_t SampleSummary::Bytes() const {
+    std::size_t bytes = m_samples.capacity() * sizeof(std::int16_t);
+    for (const auto& level : m_levels)
+        bytes += level.capacity() * sizeof(MinMax);
+    return bytes;
+}
+
+std::size_t SummarisingSource::Read(std::span<float> block) {
+    const std::size_t count = m_inner.Read(block);
+    m_summary.Add(block.first(count));
+    return count;
+}
+
+double SynthesisedWave::Rate() const {
+    return kSampleRate;
+}
+
+// The level inside a bit's cell, as the synthesis lays it down (sound/BitCells.h).
+float SynthesisedWave::Level(std::uint64_t bit, std::uint64_t inCell) const {
+    const std::uint64_t length = m_clock.CellLength(bit);
+    if (m_format == TapeFormat::Highspeed) return inCell < length / 2 ? -1.0f : 1.0f;
+    const bool one = m_clock.Bit(bit);
+    for (const std::uint64_t pulse : {std::uint64_t{0}, one ? length / 2 : length}) {
+        if (inCell >= pulse && inCell < pulse + cells::kPulseHalf) return 1;
+        if (inCell >= pulse + cells::kPulseHalf && inCell < pulse + 2 * cells::kPulseHalf)
+            return -1;
+    }
+    return 0;
+}
+
+SampleRange SynthesisedWave::Range(std::uint64_t from, std::uint64_t to) const {
+    const std::uint64_t tapeFrom = m_clock.CellStart(0), tapeTo = m_clock.CellStart(m_clock.Bits());
+    SampleRange range{1, -1};
+    auto take = [&range](float level) {
+        range.low = std::min(range.low, level);
+        range.high = std::max(range.high, level);
+    };
+    if (from < tapeFrom || to > tapeTo) take(0); // silence
+    // Highspeed ends on a closing low edge (sound/BitCells.h).
+    if (m_format == TapeFormat::Highspeed && m_clock.Bits() > 0 && to > tapeTo &&
+        from < tapeTo + cells::kClosingEdge)
+        take(-1);
+    from = std::max(from, tapeFrom);
+    to = std::min(to, tapeTo);
+    // Any whole cell swings all the way; only a stretch within two cells needs its samples.
+    if (to > from && to - from > 2 * cells::kLevel1Cell) {
+        take(-1), take(1);
+    } else {
+        for (std::uint64_t at = from; at < to;) {
+            const std::uint64_t bit = m_clock.BitAt(at);
+            const std::uint64_t start = m_clock.CellStart(bit);
+            const std::uint64_t end = std::min(to, start + m_clock.CellLength(bit));
+            for (; at < end; ++at)
+                take(Level(bit, at - start));
+        }
+    }
+    if (range.low > range.high) return {};
+    return range;
+}
+
+} // namespace tonvale
