@@ -72,6 +72,7 @@ struct Loaded {
     std::unique_ptr<Waveform> wave;
     RescueTrace trace;
     bool recording = false;
+    bool doubtful = false; // a recording's tape file has doubtful bytes
 };
 
 std::optional<int> LoadTape(const MapOptions& options, Loaded& loaded) {
@@ -112,6 +113,7 @@ std::optional<int> LoadRecording(const MapOptions& options, Loaded& loaded) {
     loaded.timeline = TapeTimeline::OfRescue(result, loaded.report);
     loaded.wave = std::move(summary);
     loaded.recording = true;
+    loaded.doubtful = result.Doubtful() || result.files.empty();
     return std::nullopt;
 #endif
 }
@@ -144,7 +146,8 @@ int RunMap(const MapOptions& options) {
         },
         failure);
     if (!saved) return Fail(failure.toStdString());
-    return VerdictStatus(loaded.report);
+    // As report and rescue end: a recording with doubtful bytes is damaged.
+    return loaded.doubtful ? kExitDamaged : VerdictStatus(loaded.report);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Where the timeline says each byte lies in the sound, read back from the sound itself: the
-// cells found at that sample, decoded, give the tape file's byte. Over every case tape.
+// cells found at that sample, decoded, give the tape file's byte (a Highspeed byte's time is
+// its first data bit's, behind the start bit). Over every case tape.
 #include "analysis/AnalyseTape.h"
 #include "analysis/TapeFileBytes.h"
 #include "builder/TestFiles.h"
@@ -86,8 +87,6 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
         for (std::size_t f = 0; f < report.files.size(); ++f) {
             const auto bytes = files.Of(f);
             if (!bytes || sound == TapeFormat::None) continue;
-            const bool nineBits = report.files[f].format == TapeFormat::Highspeed;
-            const std::size_t perByte = nineBits ? 9 : 8;
             // What the analysis read of them; a remainder behind is framed on its own.
             const std::uint64_t length =
                 std::min<std::uint64_t>(bytes->size(), report.files[f].length);
@@ -98,12 +97,12 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
                 ASSERT_NEAR(at, std::round(at), 1e-6) << "byte " << k;
                 auto sample = static_cast<std::size_t>(std::llround(at));
                 unsigned value = 0;
-                for (std::size_t i = 0; i < perByte; ++i) {
+                for (int i = 0; i < 8; ++i) {
                     bool bit = false;
                     ASSERT_TRUE(reader.Read(sample, bit)) << "byte " << k << " bit " << i;
                     value = value << 1 | static_cast<unsigned>(bit);
                 }
-                ASSERT_EQ(value, (*bytes)[k]) << "byte " << k; // a nine-bit group's 0 start bit
+                ASSERT_EQ(value, (*bytes)[k]) << "byte " << k;
                 // At 48000 the byte begins with an edge on the sample nearest the same time.
                 const auto placed = static_cast<std::size_t>(std::llround(seconds * 48000));
                 const Byte* at48 = wav48.bytes.get() + kWavHeaderSize + 2 * placed;

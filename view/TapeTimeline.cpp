@@ -61,8 +61,8 @@ TapeTimeline TapeTimeline::OfImage(const TapeReport& report, ByteView image,
         const std::uint64_t end = std::min(first + file.length * perByte, clock.Bits());
         const std::uint64_t leader =
             file.synced ? LeaderBit(image, first, previousEnd, file.format) : first;
-        timeline.m_files.push_back(
-            {i, seconds(leader), seconds(first), seconds(end), file.verdict, file.length});
+        timeline.m_files.push_back({i, seconds(leader), seconds(first + perByte - 8), seconds(end),
+                                    file.verdict, file.length});
         timeline.m_firstBit.push_back(first);
         timeline.m_bitsPerByte.push_back(perByte);
         previousEnd = end;
@@ -78,8 +78,12 @@ TapeTimeline TapeTimeline::OfRescue(const RescueResult& rescue, const TapeReport
         const TapeFileReport* analysed = ReportOf(file, report);
         const double byteLength = file.bitsPerSecond > 0 ? 8 / file.bitsPerSecond : 0;
         const double start = file.byteSeconds.empty() ? file.dataSeconds : file.byteSeconds[0];
-        const double end =
-            file.byteSeconds.empty() ? file.dataSeconds : file.byteSeconds.back() + byteLength;
+        // Behind the last bit heard; a tape file completed from a copy ends a byte on from the
+        // last one placed.
+        const double bit = file.bitsPerSecond > 0 ? 1 / file.bitsPerSecond : 0;
+        const double end = file.byteSeconds.empty()         ? file.dataSeconds
+                           : file.heard == file.data.size() ? file.endSeconds + bit
+                                                            : file.byteSeconds.back() + byteLength;
         TimedTapeFile timed{std::nullopt,
                             file.startSeconds,
                             start,
@@ -106,7 +110,10 @@ TapeTimeline TapeTimeline::OfRescue(const RescueResult& rescue, const TapeReport
 
 double TapeTimeline::ByteStart(ByteAddress byte) const {
     if (m_clock) {
-        const std::uint64_t bit = m_firstBit[byte.file] + byte.offset * m_bitsPerByte[byte.file];
+        // A Highspeed byte's time is its first data bit's, behind the group's start bit, as
+        // the rescue times it.
+        const unsigned perByte = m_bitsPerByte[byte.file];
+        const std::uint64_t bit = m_firstBit[byte.file] + byte.offset * perByte + (perByte - 8);
         return BitClock::Seconds(static_cast<double>(m_clock->CellStart(bit)));
     }
     const std::vector<double>& times = m_byteSeconds[byte.file];
