@@ -50,6 +50,7 @@ ContentKind ClassifyLevel2(TapeBytes t) {
 
 std::size_t AnalyseTapeFile(ReportWriter& out, LevelQuestion& questions, ByteView file) {
     const TapeBytes t(file);
+    out.SetFileData(file);
     TapeFormat format = out.Format();
     ContentKind kind = ContentKind::Unidentified;
 

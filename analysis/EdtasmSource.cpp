@@ -72,7 +72,7 @@ std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
         // The line number: five digits with bit 7 set, shown without it.
         const std::size_t lineStart = p;
         text.Clear();
-        out.BeginListingLine();
+        out.BeginListingLine(lineStart);
         long number = 0;
         for (; p < lineStart + kDigits && t.Has(p, 1); ++p) {
             const Byte b = t[p];
@@ -125,7 +125,7 @@ std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
             break;
         }
         out.AddReportLine(text);
-        out.EndListingLine();
+        out.EndListingLine(p + 1);
         ++p; // the 0Dh
         resume = p;
     }
@@ -134,7 +134,7 @@ std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
         if (!text.Empty()) out.AddReportLine(text);
         // A line cut short is listed as far as it goes.
         if (!out.File().listing.empty() && out.File().listing.back().count == 0)
-            out.EndListingLine();
+            out.EndListingLine(t.Size());
         out.AddReportLine("truncated");
     }
     if (notSequential) out.AddReportLine("line numbers are not sequential");

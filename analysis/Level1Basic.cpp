@@ -93,10 +93,10 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
         previous = t.Le16(p);
         text.Format(" %u ", previous);
         p += 2;
-        out.BeginListingLine();
+        out.BeginListingLine(p - 2);
         collectText(false);
         out.AddReportLine(text);
-        out.EndListingLine();
+        out.EndListingLine(p);
         lastLineTruncated = p >= textEnd;
         endLine();
     } else {
@@ -121,10 +121,10 @@ std::size_t ListLevel1Basic(ReportWriter& out, ByteView file) {
         previous = number;
         text.Format(" %u ", number);
         p += 2;
-        out.BeginListingLine();
+        out.BeginListingLine(p - 2);
         collectText(true);
         out.AddReportLine(text);
-        out.EndListingLine();
+        out.EndListingLine(p);
         lastLineTruncated = p >= textEnd;
         endLine();
     }

@@ -145,11 +145,11 @@ bool Level2Lister::ListLine(std::size_t& position) {
     position += kNumberSize;
     if (position == m_t.Size()) return false;
 
-    m_out.BeginListingLine();
+    m_out.BeginListingLine(start);
     ListText(line, position);
     m_out.SplitLongLine(m_text);
     m_out.AddReportLine(m_text, kTagPlain);
-    m_out.EndListingLine();
+    m_out.EndListingLine(position);
     ReportFindings(line);
     return position < m_t.Size();
 }

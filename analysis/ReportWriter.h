@@ -34,6 +34,7 @@ class ReportWriter {
     void SetTail(const HighspeedTail& tail) { m_tail = tail; }
 
     // --- Report lines -----------------------------------------------------------------------
+    std::size_t LineCount() const { return m_report.lineCount; }
     void AddReportLine(ByteView text, Byte tag = kTagPlain);
     void AddReportLine(const TextBuffer& text, Byte tag = kTagPlain) {
         AddReportLine(text.View(), tag);
@@ -42,9 +43,13 @@ class ReportWriter {
         AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
     }
     // Around the report lines of one program line of a listing, so that they can be told from
-    // the findings between them.
-    void BeginListingLine();
-    void EndListingLine();
+    // the findings between them: its bytes from `from` to `end` in the tape file.
+    void BeginListingLine(std::size_t from);
+    void EndListingLine(std::size_t end);
+    // The tape file's bytes, behind the sync byte: a hex dump of them tells which it shows.
+    void SetFileData(ByteView data) { m_fileData = data; }
+    // The lines from `firstLine` on show the tape file's bytes [from, end).
+    void MarkLines(std::size_t firstLine, std::size_t from, std::size_t end);
     // While the text is longer than a listing line, adds its first 64 characters as a
     // continued line and keeps the rest.
     void SplitLongLine(TextBuffer& text);
@@ -80,6 +85,8 @@ class ReportWriter {
     TapeFormat m_prevFormat = TapeFormat::None;
     HighspeedTail m_tail;
     TextBuffer m_dump; // the hex dump's own scratch line
+    ByteView m_fileData;
+    std::size_t m_listingFrom = 0;
 };
 
 } // namespace tonvale

@@ -215,6 +215,7 @@ class SystemTapeDecoder {
 
     // Reads one load block; returns where the tape file ends when it ends inside the block.
     std::optional<std::size_t> ReadBlock() {
+        const std::size_t blockStart = m_p;
         ++m_p;
         if (!More()) return UnexpectedEnd(m_tape.Size());
         const Byte stored = m_tape[m_p++];
@@ -242,6 +243,7 @@ class SystemTapeDecoder {
             m_text.Append(" csum missing bad!");
             m_bad = true;
             AddLine();
+            m_out.MarkLines(m_out.LineCount() - 1, blockStart, m_tape.Size());
             m_out.AddHexDump(true, m_tape.From(m_p), address);
             AddLine("unexpected end of file");
             return m_tape.Size();
@@ -259,6 +261,7 @@ class SystemTapeDecoder {
             m_bad = true;
         }
         AddLine();
+        m_out.MarkLines(m_out.LineCount() - 1, blockStart, m_p + count + 1);
         m_out.AddHexDump(true, m_tape.View().subspan(m_p, count), address);
         m_p += count + 1;
         return std::nullopt;

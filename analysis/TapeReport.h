@@ -35,6 +35,14 @@ struct ListingLine {
     std::size_t count = 0;
 };
 
+// The bytes a report line shows (a dump line, a load block, a program line), behind the
+// sync byte of its tape file.
+struct LineBytes {
+    std::size_t line = 0; // a report line index
+    std::uint64_t offset = 0;
+    std::uint64_t count = 0;
+};
+
 struct TapeFileReport {
     std::uint64_t offset = 0; // the image byte that holds the first bit behind the sync byte
     std::uint32_t shift = 0;  // that bit's position in it, from the top
@@ -56,6 +64,8 @@ struct TapeFileReport {
     std::vector<SystemBlock> blocks;
     // The program lines of a BASIC or EDTASM listing, in order.
     std::vector<ListingLine> listing;
+    // Which bytes its lines show, in line order; kept only with the report lines.
+    std::vector<LineBytes> lineBytes;
     Verdict verdict = Verdict::Bad;
     Bytes summaryWord; // what it added to the summary line (" ok!"), empty when nothing
     // Its report lines: the ones written while it was analysed, and the separator behind it.

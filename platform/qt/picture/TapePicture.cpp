@@ -228,7 +228,7 @@ void PaintBytes(QPainter& painter, const TimeScale& scale, const TapeScene& scen
 
 void PaintSelection(QPainter& painter, const TimeScale& scale, const TapeScene& scene) {
     if (!scene.selection) return;
-    const Selection& s = *scene.selection;
+    const ByteSpan& s = *scene.selection;
     const TapeTimeline& timeline = *scene.timeline;
     if (s.first.file >= timeline.Files().size() || s.count == 0) return;
     const double start = timeline.ByteStart(s.first);

@@ -4,6 +4,7 @@
 // cells, the bytes with their values, the rescue's pulses). The window and `tonvale-cli map`
 // both draw with it, on a screen, an image or an SVG file.
 #include "rescue/Rescue.h"
+#include "view/ReportLinks.h"
 #include "view/TapeTimeline.h"
 #include "view/Waveform.h"
 
@@ -28,17 +29,11 @@ QColor VerdictColour(Verdict verdict);
 // A leader's colour: its tape file's, lighter.
 QColor LeaderColour(Verdict verdict);
 
-// Bytes picked in the view or the report: `count` of them from `first`.
-struct Selection {
-    ByteAddress first;
-    std::uint64_t count = 1;
-};
-
 struct TapeScene {
     const TapeTimeline* timeline = nullptr;
     const Waveform* wave = nullptr;     // null: none to draw
     const RescueTrace* trace = nullptr; // a recording's pulses and cells, if kept
-    std::optional<Selection> selection; // highlighted
+    std::optional<ByteSpan> selection;  // highlighted
     std::optional<double> cursor;       // where playback is, in seconds
 };
 
