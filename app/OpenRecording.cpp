@@ -16,7 +16,8 @@ constexpr int kProgressSteps = 1000;
 
 // The rescue of a long recording takes a while: the progress bar follows it, and the window
 // repaints each time it moves.
-RescueResult RescueShowingProgress(SampleSource& recording, Platform& platform) {
+RescueResult RescueShowingProgress(SampleSource& recording, Platform& platform,
+                                   RescueTrace& trace) {
     platform.SetProgressRange(kProgressSteps);
     int shown = 0;
     RescueProgress progress;
@@ -27,7 +28,9 @@ RescueResult RescueShowingProgress(SampleSource& recording, Platform& platform) 
         platform.SetProgressPos(step);
         platform.KeepResponsive();
     };
-    RescueResult result = RescueRecording(recording, RescueSettings{}, progress);
+    RescueSettings settings;
+    settings.trace = &trace;
+    RescueResult result = RescueRecording(recording, settings, progress);
     platform.SetProgressPos(0);
     return result;
 }
@@ -44,14 +47,21 @@ void CTonvaleDlg::LoadRecording(const std::string& path) {
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
         return;
     }
-    RescueResult result = RescueShowingProgress(*recording, m_platform);
+    // The view's summary of the samples is made as the rescue reads them.
+    auto summary = std::make_unique<SampleSummary>(recording->Rate());
+    SummarisingSource source(*recording, *summary);
+    RescueResult result = RescueShowingProgress(source, m_platform, m_trace);
     m_tapeData = std::move(result.image);
     AnalyseImage();
     // Behind an empty line, as tonvale-cli rescue prints them: "&Save" writes what it prints.
     std::vector<Bytes> lines = RescueLines(result, m_report);
     lines.insert(lines.begin(), Bytes());
+    const std::size_t rescueLinesFrom = m_report.lines.Count() + 1;
     AppendReportLines(lines);
     m_rescued = !m_tapeData.empty();
+    m_timeline = std::make_unique<TapeTimeline>(TapeTimeline::OfRescue(result, m_report));
+    m_wave = std::move(summary);
+    MakeLinks(rescueLinesFrom);
     m_platform.EnableControl(ControlId::SaveCas, m_rescued);
     ShowLoadedReport();
 }

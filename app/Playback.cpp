@@ -24,6 +24,7 @@ void CTonvaleDlg::BuildWavImage() {
 
     // An empty Level 1 CSAVE cannot be loaded back, so there is nothing worth playing.
     if (PlaysNothing(m_report)) {
+        MakeImageTimeline(TapeFormat::None);
         m_platform.EnableControl(ControlId::Play, false);
         if (m_report.files.size() <= 1)
             SetControlText(ControlId::DurationLine, std::string_view("---"));
@@ -33,6 +34,7 @@ void CTonvaleDlg::BuildWavImage() {
     const TapeFormat format = m_report.mixedFormats ? m_platform.AskFormat() : m_report.lastFormat;
     m_wav =
         tonvale::BuildWavImage(format, m_tapeData, m_platform.IsChecked(ControlId::Lnw), m_sound);
+    MakeImageTimeline(format);
     if (!m_wav.bytes) {
         FormatSoundFailure(m_text, m_wav.size);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
@@ -73,6 +75,7 @@ void CTonvaleDlg::OnOK() {
     m_platform.EnableControl(ControlId::OpenNew, false);
     m_platform.EnableControl(ControlId::Lnw, false);
     m_timer = kFirstCount;
+    m_playStart = std::chrono::steady_clock::now();
 
     if (!m_platform.StartTimer(kPlaybackTimer, step)) {
         m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));

@@ -70,10 +70,11 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
         about << button->text();
     w.modals.Then(PressKey(Qt::Key_Return, {}, Look(about)));
     w.Click(About);
-    EXPECT_EQ(about.join('|'), "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
-                               "&LNW 1kHz|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
-                               "through the sound card|Connect the TRS-80 'Ear' input to PC "
-                               "headphone output|*OK");
+    EXPECT_EQ(about.join('|'),
+              "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
+              "&LNW 1kHz|&Tape view|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
+              "through the sound card|Connect the TRS-80 'Ear' input to PC "
+              "headphone output|*OK");
     w.modals.Then(Choose(demo, &first));
     w.Click(OpenNew);
     EXPECT_EQ(first.mid(0, 3).join('|'),
