@@ -198,12 +198,13 @@ TEST(ReportView, TellsItemViewsOfEveryLoadConsistentlyAndAtOnce) {
     const QModelIndex last = model.index(kLines, 0);
     EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(last)));
     EXPECT_EQ(last.data().toString(), Shown(w.Dialog().ReportLine(kLines)));
-    // Rows of one height, as wide as the widest line, not selectable.
+    // Rows of one height, as wide as the widest line, selectable one at a time for the tape view.
     const QFontMetrics metrics(view->font());
     EXPECT_EQ(view->visualRect(last).height(), metrics.height());
     EXPECT_EQ(last.data(Qt::SizeHintRole).toSize().width(),
               metrics.horizontalAdvance(' ') * int(w.Dialog().Report().widestLine) + 4);
-    EXPECT_FALSE(model.flags(last) & Qt::ItemIsSelectable);
+    EXPECT_TRUE(model.flags(last) & Qt::ItemIsSelectable);
+    EXPECT_EQ(view->selectionMode(), QAbstractItemView::SingleSelection);
     w.Drop({TapeFile("demo.cas", kDemo)});
     EXPECT_EQ(Lines(w.window), Lines(w.window, false));
 }
