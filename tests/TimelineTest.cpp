@@ -6,12 +6,14 @@
 #include "builder/TestFiles.h"
 #include "sound/WavImage.h"
 #include "view/TapeTimeline.h"
+#include "view/Waveform.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace tonvale {
@@ -118,6 +120,33 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
         }
     }
     EXPECT_GT(checked, 100000u);
+}
+
+// The summary's lowest and highest sample over any stretch, against every sample's, for a
+// recording read in blocks of odd sizes; stretches across its levels' block edges too.
+TEST(SampleSummary, GivesTheLowestAndHighestSampleOfAnyStretch) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> level(-1, 1);
+    std::vector<float> samples(300'001);
+    for (float& s : samples)
+        s = level(random);
+    SampleSummary summary(48000);
+    for (std::size_t at = 0; at < samples.size(); at += 4093)
+        summary.Add(
+            std::span(samples).subspan(at, std::min<std::size_t>(4093, samples.size() - at)));
+    ASSERT_EQ(summary.Length(), samples.size());
+    std::uniform_int_distribution<std::size_t> place(0, samples.size() - 1);
+    for (int i = 0; i < 300; ++i) {
+        std::size_t from = place(random), to = place(random);
+        if (i % 3 == 0) from = from / 4096 * 4096, to = from + 32768 * (i % 2) + 512 * (i % 5);
+        if (from > to) std::swap(from, to);
+        to = std::min(to + 1, samples.size());
+        const auto [low, high] =
+            std::minmax_element(samples.begin() + long(from), samples.begin() + long(to));
+        const SampleRange range = summary.Range(from, to);
+        ASSERT_NEAR(range.low, *low, 1e-4) << from << " " << to;
+        ASSERT_NEAR(range.high, *high, 1e-4) << from << " " << to;
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace tonvale {
 
@@ -14,8 +15,9 @@ constexpr std::uint64_t kFirstBlock = 64;
 constexpr std::uint64_t kLevelFactor = 8;
 
 std::int16_t ToSample(float value) {
-    if (!std::isfinite(value)) return 0;
-    return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767));
+    if (!(value == value)) return 0; // not a number
+    value = std::clamp(value, -1.0f, 1.0f) * 32767;
+    return static_cast<std::int16_t>(value + (value >= 0 ? 0.5f : -0.5f));
 }
 
 float FromSample(std::int16_t value) {
@@ -25,25 +27,45 @@ float FromSample(std::int16_t value) {
 } // namespace
 
 void SampleSummary::Add(std::span<const float> samples) {
-    for (float value : samples) {
-        const std::int16_t sample = ToSample(value);
-        m_samples.push_back(sample);
-        AddToLevel(0, {sample, sample});
+    const std::size_t before = m_samples.size();
+    m_samples.resize(before + samples.size());
+    std::int16_t* out = m_samples.data() + before;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        out[i] = ToSample(samples[i]);
+    // Every block of 64 completed, then the levels above it.
+    if (m_levels.empty()) m_levels.emplace_back();
+    for (; m_summarised + kFirstBlock <= m_samples.size(); m_summarised += kFirstBlock) {
+        const std::int16_t* block = m_samples.data() + m_summarised;
+        MinMax value{block[0], block[0]};
+        for (std::size_t i = 1; i < kFirstBlock; ++i) {
+            value.low = std::min(value.low, block[i]);
+            value.high = std::max(value.high, block[i]);
+        }
+        m_levels[0].push_back(value);
+        AddToLevel(1, value);
     }
 }
 
-void SampleSummary::AddToLevel(std::size_t level, MinMax value) {
-    if (level == m_open.size()) {
-        m_open.push_back(value);
-        m_filled.push_back(0);
-        m_levels.emplace_back();
+void SampleSummary::Reserve(std::uint64_t samples) {
+    // A header may claim more than the file holds: then the samples grow as they come.
+    try {
+        m_samples.reserve(
+            static_cast<std::size_t>(std::min<std::uint64_t>(samples, m_samples.max_size())));
+    } catch (const std::exception&) {
     }
+}
+
+// A block of the level below, into the one of `level` being filled (8 of them make one).
+void SampleSummary::AddToLevel(std::size_t level, MinMax value) {
+    while (m_levels.size() <= level)
+        m_levels.emplace_back();
+    m_open.resize(m_levels.size(), value);
+    m_filled.resize(m_levels.size(), 0);
     MinMax& open = m_open[level];
     if (m_filled[level] == 0) open = value;
     open.low = std::min(open.low, value.low);
     open.high = std::max(open.high, value.high);
-    const std::uint64_t size = level == 0 ? kFirstBlock : kLevelFactor;
-    if (++m_filled[level] < size) return;
+    if (++m_filled[level] < kLevelFactor) return;
     m_filled[level] = 0;
     m_levels[level].push_back(open);
     AddToLevel(level + 1, open);

@@ -31,6 +31,8 @@ class SampleSummary : public Waveform {
   public:
     explicit SampleSummary(double rate) : m_rate(rate) {}
     void Add(std::span<const float> samples);
+    // Room for `samples` at once, so that a long recording is not held twice while it grows.
+    void Reserve(std::uint64_t samples);
 
     double Rate() const override { return m_rate; }
     std::uint64_t Length() const override { return m_samples.size(); }
@@ -46,15 +48,18 @@ class SampleSummary : public Waveform {
     double m_rate;
     std::vector<std::int16_t> m_samples;
     std::vector<std::vector<MinMax>> m_levels; // level i: blocks of 64 * 8^i samples
-    std::vector<MinMax> m_open;                // each level's block being filled
+    std::vector<MinMax> m_open;                // each level's block being filled (level 0: unused)
     std::vector<std::uint32_t> m_filled;       // how much of it
+    std::uint64_t m_summarised = 0;            // samples in level 0's blocks
 };
 
 // Hands a recording on to the rescue and keeps its summary as the samples go by.
 class SummarisingSource : public SampleSource {
   public:
     SummarisingSource(SampleSource& inner, SampleSummary& summary)
-        : m_inner(inner), m_summary(summary) {}
+        : m_inner(inner), m_summary(summary) {
+        m_summary.Reserve(inner.Length());
+    }
     double Rate() const override { return m_inner.Rate(); }
     std::uint64_t Length() const override { return m_inner.Length(); }
     std::size_t Read(std::span<float> block) override;
