@@ -15,9 +15,9 @@ constexpr std::uint64_t kFirstBlock = 64;
 constexpr std::uint64_t kLevelFactor = 8;
 
 std::int16_t ToSample(float value) {
-    if (!(value == value)) return 0; // not a number
-    value = std::clamp(value, -1.0f, 1.0f) * 32767;
-    return static_cast<std::int16_t>(value + (value >= 0 ? 0.5f : -0.5f));
+    value = value == value ? std::clamp(value, -1.0f, 1.0f) : 0.0f; // not a number: 0
+    // Rounded to the nearest without a branch: shifted above 0, where truncating is flooring.
+    return static_cast<std::int16_t>(static_cast<int>(value * 32767 + 32768.5f) - 32768);
 }
 
 float FromSample(std::int16_t value) {

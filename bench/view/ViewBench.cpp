@@ -82,6 +82,31 @@ void RescueHourWithSummary(benchmark::State& state) {
 }
 BENCHMARK(RescueHourWithSummary)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The summary alone, over the same reading.
+void SummaryOfHour(benchmark::State& state) {
+    for (auto _ : state) {
+        LoopedRecording recording;
+        SampleSummary summary(kRate);
+        SummarisingSource source(recording, summary);
+        std::vector<float> block(65536);
+        while (source.Read(block) != 0) {
+        }
+        benchmark::DoNotOptimize(summary.Length());
+    }
+}
+BENCHMARK(SummaryOfHour)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void ReadingAlone(benchmark::State& state) {
+    for (auto _ : state) {
+        LoopedRecording recording;
+        std::vector<float> block(65536);
+        while (recording.Read(block) != 0) {
+        }
+        benchmark::DoNotOptimize(block.data());
+    }
+}
+BENCHMARK(ReadingAlone)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // The hour rescued once, with its summary and trace, for the redraws.
 struct Hour {
     Hour() : summary(kRate) {
