@@ -294,7 +294,7 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
         EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
     }
     for (const std::string command :
-         {"report", "wav", "play", "convert", "extract", "rescue", "make"}) {
+         {"report", "wav", "play", "convert", "extract", "rescue", "make", "map"}) {
         const CliRun help = Cli(command + " --help");
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("Usage: tonvale-cli " + command + " [OPTIONS] "),
