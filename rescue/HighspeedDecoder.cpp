@@ -22,8 +22,8 @@ constexpr unsigned kSettled = 16; // cycles a lane reads before it may lose the 
 
 } // namespace
 
-HighspeedDecoder::HighspeedDecoder(double rate, std::vector<DecodedFile>& out)
-    : m_lanes{Lane(rate, false, out), Lane(rate, true, out)},
+HighspeedDecoder::HighspeedDecoder(double rate, std::vector<DecodedFile>& out, RescueTrace* trace)
+    : m_trace(trace), m_lanes{Lane(rate, false, out, trace), Lane(rate, true, out, trace)},
       m_decay(std::exp(-1.0 / (kLevelSeconds * rate))) {}
 
 void HighspeedDecoder::Feed(const float* samples, std::size_t count) {
@@ -63,9 +63,21 @@ void HighspeedDecoder::OnCrossing(double time, bool falling) {
     ++m_crossingCount;
 }
 
+void HighspeedDecoder::StartAt(double zero) {
+    m_fragment = true;
+    for (Lane& lane : m_lanes)
+        lane.StartAt(zero);
+}
+
 void HighspeedDecoder::Finish() {
     for (Lane& lane : m_lanes)
         lane.Break();
+    if (m_fragment && m_trace) {
+        Lane& better =
+            m_lanes[0].FragmentFit() >= m_lanes[1].FragmentFit() ? m_lanes[0] : m_lanes[1];
+        for (const TraceCell& cell : better.TakeFragmentCells())
+            m_trace->cells.push_back(cell);
+    }
 }
 
 void HighspeedDecoder::Lane::Cycle(double start, double length) {
@@ -128,6 +140,14 @@ void HighspeedDecoder::Lane::Push(double start, double length, float doubt) {
         mean += kGain * (length - mean);
     }
     m_framer.Push(one, confidence * (1.0f - doubt), start);
+    const TraceCell cell{start / m_rate, length / m_rate, one, confidence * (1.0f - doubt),
+                         TapeFormat::Highspeed};
+    if (m_fragment) {
+        m_fragmentCells.push_back(cell);
+        m_fragmentFit += cell.confidence;
+    } else if (m_trace && m_framer.Reading()) {
+        m_trace->cells.push_back(cell);
+    }
     if (m_zero < kLowRatio * m_one || m_zero > kHighRatio * m_one) Break();
 }
 
@@ -154,6 +174,13 @@ void HighspeedDecoder::Lane::Hunt(double start, double length) {
     m_fit = 1;
     m_cycles = 0;
     Push(start, length, 0.0f);
+}
+
+void HighspeedDecoder::Lane::StartAt(double zero) {
+    m_locked = m_fragment = true;
+    m_zero = zero;
+    m_one = zero / 2;
+    m_fit = 1;
 }
 
 void HighspeedDecoder::Lane::Break() {

@@ -14,6 +14,7 @@
 // cycles then straddle two bits and fall between a 0 and a 1, while the other lane's fit. The
 // other lane then takes the tape file over, and the framer finds the bytes' start bits again.
 #include "rescue/BitFramer.h"
+#include "rescue/Rescue.h"
 
 #include <vector>
 
@@ -21,15 +22,21 @@ namespace tonvale {
 
 class HighspeedDecoder {
   public:
-    HighspeedDecoder(double rate, std::vector<DecodedFile>& out);
+    HighspeedDecoder(double rate, std::vector<DecodedFile>& out, RescueTrace* trace = nullptr);
+    // A fragment with no leader, a 0 bit's cycle `zero` samples long: both polarities are read
+    // from the start, and the one whose cycles fit the better is kept in the trace.
+    void StartAt(double zero);
     void Feed(const float* samples, std::size_t count);
     void Finish();
 
   private:
     class Lane {
       public:
-        Lane(double rate, bool inverted, std::vector<DecodedFile>& out)
-            : m_rate(rate), m_framer(TapeFormat::Highspeed, inverted, out) {}
+        Lane(double rate, bool inverted, std::vector<DecodedFile>& out, RescueTrace* trace)
+            : m_rate(rate), m_framer(TapeFormat::Highspeed, inverted, out), m_trace(trace) {}
+        void StartAt(double zero);
+        double FragmentFit() const { return m_fragmentFit; }
+        std::vector<TraceCell> TakeFragmentCells() { return std::move(m_fragmentCells); }
         void Cycle(double start, double length);
         void Break();
         bool Reading() const { return m_locked && m_framer.Reading(); }
@@ -48,6 +55,10 @@ class HighspeedDecoder {
 
         double m_rate;
         BitFramer m_framer;
+        RescueTrace* m_trace;
+        bool m_fragment = false; // read from the start, with no leader
+        std::vector<TraceCell> m_fragmentCells;
+        double m_fragmentFit = 0; // the confidences of its cells, added up
         bool m_locked = false;
         double m_zero = 0, m_one = 0; // cycle lengths in samples
         // Hunting: a run of cycles that alternate short and long.
@@ -63,6 +74,8 @@ class HighspeedDecoder {
 
     void OnCrossing(double time, bool falling);
 
+    RescueTrace* m_trace;
+    bool m_fragment = false;
     Lane m_lanes[2]; // cycles that open with a falling crossing (the machine's own), a rising one
     double m_decay;
     double m_level = 0;

@@ -25,6 +25,10 @@ class DcBlocker {
         for (std::size_t i = 0; i < count; ++i) {
             const float x =
                 std::isfinite(samples[i]) ? std::clamp(samples[i], -kMost, kMost) : 0.0f;
+            if (m_first) { // a recording that starts off zero starts without a step
+                m_in = x;
+                m_first = false;
+            }
             m_out = x - m_in + m_pole * m_out;
             m_in = x;
             samples[i] = m_out;
@@ -35,6 +39,7 @@ class DcBlocker {
     static constexpr float kMost = 1000.0f;
     float m_pole;
     float m_in = 0, m_out = 0;
+    bool m_first = true;
 };
 
 // Runs the decoders over the whole recording, block by block.
@@ -42,8 +47,12 @@ std::vector<DecodedFile> Decode(SampleSource& source, const RescueSettings& sett
                                 const RescueProgress& progress, RescueResult& result) {
     const double rate = source.Rate();
     std::vector<DecodedFile> files;
-    PulseDecoder pulses(rate, files);
-    HighspeedDecoder highspeed(rate, files);
+    PulseDecoder pulses(rate, files, settings.trace);
+    HighspeedDecoder highspeed(rate, files, settings.trace);
+    if (settings.fragmentBitsPerSecond > 0) {
+        pulses.StartAt(rate / settings.fragmentBitsPerSecond);
+        highspeed.StartAt(rate / settings.fragmentBitsPerSecond);
+    }
     const bool listenPulses = settings.format != TapeFormat::Highspeed;
     const bool listenCycles =
         settings.format == TapeFormat::Highspeed || settings.format == TapeFormat::None;

@@ -54,6 +54,9 @@ struct RescueSettings {
     TapeFormat format = TapeFormat::None;
     // Where to put what the decoders saw, in time order per decoder; null: nothing is kept.
     RescueTrace* trace = nullptr;
+    // A fragment that starts inside a tape file, with no leader to learn from: its cells are
+    // read from the first pulse on at this speed (for Highspeed, the speed of its 0 bits).
+    double fragmentBitsPerSecond = 0;
 };
 
 // For a window that shows the progress and lets the user stop.

@@ -2,6 +2,7 @@
 // degrade it, into the very tape files it came from; damage is mended where the formats allow
 // and reported where not, never passed as ok.
 #include "rescue/Rescue.h"
+#include "CaptureModel.h"
 #include "Degrade.h"
 #include "analysis/AnalyseTape.h"
 #include "builder/TestFiles.h"
@@ -84,63 +85,97 @@ RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
 
 struct Degradation {
     const char* name;
-    std::function<RescueResult(Recording)> rescue;
-    // How it moves the sound in time: played at `speed`, behind `lead` seconds (0: wobbling).
+    std::function<RescueResult(const Tape&, ByteView image)> rescue;
+    // How it moves the sound in time: played at `speed`, behind `lead` seconds (0: in ways the
+    // test does not follow).
     double speed = 1;
     double lead = 0;
 };
 
+// A row over the product's own sound of the tape.
+template <typename Change> auto Synthesised(Change change) {
+    return [change](const Tape& tape, ByteView image) {
+        return change(test::Synthesise(tape.sound, image));
+    };
+}
+
+// A row over a capture as real cassettes give it back: pulses of a measured shape at
+// `bitsPerSecond`; Highspeed tapes as their own measured cycles.
+auto Captured(const test::PulseShape& shape, double bitsPerSecond, bool upsideDown) {
+    return [&shape, bitsPerSecond, upsideDown](const Tape& tape, ByteView image) {
+        if (tape.sound == TapeFormat::Highspeed)
+            return RescueSamples(
+                test::CaptureHighspeed(image, 1500 * bitsPerSecond / 500, upsideDown));
+        test::CaptureSettings settings;
+        settings.shape = &shape;
+        settings.bitsPerSecond = bitsPerSecond;
+        settings.upsideDown = upsideDown;
+        return RescueSamples(test::CapturePulses(image, settings));
+    };
+}
+
 const Degradation kDegradations[] = {
-    {"clean", [](Recording r) { return RescueSamples(r); }},
-    {"quiet",
-     [](Recording r) {
+    {"clean", Synthesised([](Recording r) { return RescueSamples(r); })},
+    {"quiet", Synthesised([](Recording r) {
          test::Gain(r, 0.1f);
          return RescueSamples(r);
-     }},
-    {"clipped",
-     [](Recording r) {
+     })},
+    {"clipped", Synthesised([](Recording r) {
          test::Gain(r, 6);
          test::Clip(r, 1);
          return RescueSamples(r);
-     }},
-    {"inverted",
-     [](Recording r) {
+     })},
+    {"inverted", Synthesised([](Recording r) {
          test::Gain(r, -1);
          return RescueSamples(r);
-     }},
-    {"dc_offset",
-     [](Recording r) {
+     })},
+    {"dc_offset", Synthesised([](Recording r) {
          test::Offset(r, 0.4f);
          return RescueSamples(r);
-     }},
-    {"fast", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }, 1.06},
-    {"slow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }, 0.94},
-    {"wow", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }, 0},
-    {"wow_2_percent", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); },
-     0},
-    {"half_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }, 0.5},
-    {"speed_up_kit", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); },
-     1.87},
-    {"double_speed", [](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }, 2},
-    {"noise",
-     [](Recording r) {
+     })},
+    {"fast", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }),
+     1.06},
+    {"slow", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }),
+     0.94},
+    {"wow",
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }), 0},
+    {"wow_2_percent",
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }), 0},
+    {"half_speed",
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }), 0.5},
+    {"speed_up_kit",
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }), 1.87},
+    {"double_speed",
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }), 2},
+    {"noise", Synthesised([](Recording r) {
          r = test::Capture(r, 44100);
          test::Noise(r, 14);
          return RescueSamples(r);
-     }},
-    {"tape_head",
-     [](Recording r) {
+     })},
+    {"tape_head", Synthesised([](Recording r) {
          r = test::Capture(r, 44100);
          test::TapeHead(r, 400, 5000);
          return RescueSamples(r);
-     }},
+     })},
+    {"captured_a_250", Captured(test::kShapeA, 250, false), 0},
+    {"captured_a_500", Captured(test::kShapeA, 500, false), 0},
+    {"captured_a_938", Captured(test::kShapeA, 938, false), 0},
+    {"captured_a_1000_upside_down", Captured(test::kShapeA, 1000, true), 0},
+    {"captured_b_250_upside_down", Captured(test::kShapeB, 250, true), 0},
+    {"captured_b_500", Captured(test::kShapeB, 500, false), 0},
+    {"captured_b_938_upside_down", Captured(test::kShapeB, 938, true), 0},
+    {"captured_b_1000", Captured(test::kShapeB, 1000, false), 0},
 #if TONVALE_RECORDING
-    {"pcm8_11025",
-     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8); }},
-    {"pcm16_48000",
-     [](Recording r) { return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16); }},
-    {"after_a_minute_of_hum",
-     [](Recording r) { return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70); }, 1, 70},
+    {"pcm8_11025", Synthesised([](Recording r) {
+         return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8);
+     })},
+    {"pcm16_48000", Synthesised([](Recording r) {
+         return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16);
+     })},
+    {"after_a_minute_of_hum", Synthesised([](Recording r) {
+         return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70);
+     }),
+     1, 70},
 #endif
 };
 
@@ -150,7 +185,7 @@ class RescueDegraded : public testing::TestWithParam<std::tuple<const Tape*, con
 TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
     const auto [tape, degradation] = GetParam();
     const Bytes image = Image(*tape);
-    const RescueResult result = degradation->rescue(test::Synthesise(tape->sound, image));
+    const RescueResult result = degradation->rescue(*tape, image);
     const TapeReport source = Analyse(image, tape->level);
     const TapeReport rescued = Analyse(result.image, tape->level);
     EXPECT_EQ(AsChars(ComposeReportText(rescued)), AsChars(ComposeReportText(source)));
@@ -159,7 +194,8 @@ TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
     EXPECT_TRUE(file.doubtful.empty()) << file.doubtful.size() << " doubtful, the first at "
                                        << (file.doubtful.empty() ? 0 : file.doubtful[0].offset);
     EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), "ok");
-    EXPECT_EQ(file.inverted, std::string(degradation->name) == "inverted");
+    const std::string name = degradation->name;
+    EXPECT_EQ(file.inverted, name == "inverted" || name.ends_with("upside_down"));
 
     // Every byte where the synthesis put it, moved as the degradation moved it, within half
     // of the shortest bit cell.
@@ -214,7 +250,20 @@ struct Damage {
     // the rest of the tape file may be lost).
     std::size_t firstHit = 0, lastHit = SIZE_MAX;
     std::size_t fewestDoubtful = 0; // in the first tape file: what the rescue must own up to
+    // Damage to a capture of a real cassette rather than to the product's own sound.
+    const test::CaptureSettings* captured = nullptr;
 };
+
+// A real cassette's capture at 938 bit/s, pulse shape A, and when its bits' clock pulses peak.
+const test::CaptureSettings kCaptured = [] {
+    test::CaptureSettings settings;
+    settings.shape = &test::kShapeA;
+    settings.bitsPerSecond = 938;
+    return settings;
+}();
+double CapturedTime(const Tape& tape, std::size_t byte, unsigned bit) {
+    return test::CapturedTime(Image(tape), kCaptured, byte, bit);
+}
 
 // When the data of a recording made by Synthesise begins: bit `bit` of image byte `byte`.
 double Time(std::size_t byte, unsigned bit, TapeFormat format) {
@@ -360,6 +409,33 @@ const Damage kDamages[] = {
      false,
      20,
      26},
+    {"captured_dropout_in_a_system_block",
+     &kTapes[1],
+     [](const Recording& r) {
+         Recording d = r;
+         // From a little before the clock pulse, which a spike's rise reaches out to.
+         test::Dropout(d, CapturedTime(kTapes[1], 268, 2) - 0.25 / 938, 1 / 938.0);
+         return d;
+     },
+     {"mended"},
+     true,
+     11,
+     11,
+     0,
+     &kCaptured},
+    {"captured_burst_in_the_only_copy",
+     &kTapes[6],
+     [](const Recording& r) {
+         Recording d = r;
+         test::Burst(d, CapturedTime(kTapes[6], 377, 0), 0.03);
+         return d;
+     },
+     {"damaged"},
+     false,
+     119,
+     124,
+     4,
+     &kCaptured},
 };
 
 class RescueDamaged : public testing::TestWithParam<const Damage*> {};
@@ -367,13 +443,14 @@ class RescueDamaged : public testing::TestWithParam<const Damage*> {};
 TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
     const Damage& damage = *GetParam();
     const Bytes image = Image(*damage.tape);
-    const RescueResult result =
-        RescueSamples(damage.record(test::Synthesise(damage.tape->sound, image)));
+    const Recording sound = damage.captured ? test::CapturePulses(image, *damage.captured)
+                                            : test::Synthesise(damage.tape->sound, image);
+    const RescueResult result = RescueSamples(damage.record(sound));
     const TapeReport rescued = Analyse(result.image, damage.tape->level);
     ASSERT_EQ(result.files.size(), damage.verdicts.size());
     EXPECT_GE(result.files[0].doubtful.size(), damage.fewestDoubtful);
     // The clean sound gives the tape file's bytes exactly (RescueDegraded says so).
-    const Bytes source = RescueSamples(test::Synthesise(damage.tape->sound, image)).files[0].data;
+    const Bytes source = RescueSamples(sound).files[0].data;
     for (std::size_t i = 0; i < result.files.size(); ++i) {
         const RescuedTapeFile& file = result.files[i];
         EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), damage.verdicts[i]) << i;
