@@ -1,5 +1,6 @@
 // Opening a recording of a real cassette: the rescue is a step of the open chain. The tape it
 // gives back is loaded as any tape image is, the rescue's lines behind its report.
+#include "app/ReadAgain.h"
 #include "app/TonvaleDlg.h"
 #include "rescue/Rescue.h"
 #if TONVALE_RECORDING
@@ -48,9 +49,11 @@ void CTonvaleDlg::LoadRecording(const std::string& path) {
         return;
     }
     // The view's summary of the samples is made as the rescue reads them.
-    auto summary = std::make_unique<SampleSummary>(recording->Rate());
+    auto summary = std::make_unique<SampleSummary>(recording->Rate(),
+                                                   ReadAgain(path, recording->ChannelTaken()));
     SummarisingSource source(*recording, *summary);
     RescueResult result = RescueShowingProgress(source, m_platform, m_trace);
+    PutInTimeOrder(m_trace);
     m_tapeData = std::move(result.image);
     AnalyseImage();
     // Behind an empty line, as tonvale-cli rescue prints them: "&Save" writes what it prints.

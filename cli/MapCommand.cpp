@@ -1,6 +1,7 @@
 // tonvale-map, what `tonvale-cli map` runs: the tape's picture without a window, drawn by the
 // window's own drawing code on Qt's offscreen platform. The overview by default; with --from
 // and --to the zoomed view of that stretch.
+#include "app/ReadAgain.h"
 #include "app/RecordingName.h"
 #include "cli/Answers.h"
 #include "cli/Output.h"
@@ -99,11 +100,13 @@ std::optional<int> LoadRecording(const MapOptions& options, Loaded& loaded) {
     std::string failure;
     const auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
     if (!recording) return Fail(path + ": " + failure);
-    auto summary = std::make_unique<SampleSummary>(recording->Rate());
+    auto summary = std::make_unique<SampleSummary>(recording->Rate(),
+                                                   ReadAgain(path, recording->ChannelTaken()));
     SummarisingSource source(*recording, *summary);
     RescueSettings settings;
     settings.trace = &loaded.trace;
     const RescueResult result = RescueRecording(source, settings);
+    PutInTimeOrder(loaded.trace);
     Options quiet = options.tape;
     if (!quiet.level) quiet.level = TapeFormat::Level2;
     Answers answers(quiet);

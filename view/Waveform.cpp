@@ -27,32 +27,59 @@ float FromSample(std::int16_t value) {
 } // namespace
 
 void SampleSummary::Add(std::span<const float> samples) {
-    const std::size_t before = m_samples.size();
-    m_samples.resize(before + samples.size());
-    std::int16_t* out = m_samples.data() + before;
+    std::vector<std::int16_t>& into = m_reader ? m_partial : m_samples;
+    const std::size_t before = into.size();
+    into.resize(before + samples.size());
+    std::int16_t* out = into.data() + before;
     for (std::size_t i = 0; i < samples.size(); ++i)
         out[i] = ToSample(samples[i]);
     // Every block of 64 completed, then the levels above it.
-    if (m_levels.empty()) m_levels.emplace_back();
-    for (; m_summarised + kFirstBlock <= m_samples.size(); m_summarised += kFirstBlock) {
-        const std::int16_t* block = m_samples.data() + m_summarised;
-        MinMax value{block[0], block[0]};
-        for (std::size_t i = 1; i < kFirstBlock; ++i) {
-            value.low = std::min(value.low, block[i]);
-            value.high = std::max(value.high, block[i]);
-        }
-        m_levels[0].push_back(value);
-        AddToLevel(1, value);
+    const std::uint64_t firstOpen = m_length - m_length % kFirstBlock;
+    m_length += samples.size();
+    const std::size_t offset = m_reader ? 0 : static_cast<std::size_t>(firstOpen);
+    std::size_t at = 0;
+    for (; firstOpen + at + kFirstBlock <= m_length; at += kFirstBlock)
+        AddBlock(into.data() + offset + at);
+    if (m_reader) m_partial.erase(m_partial.begin(), m_partial.begin() + static_cast<long>(at));
+}
+
+void SampleSummary::AddBlock(const std::int16_t* samples) {
+    MinMax value{samples[0], samples[0]};
+    for (std::size_t i = 1; i < kFirstBlock; ++i) {
+        value.low = std::min(value.low, samples[i]);
+        value.high = std::max(value.high, samples[i]);
     }
+    if (m_levels.empty()) m_levels.emplace_back();
+    m_levels[0].push_back(value);
+    AddToLevel(1, value);
 }
 
 void SampleSummary::Reserve(std::uint64_t samples) {
+    if (m_reader) return;
     // A header may claim more than the file holds: then the samples grow as they come.
     try {
         m_samples.reserve(
             static_cast<std::size_t>(std::min<std::uint64_t>(samples, m_samples.max_size())));
     } catch (const std::exception&) {
     }
+}
+
+std::int16_t SampleSummary::Sample(std::uint64_t index) const {
+    if (!m_reader) return m_samples[static_cast<std::size_t>(index)];
+    // The open block's samples are still here.
+    const std::uint64_t firstOpen = m_length - m_partial.size();
+    if (index >= firstOpen) return m_partial[static_cast<std::size_t>(index - firstOpen)];
+    constexpr std::uint64_t kChunk = 1 << 16;
+    if (index < m_cacheFrom || index >= m_cacheFrom + m_cache.size()) {
+        m_cacheFrom = index - index % kChunk;
+        std::vector<float> samples(
+            static_cast<std::size_t>(std::min(kChunk, m_length - m_cacheFrom)));
+        const std::size_t got = m_reader(m_cacheFrom, samples);
+        m_cache.resize(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            m_cache[i] = i < got ? ToSample(samples[i]) : 0;
+    }
+    return m_cache[static_cast<std::size_t>(index - m_cacheFrom)];
 }
 
 // A block of the level below, into the one of `level` being filled (8 of them make one).
@@ -72,9 +99,9 @@ void SampleSummary::AddToLevel(std::size_t level, MinMax value) {
 }
 
 SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
-    to = std::min<std::uint64_t>(to, m_samples.size());
+    to = std::min(to, m_length);
     if (from >= to) return {};
-    std::int16_t low = m_samples[from], high = m_samples[from];
+    std::int16_t low = Sample(from), high = low;
     auto take = [&low, &high](std::int16_t l, std::int16_t h) {
         low = std::min(low, l);
         high = std::max(high, h);
@@ -85,7 +112,8 @@ SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
         std::uint64_t block = kFirstBlock;
         std::size_t level = 0;
         if (at % block != 0 || at + block > to || m_levels.empty()) {
-            take(m_samples[at], m_samples[at]);
+            const std::int16_t sample = Sample(at);
+            take(sample, sample);
             ++at;
             continue;
         }
@@ -94,7 +122,8 @@ SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
             block *= kLevelFactor, ++level;
         const std::uint64_t index = at / block;
         if (index >= m_levels[level].size()) { // the last block is still open
-            take(m_samples[at], m_samples[at]);
+            const std::int16_t sample = Sample(at);
+            take(sample, sample);
             ++at;
             continue;
         }
@@ -105,7 +134,8 @@ SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
 }
 
 std::size_t SampleSummary::Bytes() const {
-    std::size_t bytes = m_samples.capacity() * sizeof(std::int16_t);
+    std::size_t bytes =
+        (m_samples.capacity() + m_partial.capacity() + m_cache.capacity()) * sizeof(std::int16_t);
     for (const auto& level : m_levels)
         bytes += level.capacity() * sizeof(MinMax);
     return bytes;
@@ -115,6 +145,27 @@ std::size_t SummarisingSource::Read(std::span<float> block) {
     const std::size_t count = m_inner.Read(block);
     m_summary.Add(block.first(count));
     return count;
+}
+
+void PutInTimeOrder(RescueTrace& trace) {
+    std::vector<std::uint64_t> order(trace.cells.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&trace](std::uint64_t a, std::uint64_t b) {
+        return trace.cells[a].seconds < trace.cells[b].seconds;
+    });
+    std::vector<std::uint64_t> placeOf(order.size());
+    std::vector<TraceCell> cells(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        placeOf[order[i]] = i;
+        cells[i] = trace.cells[order[i]];
+    }
+    trace.cells = std::move(cells);
+    for (TracePulse& pulse : trace.pulses)
+        if (pulse.cell < placeOf.size()) pulse.cell = placeOf[pulse.cell];
+    std::stable_sort(
+        trace.pulses.begin(), trace.pulses.end(),
+        [](const TracePulse& a, const TracePulse& b) { return a.seconds < b.seconds; });
 }
 
 double SynthesisedWave::Rate() const {

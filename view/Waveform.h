@@ -3,10 +3,12 @@
 // scale. For a recording a min/max summary made while the rescue reads it, as audio editors
 // keep one; for an image the synthesis's own cells, worked out where they are asked for.
 #include "base/Formats.h"
+#include "rescue/Rescue.h"
 #include "rescue/SampleSource.h"
 #include "sound/BitClock.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,17 +27,23 @@ class Waveform {
     virtual SampleRange Range(std::uint64_t from, std::uint64_t to) const = 0;
 };
 
-// A recording's samples, 16 bits each, and their minima and maxima over blocks of 64, 512,
-// 4096 ... samples.
+// A recording's minima and maxima over blocks of 64, 512, 4096 ... samples, 16 bits each, and
+// its samples themselves: kept here, or read again from the recording where they are asked
+// for, so that a long recording is held once, in its file.
 class SampleSummary : public Waveform {
   public:
-    explicit SampleSummary(double rate) : m_rate(rate) {}
+    // Reads samples [from, from + out.size()) of the recording into `out`; how many it read.
+    using Reader = std::function<std::size_t(std::uint64_t from, std::span<float> out)>;
+
+    // Without a reader the samples are kept.
+    explicit SampleSummary(double rate, Reader reader = {})
+        : m_rate(rate), m_reader(std::move(reader)) {}
     void Add(std::span<const float> samples);
-    // Room for `samples` at once, so that a long recording is not held twice while it grows.
+    // Room for `samples` at once, so that kept samples are not held twice while they grow.
     void Reserve(std::uint64_t samples);
 
     double Rate() const override { return m_rate; }
-    std::uint64_t Length() const override { return m_samples.size(); }
+    std::uint64_t Length() const override { return m_length; }
     SampleRange Range(std::uint64_t from, std::uint64_t to) const override;
     std::size_t Bytes() const; // what it holds
 
@@ -43,14 +51,21 @@ class SampleSummary : public Waveform {
     struct MinMax {
         std::int16_t low, high;
     };
+    void AddBlock(const std::int16_t* samples);
     void AddToLevel(std::size_t level, MinMax value);
+    std::int16_t Sample(std::uint64_t index) const;
 
     double m_rate;
-    std::vector<std::int16_t> m_samples;
+    Reader m_reader;
+    std::uint64_t m_length = 0;
+    std::vector<std::int16_t> m_samples;       // without a reader: every one
+    std::vector<std::int16_t> m_partial;       // with one: those of the block being filled
     std::vector<std::vector<MinMax>> m_levels; // level i: blocks of 64 * 8^i samples
     std::vector<MinMax> m_open;                // each level's block being filled (level 0: unused)
     std::vector<std::uint32_t> m_filled;       // how much of it
-    std::uint64_t m_summarised = 0;            // samples in level 0's blocks
+    // The stretch of samples read again last, for the redraws that follow.
+    mutable std::vector<std::int16_t> m_cache;
+    mutable std::uint64_t m_cacheFrom = 0;
 };
 
 // Hands a recording on to the rescue and keeps its summary as the samples go by.
@@ -68,6 +83,10 @@ class SummarisingSource : public SampleSource {
     SampleSource& m_inner;
     SampleSummary& m_summary;
 };
+
+// The decoders keep their trace each in its own time order; the view looks pulses and cells up
+// by time over all of them. Puts both in one order, each pulse still naming its cell.
+void PutInTimeOrder(RescueTrace& trace);
 
 // An image's sound as the synthesis makes it at 22050 samples per second, none of it held.
 class SynthesisedWave : public Waveform {

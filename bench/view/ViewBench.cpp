@@ -115,6 +115,7 @@ struct Hour {
         RescueSettings settings;
         settings.trace = &trace;
         result = RescueRecording(source, settings);
+        PutInTimeOrder(trace);
         struct Level2 : LevelQuestion {
             TapeFormat AskLevel() override { return TapeFormat::Level2; }
         } answer;
