@@ -41,6 +41,10 @@ void CTonvaleDlg::DestroyWindow() {
     if (m_wav.bytes) m_platform.StopSound();
     m_timer = 0;
     m_wav = WavImage();
+    // The timeline reads the tape's bytes: it goes with them.
+    m_links.reset();
+    m_wave.reset();
+    m_timeline.reset();
     m_tapeData = Bytes();
 }
 

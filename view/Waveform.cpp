@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 namespace tonvale {
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::uint64_t kFirstBlock = 64;
 constexpr std::uint64_t kLevelFactor = 8;
+constexpr std::uint64_t kWholeBlocksFrom = 16 * kFirstBlock;
 
 std::int16_t ToSample(float value) {
     value = value == value ? std::clamp(value, -1.0f, 1.0f) : 0.0f; // not a number: 0
@@ -101,7 +103,14 @@ void SampleSummary::AddToLevel(std::size_t level, MinMax value) {
 SampleRange SampleSummary::Range(std::uint64_t from, std::uint64_t to) const {
     to = std::min(to, m_length);
     if (from >= to) return {};
-    std::int16_t low = Sample(from), high = low;
+    // A stretch of many blocks is taken in whole blocks of 64: a few samples more at either
+    // end are nothing on the screen, and no sample need be read again.
+    if (to - from >= kWholeBlocksFrom) {
+        from -= from % kFirstBlock;
+        to = std::min(m_length, to + (kFirstBlock - to % kFirstBlock) % kFirstBlock);
+    }
+    std::int16_t low = std::numeric_limits<std::int16_t>::max();
+    std::int16_t high = std::numeric_limits<std::int16_t>::min();
     auto take = [&low, &high](std::int16_t l, std::int16_t h) {
         low = std::min(low, l);
         high = std::max(high, h);

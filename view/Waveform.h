@@ -23,7 +23,7 @@ class Waveform {
     virtual ~Waveform() = default;
     virtual double Rate() const = 0;
     virtual std::uint64_t Length() const = 0;
-    // Samples [from, to), to > from.
+    // Samples [from, to), to > from; a long stretch may be widened by a few samples.
     virtual SampleRange Range(std::uint64_t from, std::uint64_t to) const = 0;
 };
 
