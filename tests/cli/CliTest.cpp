@@ -81,7 +81,9 @@ std::string Values(const Json& value) {
     if (value.is_structured()) {
         std::string values;
         for (const auto& [key, item] : value.items())
-            values += key == "lines" ? std::to_string(item.size()) + " " : Values(item);
+            values += key == "lines"   ? std::to_string(item.size()) + " "
+                      : key == "sound" ? "" // checked against the window's timeline
+                                       : Values(item);
         return values + (value.is_object() ? "; " : "");
     }
     char number[16];
@@ -157,6 +159,21 @@ TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
         EXPECT_EQ(only["duration"], duration.empty() ? Json() : Json(duration));
         EXPECT_EQ(SavedText(only), text.out);
         EXPECT_EQ(Values(only["files"]), kSignatures.at(sample.name));
+        // Where each tape file lies in the sound: the window's own times, to the millisecond.
+        for (std::size_t i = 0; i < only["files"].size(); ++i) {
+            const Json& sound = only["files"][i]["sound"];
+            const TapeTimeline* timeline = dlg.Timeline();
+            const bool playable = !dlg.WavBytes().empty();
+            const auto timed = timeline && playable ? timeline->FileOfReport(i) : std::nullopt;
+            if (!timed) {
+                EXPECT_TRUE(sound.is_null() || !playable) << i;
+                continue;
+            }
+            const TimedTapeFile& file = timeline->Files()[*timed];
+            EXPECT_NEAR(sound["start"].get<double>(), file.startSeconds, 0.0005) << i;
+            EXPECT_NEAR(sound["end"].get<double>(), file.endSeconds, 0.0005) << i;
+            EXPECT_LT(file.startSeconds, file.endSeconds + 1e-9) << i;
+        }
 
         const CliRun wav = Cli(std::string("wav ") +
                                (lnw ? "--rate 48000 --bits 16 --invert --gain -6 " : "") + options);
