@@ -313,6 +313,13 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
     for (const std::string command :
          {"report", "wav", "play", "convert", "extract", "rescue", "make", "map"}) {
         const CliRun help = Cli(command + " --help");
+        // map is drawn by tonvale-map beside tonvale-cli; a build without Qt has none.
+        if (command == "map" && !fs::exists(fs::path(TONVALE_CLI).parent_path() / "tonvale-map")) {
+            EXPECT_EQ(help.status, 2);
+            EXPECT_NE(help.err.find("no drawing is built into this tonvale-cli"),
+                      std::string::npos);
+            continue;
+        }
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("Usage: tonvale-cli " + command + " [OPTIONS] "),
                   std::string::npos);
