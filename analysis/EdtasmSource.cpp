@@ -1,145 +1,125 @@
-// Listing an EDTASM assembler source as the Editor/Assembler writes it to tape.
-//
-// On tape: D3h, a six-byte name padded with spaces, then the lines, then 1Ah. A line is five
-// decimal digits with bit 7 set (B0h-B9h), a space, the text (20h-7Eh and tabs) and 0Dh.
+// The listing of an EDTASM assembler source, as the parser (format/Edtasm) read it: line
+// numbers without their bit 7, tabs expanded to the next multiple of eight.
 #include "analysis/Decoders.h"
-#include "analysis/TapeBytes.h"
+#include "analysis/ListingText.h"
+#include "format/Edtasm.h"
 
 namespace tonvale {
 
 namespace {
 
-constexpr std::size_t kNameOffset = 1; // behind the D3h
-constexpr std::size_t kNameLength = 6;
-constexpr std::size_t kDigits = 5;
-constexpr Byte kEndOfSource = 0x1A;
-constexpr Byte kLineEnd = 0x0D;
-constexpr Byte kTab = 0x09;
-constexpr Byte kSeparator = 0x20;
-constexpr Byte kDigitBit = 0x80;
 constexpr std::size_t kTabWidth = 8;
 
-// Plain ASCII ranges: the bytes are the TRS-80's, not the locale's.
-bool IsLetterOrDigit(Byte b) {
-    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9');
+// Composes a source line into `text` as the report lists it: the digits without their bit 7
+// (a digit byte 80h becomes 00h, which ends the text as it stands), the space, the text with
+// its tabs expanded. A line that grows longer than a listing line has its first 64 characters
+// handed to `cut`, one piece per character: a line that grows long only by its last tab stays
+// whole.
+template <class Cut>
+void ComposeLine(ByteView file, const EdtasmTapeLine& line, TextBuffer& text, Cut cut) {
+    text.Clear();
+    for (std::size_t i = 0; i < line.digits; ++i)
+        text.AppendByte(static_cast<Byte>(file[line.offset + i] & ~kEdtasmDigitBit));
+    if (!line.separated) return;
+    if (file[line.text - 1] == kEdtasmSeparator) text.AppendByte(' ');
+    std::size_t column = 0;
+    for (std::size_t p = line.text; p < line.textEnd; ++p) {
+        const Byte b = file[p];
+        if (b == kEdtasmTab) {
+            text.Append(std::string_view("        ", kTabWidth - column));
+            column = 0;
+        } else if (IsEdtasmTextChar(b)) {
+            text.AppendByte(b);
+            column = (column + 1) % kTabWidth;
+            if (text.Length() > kListingWidth) {
+                cut(text.View().first(kListingWidth));
+                text.DropFront(kListingWidth);
+            }
+        }
+    }
 }
-bool IsLineNumberDigit(Byte b) {
-    return b >= (kDigitBit | '0') && b <= (kDigitBit | '9');
-}
-bool IsPrintable(Byte b) {
-    return b >= 0x20 && b <= 0x7E;
-}
+
+class EdtasmReport {
+  public:
+    EdtasmReport(ReportWriter& out, ByteView file)
+        : m_out(out), m_file(file), m_tape(ParseEdtasm(file)) {}
+
+    std::size_t Write() {
+        Describe();
+        for (const EdtasmTapeLine& line : m_tape.lines)
+            WriteLine(line);
+        if (m_tape.truncated) WriteCutLine();
+        if (m_tape.notSequential) m_out.AddReportLine("line numbers are not sequential");
+        m_out.AppendVerdict(m_tape.odd || m_tape.notSequential || m_tape.truncated, false);
+        return m_tape.end;
+    }
+
+  private:
+    // The name, shown without its padding.
+    void Describe() {
+        m_text.Set(NamesOf(m_out.Format()).title);
+        m_text.Append(" EDTASM named '");
+        for (std::size_t i = kEdtasmNameOffset; i < m_tape.nameEnd; ++i)
+            if (IsEdtasmNameChar(m_file[i])) m_text.AppendByte(m_file[i]);
+        m_text.Append("'");
+        m_out.Describe(m_text);
+        if (m_tape.nameEnd > kEdtasmNameOffset)
+            m_out.File().name =
+                Bytes(m_file.begin() + kEdtasmNameOffset, m_file.begin() + m_tape.nameEnd);
+        m_text.Clear();
+    }
+
+    // A line cut short stays in the text, for WriteCutLine.
+    void WriteLine(const EdtasmTapeLine& line) {
+        m_lineFirst = m_out.LineCount();
+        m_lineFrom = line.offset;
+        ComposeLine(m_file, line, m_text,
+                    [this](ByteView piece) { m_out.AddReportLine(piece, kTagContinued); });
+        if (!line.terminated) return;
+        m_out.AddReportLine(m_text);
+        m_out.MarkLines(m_lineFirst, line.offset, line.textEnd + 1);
+        m_text.Clear();
+    }
+
+    // A line cut short is listed as far as it goes.
+    void WriteCutLine() {
+        if (!m_text.Empty()) m_out.AddReportLine(m_text);
+        if (!m_tape.lines.empty() && !m_tape.lines.back().terminated)
+            m_out.MarkLines(m_lineFirst, m_lineFrom, m_file.size());
+        m_out.AddReportLine("truncated");
+    }
+
+    ReportWriter& m_out;
+    ByteView m_file;
+    const EdtasmTape m_tape;
+    TextBuffer m_text;
+    // The report line and the byte where the line being listed begins.
+    std::size_t m_lineFirst = 0;
+    std::size_t m_lineFrom = 0;
+};
 
 } // namespace
 
 std::size_t ListEdtasmSource(ReportWriter& out, ByteView file) {
+    return EdtasmReport(out, file).Write();
+}
+
+ListingText EdtasmListing(ByteView file) {
+    ListingText listing;
     TextBuffer text;
-    const TapeBytes t(file);
-    bool odd = false; // something EDTASM does not write
-    bool notSequential = false;
-    bool truncated = false;
-    long previous = -1;
-
-    // The name, shown without its padding.
-    text.Format("%s EDTASM named '",
-                out.Format() == TapeFormat::Highspeed ? "Highspeed" : "Level 2");
-    for (std::size_t i = kNameOffset; i < kNameOffset + kNameLength && t.Has(i, 1); ++i) {
-        const Byte b = t[i];
-        if (IsLetterOrDigit(b))
-            text.AppendByte(b);
-        else if (b != ' ')
-            odd = true;
-    }
-    text.Append("'");
-    out.Describe(text);
-
-    const std::size_t nameEnd = std::min(kNameOffset + kNameLength, t.Size());
-    if (nameEnd > kNameOffset)
-        out.File().name = Bytes(file.begin() + kNameOffset, file.begin() + nameEnd);
-
-    std::size_t p = kNameOffset + kNameLength;
-    std::size_t resume = t.Size(); // where the loader goes on
-    text.Clear();
-    // Cut within the name: the file is not all there, whatever its lines would have said.
-    if (t.Size() < p) truncated = true;
-
-    while (!truncated && t.Has(p, 1)) {
-        if (t[p] == kEndOfSource) {
-            resume = p + 1;
-            break;
-        }
-
-        // The line number: five digits with bit 7 set, shown without it.
-        const std::size_t lineStart = p;
-        text.Clear();
-        out.BeginListingLine(lineStart);
-        long number = 0;
-        for (; p < lineStart + kDigits && t.Has(p, 1); ++p) {
-            const Byte b = t[p];
-            // A digit byte 80h becomes 00h, which ends the text as it stands.
-            text.AppendByte(static_cast<Byte>(b & ~kDigitBit));
-            odd = odd || !IsLineNumberDigit(b);
-            number = number * 10 + (b & 0x0F);
-        }
-        // Cut within the number or before its space: the loader looks at these bytes again.
-        if (!t.Has(lineStart, kDigits)) {
-            truncated = true;
-            resume = lineStart;
-            break;
-        }
-        if (number <= previous) notSequential = true;
-        previous = number;
-        if (!t.Has(p, 1)) {
-            truncated = true;
-            resume = lineStart;
-            break;
-        }
-
-        if (t[p] == kSeparator)
-            text.AppendByte(' ');
-        else
-            odd = true;
-        ++p;
-
-        std::size_t column = 0;
-        for (; t.Has(p, 1) && t[p] != kLineEnd; ++p) {
-            const Byte b = t[p];
-            if (b == kTab) {
-                text.Append(std::string_view("        ", kTabWidth - column));
-                column = 0;
-            } else if (IsPrintable(b)) {
-                text.AppendByte(b);
-                column = (column + 1) % kTabWidth;
-                // One piece per character: a line that grows long only by its last tab stays whole.
-                if (text.Length() > kListingWidth) {
-                    out.AddReportLine(text.View().first(kListingWidth), kTagContinued);
-                    text.DropFront(kListingWidth);
-                }
-            } else {
-                odd = true;
-            }
-        }
-        if (!t.Has(p, 1)) {
-            truncated = true;
-            resume = t.Size();
-            break;
-        }
-        out.AddReportLine(text);
-        out.EndListingLine(p + 1);
-        ++p; // the 0Dh
-        resume = p;
-    }
-
-    if (truncated) {
-        if (!text.Empty()) out.AddReportLine(text);
+    for (const EdtasmTapeLine& line : ParseEdtasm(file).lines) {
+        Bytes joined;
+        ComposeLine(file, line, text, [&joined](ByteView piece) {
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        });
+        joined.insert(joined.end(), text.View().begin(), text.View().end());
+        ++listing.lines;
         // A line cut short is listed as far as it goes.
-        if (!out.File().listing.empty() && out.File().listing.back().count == 0)
-            out.EndListingLine(t.Size());
-        out.AddReportLine("truncated");
+        if (!line.terminated && joined.empty()) continue;
+        listing.text.insert(listing.text.end(), joined.begin(), joined.end());
+        listing.text.push_back('\n');
     }
-    if (notSequential) out.AddReportLine("line numbers are not sequential");
-    out.AppendVerdict(odd || notSequential || truncated, false);
-    return resume;
+    return listing;
 }
 
 } // namespace tonvale

@@ -14,17 +14,6 @@ void ReportWriter::BeginFile(TapeFormat format, std::uint64_t offset, std::uint3
     SetFormat(format);
 }
 
-void ReportWriter::BeginListingLine(std::size_t from) {
-    File().listing.push_back({m_report.lineCount, 0});
-    m_listingFrom = from;
-}
-
-void ReportWriter::EndListingLine(std::size_t end) {
-    ListingLine& line = File().listing.back();
-    line.count = m_report.lineCount - line.first;
-    MarkLines(line.first, m_listingFrom, end);
-}
-
 void ReportWriter::MarkLines(std::size_t firstLine, std::size_t from, std::size_t end) {
     if (m_sink || m_report.files.empty() || end <= from) return; // the lines are not kept
     for (std::size_t line = firstLine; line < m_report.lineCount; ++line)
@@ -56,6 +45,22 @@ void ReportWriter::AddReportLine(ByteView text, Byte tag) {
     ++m_report.lineCount;
     if (!m_report.files.empty()) ++File().lineCount;
     if (text.size() > m_report.widestLine) m_report.widestLine = text.size();
+}
+
+bool ReportWriter::AddHeaderLine() {
+    switch (m_format) {
+    case TapeFormat::Highspeed:
+        AddReportLine("Highspeed header (many 55h then 7Fh)");
+        return true;
+    case TapeFormat::Level2:
+        AddReportLine("Level 2 header (many 00h then 5Ah)");
+        return true;
+    case TapeFormat::Level1:
+        AddReportLine("Level 1 header (many 00h then 5Ah)");
+        return true;
+    default:
+        return false;
+    }
 }
 
 void ReportWriter::SplitLongLine(TextBuffer& text) {

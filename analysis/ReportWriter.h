@@ -42,10 +42,6 @@ class ReportWriter {
     void AddReportLine(std::string_view text, Byte tag = kTagPlain) {
         AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
     }
-    // Around the report lines of one program line of a listing, so that they can be told from
-    // the findings between them: its bytes from `from` to `end` in the tape file.
-    void BeginListingLine(std::size_t from);
-    void EndListingLine(std::size_t end);
     // The tape file's bytes, behind the sync byte: a hex dump of them tells which it shows.
     void SetFileData(ByteView data) { m_fileData = data; }
     // The lines from `firstLine` on show the tape file's bytes [from, end).
@@ -53,6 +49,9 @@ class ReportWriter {
     // While the text is longer than a listing line, adds its first 64 characters as a
     // continued line and keeps the rest.
     void SplitLongLine(TextBuffer& text);
+    // The line that names the tape file's leader and sync byte; false, and no line, for a
+    // tape file found without them.
+    bool AddHeaderLine();
     // A run of tape bytes as hex-dump lines of 16, with or without the address column.
     void AddHexDump(bool withAddress, ByteView bytes, std::uint32_t address);
     // A byte as the report shows it: control bytes as dots, and bytes 80h-FFh too unless the
@@ -86,7 +85,6 @@ class ReportWriter {
     HighspeedTail m_tail;
     TextBuffer m_dump; // the hex dump's own scratch line
     ByteView m_fileData;
-    std::size_t m_listingFrom = 0;
 };
 
 } // namespace tonvale

@@ -30,6 +30,12 @@ class TapeFileBytes {
     // of the tape file before it, and when memory runs out. The view holds until the next call.
     std::optional<ByteView> Of(std::size_t index);
 
+    // What the analysis read tape file `index` from: the bytes behind its sync byte up to the
+    // end of the image, in its format's framing. Nullopt as for Of.
+    std::optional<ByteView> Read(std::size_t index);
+    // Those cut to the tape file's bytes, as Of gives them.
+    ByteView Cut(std::size_t index, ByteView read) const;
+
   private:
     ByteView m_image;
     const TapeReport& m_report;

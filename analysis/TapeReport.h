@@ -28,13 +28,6 @@ struct SystemBlock {
     std::size_t data = 0; // where its data begins in the tape file's bytes
 };
 
-// The report lines that list one program line: a line split into continued pieces, or broken
-// at a control byte, takes several.
-struct ListingLine {
-    std::size_t first = 0; // a report line index
-    std::size_t count = 0;
-};
-
 // The bytes a report line shows (a dump line, a load block, a program line), behind the
 // sync byte of its tape file.
 struct LineBytes {
@@ -62,8 +55,6 @@ struct TapeFileReport {
     std::optional<std::uint32_t> end;
     std::optional<std::uint16_t> entry;
     std::vector<SystemBlock> blocks;
-    // The program lines of a BASIC or EDTASM listing, in order.
-    std::vector<ListingLine> listing;
     // Which bytes its lines show, in line order; kept only with the report lines.
     std::vector<LineBytes> lineBytes;
     Verdict verdict = Verdict::Bad;

@@ -36,9 +36,4 @@ void FormatSoundFailure(TextBuffer& text, std::uint64_t wavSize) {
         text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
 }
 
-bool PlaysNothing(const TapeReport& report) {
-    return report.lastFormat == TapeFormat::Level1 &&
-           report.lastKind == ContentKind::EmptyLevel1Csave;
-}
-
 } // namespace tonvale

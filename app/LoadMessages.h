@@ -18,7 +18,4 @@ void AppendWorkBufferFailure(TextBuffer& text, std::uint64_t asked);
 // The sound of `wavSize` bytes could not be had; says why when it is too long for a WAV file.
 void FormatSoundFailure(TextBuffer& text, std::uint64_t wavSize);
 
-// A tape that ends in an empty Level 1 CSAVE has no sound worth playing: it cannot be loaded.
-bool PlaysNothing(const TapeReport& report);
-
 } // namespace tonvale

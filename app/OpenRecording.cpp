@@ -54,6 +54,13 @@ void CTonvaleDlg::LoadRecording(const std::string& path) {
     SummarisingSource source(*recording, *summary);
     RescueResult result = RescueShowingProgress(source, m_platform, m_trace);
     PutInTimeOrder(m_trace);
+    if (result.files.empty()) {
+        // An empty tape has nothing to show or ask about: told as a recording that cannot be
+        // read, and nothing is loaded.
+        m_text.Append("\nno tape file found");
+        m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
+        return;
+    }
     m_tapeData = std::move(result.image);
     AnalyseImage();
     // Behind an empty line, as tonvale-cli rescue prints them: "&Save" writes what it prints.

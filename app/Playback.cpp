@@ -2,6 +2,7 @@
 // 50 ticks, and the LNW rate switch. The sound output plays the image by itself; the window
 // only follows it with a timer.
 #include "app/LoadMessages.h"
+#include "app/SoundChoice.h"
 #include "app/TonvaleDlg.h"
 
 namespace tonvale {
@@ -22,19 +23,17 @@ void CTonvaleDlg::BuildWavImage() {
     m_timer = 0;
     m_wav = WavImage();
 
-    // An empty Level 1 CSAVE cannot be loaded back, so there is nothing worth playing.
-    if (PlaysNothing(m_report)) {
+    const SoundChoice choice = ChooseSound(m_report, [this] { return m_platform.AskFormat(); });
+    if (choice.none) {
         MakeImageTimeline(TapeFormat::None);
         m_platform.EnableControl(ControlId::Play, false);
-        if (m_report.files.size() <= 1)
-            SetControlText(ControlId::DurationLine, std::string_view("---"));
+        if (!choice.silentDurationLine.empty())
+            SetControlText(ControlId::DurationLine, choice.silentDurationLine);
         return;
     }
-
-    const TapeFormat format = m_report.mixedFormats ? m_platform.AskFormat() : m_report.lastFormat;
-    m_wav =
-        tonvale::BuildWavImage(format, m_tapeData, m_platform.IsChecked(ControlId::Lnw), m_sound);
-    MakeImageTimeline(format);
+    m_wav = tonvale::BuildWavImage(choice.format, m_tapeData, m_platform.IsChecked(ControlId::Lnw),
+                                   m_sound);
+    MakeImageTimeline(choice.format);
     if (!m_wav.bytes) {
         FormatSoundFailure(m_text, m_wav.size);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);

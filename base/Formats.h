@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace tonvale {
 
@@ -29,5 +31,23 @@ enum class Verdict {
     Bad,        // " bad"
     Noise,      // " ..?" a short remainder behind a good tape file
 };
+
+// How a format is named: in the report and the messages, as the JSON report's key, and by the
+// command line's letter (--format 1|2|H). Key and letter are empty where there is no format.
+struct FormatNaming {
+    std::string_view title;  // "Level 2"
+    std::string_view key;    // "level2"
+    std::string_view letter; // "2"
+};
+const FormatNaming& NamesOf(TapeFormat format);
+// 1, 2, H or h; none for anything else.
+std::optional<TapeFormat> FormatFromLetter(std::string_view letter);
+
+// How a content kind is named: in the command line's messages, and as the JSON report's key.
+struct KindNaming {
+    std::string_view title; // "BASIC"
+    std::string_view key;   // "basic"
+};
+const KindNaming& NamesOf(ContentKind kind);
 
 } // namespace tonvale

@@ -2,9 +2,9 @@
 // the large case should stay within twice that of the small one (linear), and 16 MB should
 // take well under a second.
 #include "analysis/AnalyseTape.h"
-#include "writer/Level2BasicWriter.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
+#include "format/SystemTape.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level2Listing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,7 +20,7 @@ Bytes SmallSystemTapeFile() {
     Bytes code(6 * 256);
     for (std::size_t i = 0; i < code.size(); ++i)
         code[i] = static_cast<Byte>(i);
-    const Bytes file = *SystemTapeFile("BENCH", {{{0x5000, code}}}, 0x5000).value;
+    const Bytes file = *SystemTapeFile("BENCH", {{0x5000, code}}, 0x5000).value;
     return TapeImageWriter().File(TapeFormat::Level2, file, 64).Image();
 }
 

@@ -4,7 +4,7 @@
 // measured here for what it costs, with no goal.
 #include "builder/Damage.h"
 #include "sound/WavImage.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,20 +15,7 @@ namespace {
 constexpr const char* kAskedText = "(default: ask on a terminal, else Level 2)";
 
 TapeFormat ToFormat(const std::string& value) {
-    if (value == "1") return TapeFormat::Level1;
-    if (value == "H" || value == "h") return TapeFormat::Highspeed; // the check takes either
-    return TapeFormat::Level2;
-}
-
-const char* FormatArgument(TapeFormat format) {
-    switch (format) {
-    case TapeFormat::Level1:
-        return "1";
-    case TapeFormat::Highspeed:
-        return "H";
-    default:
-        return "2";
-    }
+    return FormatFromLetter(value).value_or(TapeFormat::Level2); // the check lets no other in
 }
 
 void AddFormat(CLI::App& app, Options& options) {
@@ -122,8 +109,13 @@ void DefineCommand(CLI::App& app, Command command, Options& options) {
             "Analyses each TAPE and prints its report.\n"
             "The report is the first tape file's description, then every report line (CR LF\n"
             "line ends, the bytes as on tape). Standard error gets the summary line and the\n"
-            "playing time. With --json, one JSON document instead.");
-        app.add_option("TAPE", options.tapes, "the tape images (.cas)")->required()->type_name("");
+            "playing time. With --json, one JSON document instead.\n"
+            "A recording (.wav, .flac, .aif, .aiff) is rescued first, as 'rescue' does it:\n"
+            "its tape's report, then the rescue's lines; no image is written.");
+        app.add_option("TAPE", options.tapes,
+                       "the tape images (.cas), or recordings of cassettes to rescue")
+            ->required()
+            ->type_name("");
         AddLevelOption(app, options.level);
         AddFormat(app, options);
         app.add_flag("--lnw", options.lnw, "LNW 1kHz: the playing time at double speed");
@@ -202,8 +194,10 @@ std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv) {
 
 std::vector<std::string> PlayArguments(const Options& options) {
     std::vector<std::string> args;
-    if (options.level) args.insert(args.end(), {"--level", FormatArgument(*options.level)});
-    if (options.format) args.insert(args.end(), {"--format", FormatArgument(*options.format)});
+    if (options.level)
+        args.insert(args.end(), {"--level", std::string(NamesOf(*options.level).letter)});
+    if (options.format)
+        args.insert(args.end(), {"--format", std::string(NamesOf(*options.format).letter)});
     if (options.lnw) args.push_back("--lnw");
     const SoundOptions& sound = options.sound;
     if (sound.rate != 0) args.insert(args.end(), {"--rate", std::to_string(sound.rate)});

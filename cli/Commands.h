@@ -1,4 +1,5 @@
 #pragma once
+#include "base/Bytes.h"
 #include "cli/Arguments.h"
 
 #include <memory>
@@ -9,6 +10,14 @@ namespace tonvale::cli {
 
 // Each command runs with its parsed options and returns the exit status.
 int RunReport(const Options& options);
+// report's text for an image in memory named `path`; `several`: one of several tapes.
+int ReportImage(const Options& options, const std::string& path, ByteView image, bool several);
+// report of a recording (cli/RescueCommand.cpp): rescued as the window does it, then the
+// report of its tape and the rescue's lines as `rescue` prints them; no image is written.
+int ReportRecording(const Options& options, const std::string& path, bool several);
+// The same as one tape's object in report's JSON document.
+class OutStream;
+int ReportRecordingJson(OutStream& out, const Options& options, const std::string& path);
 int RunWav(const Options& options);
 // Hands playback to the tonvale-play program beside this one.
 int RunPlay(const Options& options, const char* argv0);
@@ -45,7 +54,8 @@ struct RescueOptions {
     std::string recording;
     std::optional<std::string> output;
     std::optional<TapeFormat> format;
-    std::string channel; // "left", "right", or empty: the stronger
+    std::string channel;              // "left", "right", or empty: the stronger
+    std::optional<std::string> trace; // --trace: the CSV file for the decoders' trace
     bool force = false;
     bool json = false;
 };

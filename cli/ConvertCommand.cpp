@@ -23,30 +23,6 @@ bool EndsWith(std::string text, std::string_view ending) {
     return text.size() >= ending.size() && text.ends_with(ending);
 }
 
-const char* FormatName(TapeFormat format) {
-    switch (format) {
-    case TapeFormat::Level1:
-        return "Level 1";
-    case TapeFormat::Highspeed:
-        return "Highspeed";
-    default:
-        return "Level 2";
-    }
-}
-
-const char* KindName(ContentKind kind) {
-    switch (kind) {
-    case ContentKind::Basic:
-        return "BASIC";
-    case ContentKind::System:
-        return "SYSTEM";
-    case ContentKind::EdtasmSource:
-        return "EDTASM";
-    default:
-        return "data";
-    }
-}
-
 Bytes Duration(TapeFormat format, ByteView image) {
     TextBuffer text;
     FormatDuration(text, PlayMillis(WavDataLength(format, image)));
@@ -57,14 +33,14 @@ Bytes Duration(TapeFormat format, ByteView image) {
 void TellFiles(const TapeReport& report, const TapeConversion& conversion) {
     for (const ConvertedFile& converted : conversion.files) {
         const TapeFileReport& file = report.files[converted.index];
-        Bytes line = ToBytes(KindName(file.kind));
+        Bytes line = ToBytes(NamesOf(file.kind).title);
         if (file.name) {
             line.insert(line.end(), {' ', '\''});
             line.insert(line.end(), file.name->begin(), file.name->end());
             line.push_back('\'');
         }
-        const std::string rest = std::string(": ") + FormatName(converted.from) + " -> " +
-                                 FormatName(converted.to) +
+        const std::string rest = std::string(": ") + std::string(NamesOf(converted.from).title) +
+                                 " -> " + std::string(NamesOf(converted.to).title) +
                                  (converted.from == converted.to ? " (kept)" : "") + ", " +
                                  std::to_string(converted.bytes) + " bytes";
         line.insert(line.end(), rest.begin(), rest.end());
@@ -94,7 +70,7 @@ bool Refused(const std::string& path, const TapeReport& report, const TapeConver
     case ConvertOutcome::Level1: {
         const std::size_t index = *result.level1File;
         WriteErrLine(kCommand + path + ": tape file " + std::to_string(index + 1) + " (" +
-                     KindName(report.files[index].kind) +
+                     std::string(NamesOf(report.files[index].kind).title) +
                      ") is Level 1, which has only one speed; nothing was written");
         return true;
     }

@@ -105,8 +105,9 @@ int RunExtract(const ExtractOptions& options) {
     Options asked;
     asked.level = options.level;
     Answers answers(asked);
-    // The TRS-80 font keeps the bytes 80h-FFh of strings in the listings as they are.
-    const TapeReport report = Analyse(options.tape, image, answers, true);
+    // The files are made from what the formats' parsers read: the report lines are not needed.
+    DiscardLines discard;
+    const TapeReport report = Analyse(options.tape, image, answers, false, &discard);
     if (report.workBufferShortfall) return kExitUsage;
     const std::vector<ExtractedFile> files = ExtractTapeFiles(image, report);
     if (files.empty()) WriteErrLine(kCommand + options.tape + ": no tape file to write");

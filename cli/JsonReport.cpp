@@ -12,31 +12,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 Json FormatName(TapeFormat format) {
-    switch (format) {
-    case TapeFormat::Level1:
-        return "level1";
-    case TapeFormat::Level2:
-        return "level2";
-    case TapeFormat::Highspeed:
-        return "highspeed";
-    default:
-        return nullptr; // no header found
-    }
-}
-
-const char* KindName(ContentKind kind) {
-    switch (kind) {
-    case ContentKind::Basic:
-        return "basic";
-    case ContentKind::System:
-        return "system";
-    case ContentKind::EdtasmSource:
-        return "edtasm";
-    case ContentKind::EmptyLevel1Csave:
-        return "empty-csave";
-    default:
-        return "unidentified";
-    }
+    const std::string_view key = NamesOf(format).key;
+    return key.empty() ? Json(nullptr) : Json(key); // null: no header found
 }
 
 const char* VerdictName(Verdict verdict) {
@@ -153,7 +130,7 @@ void JsonTapeWriter::OpenFile() {
               {{"offset", file.offset},
                {"shift", file.shift},
                {"format", FormatName(file.format)},
-               {"kind", KindName(file.kind)},
+               {"kind", NamesOf(file.kind).key},
                {"name", file.name ? Text(*file.name) : Json(nullptr)},
                {"load", OrNull(file.load)},
                {"end", OrNull(file.end)},

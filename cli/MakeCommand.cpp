@@ -8,15 +8,16 @@
 #include "cli/Output.h"
 #include "cli/Startup.h"
 #include "cli/Tape.h"
+#include "format/Level1.h"
+#include "format/SystemTape.h"
 #include "sound/WavImage.h"
 #include "tape/TapeImage.h"
-#include "writer/EdtasmWriter.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/AssemblerSource.h"
 #include "writer/IntelHexReader.h"
-#include "writer/Level1Writer.h"
-#include "writer/Level2BasicWriter.h"
+#include "writer/Level1Listing.h"
+#include "writer/Level2Listing.h"
 #include "writer/LoadModuleReader.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
 
 #include <CLI/CLI.hpp>
 
@@ -144,7 +145,7 @@ Outcome<MachineCode> ReadCode(const MakeOptions& options, const Input& input) {
     if (input.kind == InputKind::IntelHex) return ReadIntelHex(AsChars(input.bytes));
     const bool level1 = input.kind == InputKind::Level1Code;
     if (!options.load && !level1) return Failure{"a raw binary needs --load ADDR"};
-    auto code = CodeFromBinary(input.bytes, options.load.value_or(kLevel1CodeStart));
+    auto code = CodeFromBinary(input.bytes, options.load.value_or(kLevel1Program));
     if (code && !code->entry) code.value->entry = code->pieces.front().address;
     return code;
 }
@@ -159,7 +160,9 @@ Outcome<Bytes> Level1Code(const MakeOptions& options, const MachineCode& code) {
 Outcome<Bytes> SystemTape(const MakeOptions& options, const Input& input, const MachineCode& code) {
     const auto entry = EntryOf(options, code);
     if (!entry) return Failure{entry.error};
-    return SystemTapeFile(options.name.value_or(NameFromPath(input.path, 6, "PROG")), code, *entry);
+    return SystemTapeFile(
+        options.name.value_or(NameFromPath(input.path, kSystemNameLength, "PROG")), code.pieces,
+        *entry);
 }
 
 Outcome<Bytes> Level2Basic(const MakeOptions& options, const Input& input) {

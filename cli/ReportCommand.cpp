@@ -6,6 +6,8 @@
 // lines and the tape files, a second one hands over the lines. The second walk gets the first
 // one's answers, so that nobody is asked twice.
 #include "cli/Commands.h"
+
+#include "app/RecordingName.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
 #include "cli/Tape.h"
@@ -44,33 +46,18 @@ void SecondWalk(const Options& options, ByteView image, Answers& answers, Report
 }
 
 int Text(const Options& options, const std::string& path, bool several) {
-    OutStream out;
-    if (several) out.Write("==> " + path + " <==" + std::string(kLineEnd));
-    out.Flush();
+    {
+        OutStream out;
+        if (several) out.Write("==> " + path + " <==" + std::string(kLineEnd));
+    }
+    if (IsRecordingName(path)) return ReportRecording(options, path, several);
     const TapeRead tape = ReadTape(path);
     if (!tape.image) return kExitUsage;
-    const ByteView image(*tape.image);
-    Answers answers(options);
-    const TapeReport report = FirstWalk(options, path, image, answers);
-    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
-
-    out.Write(SavedFileLine(report));
-    out.Write(kLineEnd);
-    TextLines lines(out);
-    SecondWalk(options, image, answers, lines);
-    out.Flush();
-
-    if (several) WriteErr(ToBytes(path + ": "));
-    WriteErr(report.summaryLine);
-    WriteErrLine("");
-    if (!sound.durationLine.empty()) {
-        WriteErr(sound.durationLine);
-        WriteErrLine("");
-    }
-    return VerdictStatus(report);
+    return ReportImage(options, path, *tape.image, several);
 }
 
 int Json(const Options& options, const std::string& path, OutStream& out) {
+    if (IsRecordingName(path)) return ReportRecordingJson(out, options, path);
     const TapeRead tape = ReadTape(path);
     if (!tape.image) {
         WriteUnreadableTapeJson(out, path, tape.failure);
@@ -91,7 +78,32 @@ int Json(const Options& options, const std::string& path, OutStream& out) {
 
 } // namespace
 
+int ReportImage(const Options& options, const std::string& path, ByteView image, bool several) {
+    OutStream out;
+    Answers answers(options);
+    const TapeReport report = FirstWalk(options, path, image, answers);
+    const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
+
+    out.Write(SavedFileLine(report));
+    out.Write(kLineEnd);
+    TextLines lines(out);
+    SecondWalk(options, image, answers, lines);
+    out.Flush();
+
+    if (several) WriteErr(ToBytes(path + ": "));
+    WriteErr(report.summaryLine);
+    WriteErrLine("");
+    if (!sound.durationLine.empty()) {
+        WriteErr(sound.durationLine);
+        WriteErrLine("");
+    }
+    return VerdictStatus(report);
+}
+
 int RunReport(const Options& options) {
+    // A recording alone: the document `rescue --json` writes.
+    if (options.json && options.tapes.size() == 1 && IsRecordingName(options.tapes[0]))
+        return ReportRecording(options, options.tapes[0], false);
     int status = kExitOk;
     auto fold = [&status](int tapeStatus) {
         if (tapeStatus == kExitUsage || status == kExitOk) status = tapeStatus;

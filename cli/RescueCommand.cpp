@@ -3,6 +3,7 @@
 // own lines: per tape file where it begins, its speed and polarity, what was mended and which
 // bytes stay doubtful, with their times in the recording.
 #include "app/SafeFile.h"
+#include "app/TraceCsv.h"
 #include "cli/Commands.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -116,16 +117,14 @@ Json RescueJson(const RescuedTapeFile& file, const TapeFileReport* report) {
             {"verdict", RescueVerdict(file, report)}};
 }
 
-// The JSON report of the rescued image, each tape file with the rescue's findings beside the
-// analysis's, and the recording's own fields in front.
-int WriteJson(const Options& options, const std::string& output, const std::string& recording,
-              const RescueResult& result) {
-    const TapeRead tape = ReadTape(output);
-    if (!tape.image) return kExitUsage;
-    const ByteView image(*tape.image);
+// The JSON object of the rescued image, each tape file with the rescue's findings beside the
+// analysis's.
+int WriteTapeJson(OutStream& out, const Options& options, const std::string& name,
+                  const RescueResult& result) {
+    const ByteView image(result.image);
     Answers answers(options);
     DiscardLines discard;
-    const TapeReport report = Analyse(output, image, answers, options.trsFont, &discard);
+    const TapeReport report = Analyse(name, image, answers, options.trsFont, &discard);
     const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
     std::vector<std::string> extras;
     for (const TapeFileReport& file : report.files) {
@@ -135,6 +134,19 @@ int WriteJson(const Options& options, const std::string& output, const std::stri
                 extra = "\"rescue\":" + RescueJson(rescued, &file).dump();
         extras.push_back(extra);
     }
+    JsonTapeWriter writer(out, name, image.size(), report, sound.durationLine);
+    writer.SetFileExtras(std::move(extras));
+    const TapeTimeline timeline = TapeTimeline::OfRescue(result, report);
+    writer.SetTimeline(&timeline);
+    answers.Replay();
+    AnalyseTape(image, answers, AnalysisSettings{options.trsFont}, &writer);
+    writer.Finish();
+    return VerdictStatus(report);
+}
+
+// The whole document: the recording's own fields in front of the image's object.
+int WriteJson(const Options& options, const std::string& name, const std::string& recording,
+              const RescueResult& result) {
     OutStream out;
     const Json head = {{"path", recording},
                        {"seconds", Rounded(result.seconds)},
@@ -142,26 +154,18 @@ int WriteJson(const Options& options, const std::string& output, const std::stri
                        {"stoppedEarly", result.cancelled}};
     out.Write("{\"version\":" + std::to_string(kJsonVersion) + ",\"recording\":" +
               head.dump(-1, ' ', true, Json::error_handler_t::replace) + ",\"tapes\":[");
-    JsonTapeWriter writer(out, output, image.size(), report, sound.durationLine);
-    writer.SetFileExtras(std::move(extras));
-    const TapeTimeline timeline = TapeTimeline::OfRescue(result, report);
-    writer.SetTimeline(&timeline);
-    answers.Replay();
-    AnalyseTape(image, answers, AnalysisSettings{options.trsFont}, &writer);
-    writer.Finish();
+    const int status = WriteTapeJson(out, options, name, result);
     out.Write("]}\n");
-    return VerdictStatus(report);
+    return status;
 }
 
 // The rescue's own lines, behind the report.
-int WriteLines(const Options& options, const std::string& output, const RescueResult& result) {
-    const TapeRead tape = ReadTape(output);
-    if (!tape.image) return kExitUsage;
+int WriteLines(const Options& options, const std::string& name, const RescueResult& result) {
     Options quiet = options; // the report has asked already; Level 2 where nobody says
     if (!quiet.level) quiet.level = TapeFormat::Level2;
     Answers answers(quiet);
     DiscardLines discard;
-    const TapeReport report = Analyse(output, *tape.image, answers, false, &discard);
+    const TapeReport report = Analyse(name, result.image, answers, false, &discard);
     OutStream out;
     out.Write(kLineEnd);
     for (const Bytes& line : RescueLines(result, report)) {
@@ -172,6 +176,51 @@ int WriteLines(const Options& options, const std::string& output, const RescueRe
         if (std::string_view(RescueVerdict(file, ReportOf(file, report))) == "damaged")
             return kExitDamaged;
     return kExitOk;
+}
+
+// The recording read and rescued, its trace kept in `trace` when that is given; none when it
+// cannot be read, which standard error is told.
+std::optional<RescueResult> Rescue(const std::string& command, const std::string& path,
+                                   Channel channel, RescueSettings settings, std::string& failure) {
+    const auto recording = RecordingFile::Open(path, channel, failure);
+    if (!recording) {
+        WriteErrLine(command + ": " + path + ": " + failure);
+        return std::nullopt;
+    }
+    ProgressLine progressLine(StderrIsTerminal());
+    RescueProgress progress;
+    progress.report = [&progressLine](double fraction) { progressLine.Show(fraction); };
+    RescueResult result = RescueRecording(*recording, settings, progress);
+    progressLine.Clear();
+    if (recording->EndedEarly())
+        WriteErrLine(path + ": the recording ends after " +
+                     std::to_string(recording->FramesRead()) + " of " +
+                     std::to_string(recording->Length()) + " samples");
+    return result;
+}
+
+// What `rescue` prints for the image it wrote as `name`: the report as `report` prints it
+// (standard error gets its status lines), then the rescue's lines; or the JSON document.
+int PrintRescued(const Options& options, const std::string& name, const std::string& recording,
+                 const RescueResult& result, bool several = false) {
+    if (options.json) return WriteJson(options, name, recording, result);
+    const int status = ReportImage(options, name, result.image, several);
+    if (status == kExitUsage) return status;
+    return std::max(status, WriteLines(options, name, result));
+}
+
+bool Refused(SaveResult saved, const std::string& path) {
+    switch (saved) {
+    case SaveResult::Saved:
+        return false;
+    case SaveResult::NotCreated:
+        Fail("Error opening file " + path);
+        return true;
+    case SaveResult::WriteFailed:
+        Fail("Error writing file " + path + " (disk full?); nothing was saved");
+        return true;
+    }
+    return true;
 }
 #endif
 
@@ -207,7 +256,13 @@ void DefineRescue(CLI::App& app, RescueOptions& options) {
            "the channel of a stereo recording (default: the stronger one)")
         ->check(CLI::IsMember({"left", "right"}).description(""))
         ->type_name("left|right");
-    app.add_flag("--force", options.force, "replace OUT when it exists (default: refuse)");
+    app.add_option_function<std::string>(
+           "--trace", [&options](const std::string& value) { options.trace = value; },
+           "also write every pulse and bit cell the decoders found, with the\n"
+           "clock, as CSV (described in README.md)")
+        ->type_name("FILE.csv");
+    app.add_flag("--force", options.force,
+                 "replace OUT or the trace when it exists (default: refuse)");
     app.add_flag("--json", options.json,
                  "the report as JSON, each tape file with a \"rescue\" object\n"
                  "(described in README.md)");
@@ -225,49 +280,90 @@ int RunRescue(const RescueOptions& options) {
     const std::string output = options.output.value_or(TapeName(path));
     if (output == path) return Fail(output + ": the output would replace the recording");
     if (Exists(output) && !options.force) return Fail(output + " exists; --force replaces it");
-    std::string failure;
+    if (options.trace) {
+        const std::string& trace = *options.trace;
+        if (trace == path || trace == output)
+            return Fail(trace + ": the trace would replace the " +
+                        (trace == path ? "recording" : "tape image"));
+        if (Exists(trace) && !options.force) return Fail(trace + " exists; --force replaces it");
+    }
     const Channel channel = options.channel == "left"    ? Channel::Left
                             : options.channel == "right" ? Channel::Right
                                                          : Channel::Stronger;
-    const auto recording = RecordingFile::Open(path, channel, failure);
-    if (!recording) return Fail(path + ": " + failure);
-
+    // The trace costs time and memory: kept only when asked for.
+    RescueTrace trace;
     RescueSettings settings;
+    if (options.trace) settings.trace = &trace;
     if (options.format)
         settings.format = *options.format == TapeFormat::Highspeed ? TapeFormat::Highspeed
                                                                    : TapeFormat::Level1or2;
-    ProgressLine progressLine(StderrIsTerminal());
-    RescueProgress progress;
-    progress.report = [&progressLine](double fraction) { progressLine.Show(fraction); };
-    const RescueResult result = RescueRecording(*recording, settings, progress);
-    progressLine.Clear();
-    if (recording->EndedEarly())
-        WriteErrLine(path + ": the recording ends after " +
-                     std::to_string(recording->FramesRead()) + " of " +
-                     std::to_string(recording->Length()) + " samples");
-    if (result.files.empty()) {
+    std::string failure;
+    const std::optional<RescueResult> result = Rescue(kCommand, path, channel, settings, failure);
+    if (!result) return kExitUsage;
+    // Written also when nothing was found: then it shows best why.
+    if (options.trace && Refused(SaveFileFrom(*options.trace,
+                                              [&trace](const ByteWriter& write) {
+                                                  return WriteTraceCsv(trace, write);
+                                              }),
+                                 *options.trace))
+        return kExitUsage;
+    if (result->files.empty()) {
         WriteErrLine(kCommand + ": no tape file found in " + path);
         return kExitDamaged;
     }
-
-    switch (SaveFile(output, result.image)) {
-    case SaveResult::Saved:
-        break;
-    case SaveResult::NotCreated:
-        return Fail("Error opening file " + output);
-    case SaveResult::WriteFailed:
-        return Fail("Error writing file " + output + " (disk full?); nothing was saved");
-    }
+    if (Refused(SaveFile(output, result->image), output)) return kExitUsage;
 
     Options report;
     report.tapes = {output};
     report.json = options.json;
     if (options.format && *options.format != TapeFormat::Highspeed) report.level = options.format;
-    if (options.json) return WriteJson(report, output, path, result);
-    const int status = RunReport(report);
-    if (status == kExitUsage) return status;
-    const int rescueStatus = WriteLines(report, output, result);
-    return std::max(status, rescueStatus);
+    return PrintRescued(report, output, path, *result);
+#endif
+}
+
+int ReportRecording(const Options& options, const std::string& path, bool several) {
+    const std::string command = "tonvale-cli report";
+#if !TONVALE_RECORDING
+    (void)options;
+    (void)several;
+    WriteErrLine(command + ": " + path +
+                 ": reading recordings is not built into this program (no libsndfile)");
+    return kExitUsage;
+#else
+    // As the window rescues it: the stronger channel, every format.
+    std::string failure;
+    const std::optional<RescueResult> result =
+        Rescue(command, path, Channel::Stronger, {}, failure);
+    if (!result) return kExitUsage;
+    if (result->files.empty()) {
+        WriteErrLine(command + ": no tape file found in " + path);
+        return kExitDamaged;
+    }
+    // No image is written: the recording names the text's messages, the image's would-be
+    // name the JSON's tape, as `rescue --json` names it.
+    return PrintRescued(options, options.json ? TapeName(path) : path, path, *result, several);
+#endif
+}
+
+int ReportRecordingJson(OutStream& out, const Options& options, const std::string& path) {
+#if !TONVALE_RECORDING
+    (void)options;
+    WriteUnreadableTapeJson(out, path,
+                            "reading recordings is not built into this program (no libsndfile)");
+    return kExitUsage;
+#else
+    std::string failure;
+    const std::optional<RescueResult> result =
+        Rescue("tonvale-cli report", path, Channel::Stronger, {}, failure);
+    if (!result) {
+        WriteUnreadableTapeJson(out, path, failure);
+        return kExitUsage;
+    }
+    if (result->files.empty()) {
+        WriteUnreadableTapeJson(out, path, "no tape file found");
+        return kExitDamaged;
+    }
+    return WriteTapeJson(out, options, TapeName(path), *result);
 #endif
 }
 

@@ -1,6 +1,7 @@
 #include "cli/Tape.h"
 
 #include "app/LoadMessages.h"
+#include "app/SoundChoice.h"
 #include "base/TextBuffer.h"
 #include "cli/Output.h"
 #include "sound/WavImage.h"
@@ -46,13 +47,13 @@ TapeReport Analyse(const std::string& path, ByteView image, Answers& answers, bo
 SoundPlan PlanSound(const TapeReport& report, ByteView image, Answers& answers, bool lnw,
                     const SoundOptions& sound) {
     SoundPlan plan;
-    // An empty Level 1 CSAVE cannot be loaded back: no sound, and no question either.
-    if (PlaysNothing(report)) {
+    const SoundChoice choice = ChooseSound(report, [&answers] { return answers.AskFormat(); });
+    if (choice.none) {
         plan.none = true;
-        if (report.files.size() <= 1) plan.durationLine = ToBytes("---");
+        plan.durationLine = choice.silentDurationLine;
         return plan;
     }
-    plan.format = report.mixedFormats ? answers.AskFormat() : report.lastFormat;
+    plan.format = choice.format;
     plan.dataLength = WavDataLength(plan.format, image, lnw, sound);
     TextBuffer text;
     plan.fits = FitsWavSizeFields(plan.dataLength);

@@ -3,9 +3,10 @@
 # configure step with the offending line.
 #
 #     base/                          bytes, text, formats, the report list
-#     tape/  sound/                  reading images and finding tape files; the WAV image
-#     analysis/                      the decoders and the TapeReport
-#     writer/                        tape files and images from programs
+#     tape/  sound/                  images read and laid down, leaders and sync bytes; the WAV image
+#     format/                        one home per tape format: its constants, parser and writer
+#     analysis/                      the reports of what the parsers found, and the TapeReport
+#     writer/                        PC files read into tape files; converting and extracting
 #     rescue/                        recordings of real cassettes back into tape images
 #     recording/                     reading sound files (libsndfile), when it is at hand
 #     view/                          the tape's times in its sound, the samples' summary
@@ -30,11 +31,12 @@ endfunction()
 tonvale_check_includes(base base)
 tonvale_check_includes(tape base tape)
 tonvale_check_includes(sound base sound)
-tonvale_check_includes(analysis base tape analysis)
-tonvale_check_includes(writer base tape analysis writer)
-tonvale_check_includes(rescue base tape sound analysis writer rescue)
-tonvale_check_includes(recording base tape sound analysis writer rescue recording)
-tonvale_check_includes(view base tape sound analysis writer rescue view)
-tonvale_check_includes(app base tape sound analysis writer rescue recording view app)
-tonvale_check_includes(platform base tape sound analysis writer rescue recording view app platform)
-tonvale_check_includes(cli base tape sound analysis writer rescue recording view app platform cli)
+tonvale_check_includes(format base tape format)
+tonvale_check_includes(analysis base tape format analysis)
+tonvale_check_includes(writer base tape format analysis writer)
+tonvale_check_includes(rescue base tape sound format analysis writer rescue)
+tonvale_check_includes(recording base tape format sound analysis writer rescue recording)
+tonvale_check_includes(view base tape sound format analysis writer rescue view)
+tonvale_check_includes(app base tape format sound analysis writer rescue recording view app)
+tonvale_check_includes(platform base tape format sound analysis writer rescue recording view app platform)
+tonvale_check_includes(cli base tape format sound analysis writer rescue recording view app platform cli)

@@ -1,5 +1,9 @@
 #include "rescue/MendTapeFiles.h"
 
+#include "format/Level1.h"
+#include "format/Level2Basic.h"
+#include "format/SystemTape.h"
+
 #include <algorithm>
 #include <map>
 
@@ -7,10 +11,6 @@ namespace tonvale {
 
 namespace {
 
-constexpr Byte kSystemMarker = 0x55;
-constexpr Byte kBlockType = 0x3C;
-constexpr Byte kTransferType = 0x78;
-constexpr std::size_t kFirstRecord = 7; // behind 55h and the six-character name
 constexpr std::size_t kMostFlipCandidates = 16;
 // A checksum holding over more guessed bits than this (a gap's) is no proof of them.
 constexpr std::size_t kMostVouchedDoubt = 8;
@@ -27,21 +27,22 @@ struct Block {
     std::size_t vouchFrom;   // the bytes a holding checksum stands for
 };
 
+// The values of the bytes from `from` up to `to`, or up to the last one when there are fewer.
+Bytes Values(const std::vector<DecodedByte>& bytes, std::size_t from, std::size_t to) {
+    Bytes values;
+    for (std::size_t k = from; k < std::min(to, bytes.size()); ++k)
+        values.push_back(bytes[k].value);
+    return values;
+}
+
+// The blocks of a SYSTEM tape file that are there whole, as the analysis reads them.
 std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
     std::vector<Block> blocks;
     if (bytes.empty() || bytes[0].value != kSystemMarker) return blocks;
-    std::size_t p = kFirstRecord;
-    while (p + 1 < bytes.size()) {
-        if (bytes[p].value == kTransferType) break;
-        if (bytes[p].value != kBlockType) {
-            ++p;
-            continue;
-        }
-        const std::size_t count = bytes[p + 1].value == 0 ? 256 : bytes[p + 1].value;
-        const std::size_t checksum = p + 4 + count;
-        if (checksum >= bytes.size()) break;
-        blocks.push_back({p + 2, checksum, false, p});
-        p = checksum + 1;
+    for (const SystemRecord& record : ParseSystemTape(Values(bytes, 0, bytes.size())).records) {
+        if (record.type != SystemRecordType::Block || !record.stored) continue;
+        const std::size_t address = record.data - 2;
+        blocks.push_back({address, record.data + record.dataLength, false, record.offset});
     }
     return blocks;
 }
@@ -49,23 +50,17 @@ std::vector<Block> SystemBlocks(const std::vector<DecodedByte>& bytes) {
 // A Level 1 tape file: start address 4200h (BASIC) or 41FEh (machine code) and stop address,
 // high byte first, then memory from the start up to the stop address and the checksum.
 std::optional<Block> Level1Block(const std::vector<DecodedByte>& bytes) {
-    constexpr std::size_t kMemory = 4;
-    if (bytes.size() <= kMemory) return std::nullopt;
-    const auto word = [&bytes](std::size_t at) {
-        return static_cast<std::size_t>(bytes[at].value << 8 | bytes[at + 1].value);
-    };
-    const std::size_t start = word(0), stop = word(2);
-    if ((start != 0x4200 && start != 0x41FE) || stop < start) return std::nullopt;
-    const std::size_t checksum = kMemory + stop - start;
-    if (checksum >= bytes.size()) return std::nullopt;
-    return Block{kMemory, checksum, true, 0};
+    const Bytes values = Values(bytes, 0, bytes.size());
+    const Level1Kind kind = ClassifyLevel1(values);
+    if (kind == Level1Kind::None) return std::nullopt;
+    const Level1Tape tape = ParseLevel1(values, kind);
+    if (!tape.Complete()) return std::nullopt;
+    return Block{kLevel1MemoryOffset, tape.checksumAt, true, 0};
 }
 
 // What the bytes miss of a holding checksum, modulo 256: 0 when it holds.
 unsigned Sum(const std::vector<DecodedByte>& bytes, const Block& block) {
-    unsigned sum = 0;
-    for (std::size_t k = block.first; k < block.checksum; ++k)
-        sum += bytes[k].value;
+    const unsigned sum = ByteSum(Values(bytes, block.first, block.checksum));
     const unsigned checksum = bytes[block.checksum].value;
     return (block.sumsToZero ? sum + checksum : sum + 256 - checksum) & 0xFF;
 }
@@ -264,10 +259,8 @@ struct BrokenLine {
 };
 
 std::optional<BrokenLine> BreakInBasicChain(const std::vector<DecodedByte>& bytes) {
-    constexpr Byte kBasicMarker = 0xD3;
-    constexpr std::size_t kFirstLine = 4;
-    if (bytes.size() < kFirstLine || bytes[0].value != kBasicMarker ||
-        bytes[1].value != kBasicMarker || bytes[2].value != kBasicMarker)
+    constexpr std::size_t kFirstLine = kLevel2FirstLine;
+    if (bytes.size() < kFirstLine || !HasLevel2BasicMarkers(Values(bytes, 0, kFirstLine)))
         return std::nullopt;
     auto word = [&bytes](std::size_t at) {
         return static_cast<unsigned>(bytes[at].value | bytes[at + 1].value << 8);

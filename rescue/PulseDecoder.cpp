@@ -101,6 +101,15 @@ void PulseDecoder::EndBlob() {
             sign = History(n) > 0 ? 1.0f : -1.0f;
             break;
         }
+    // A pulse with two lobes near the same height, as some recorders give back, keeps the
+    // polarity its clock has shown, whichever lobe the noise made come first.
+    if (m_locked && m_polarity != 0) {
+        const float locked = m_polarity > 0 ? 1.0f : -1.0f;
+        float high = 0;
+        for (std::uint64_t n = from; n < m_written; ++n)
+            high = std::max(high, locked * History(n));
+        if (high >= kHalf * top) sign = locked;
+    }
     const std::vector<Lobe> lobes = FindLobes(from, sign, kSecondLobe * top);
     const double spacing = kLobeSpacing * m_rate;
     for (const Lobe& lobe : lobes) {
@@ -153,7 +162,9 @@ void PulseDecoder::OnPulse(const Pulse& pulse) {
 
 void PulseDecoder::TracePulse(const Pulse& pulse, PulseRole role) {
     if (!m_trace) return;
-    const double height = m_clockHeight > 0 ? pulse.height / m_clockHeight : 1;
+    // Against the clock pulses once they are known; before, against the loudest recent pulse.
+    const double against = m_locked ? m_clockHeight : m_loudest;
+    const double height = against > 0 ? pulse.height / against : 1;
     m_trace->pulses.push_back({pulse.time / m_rate, static_cast<float>(height), pulse.rises, role,
                                m_trace->cells.size()});
 }

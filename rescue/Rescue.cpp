@@ -3,7 +3,7 @@
 #include "rescue/HighspeedDecoder.h"
 #include "rescue/MendTapeFiles.h"
 #include "rescue/PulseDecoder.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,9 +151,8 @@ RescueResult RescueRecording(SampleSource& source, const RescueSettings& setting
         MendBasicChain(work[i], result.rate);
         RescuedTapeFile file = Describe(decoded[i], work[i], result.rate);
         const bool highspeed = file.format == TapeFormat::Highspeed;
-        writer.Leader(TapeImageWriter::kLeaderBytes, highspeed ? TapeImageWriter::kHighspeedLeader
-                                                               : TapeImageWriter::kLevelLeader);
-        writer.Byte8(highspeed ? TapeImageWriter::kHighspeedSync : TapeImageWriter::kLevelSync);
+        writer.Leader(kLeaderBytes, highspeed ? kHighspeedLeader : kLevelLeader);
+        writer.Byte8(highspeed ? kHighspeedSync : kLevelSync);
         file.imageBit = writer.BitCount();
         if (highspeed)
             writer.HighspeedBytes(file.data);

@@ -30,7 +30,8 @@ enum class PulseRole : std::uint8_t {
 
 struct TracePulse {
     double seconds = 0;
-    float height = 0;  // against the clock pulses around it (1: as high as they are)
+    float height = 0;  // against the clock pulses around it (1: as high as they are), or
+                       // before the clock is known, against the loudest pulse of late
     bool rises = true; // its main lobe goes up
     PulseRole role = PulseRole::Stray;
     std::uint64_t cell = 0; // the index in `cells` of the cell it falls in (Stray: the next)

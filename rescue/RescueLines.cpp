@@ -25,17 +25,10 @@ Bytes Line(const char* format, ...) {
     return Bytes(text, text + std::max(0, std::min<int>(length, sizeof text - 1)));
 }
 
+// The analysis names the format; a tape file it did not frame is told by its pulses alone.
 const char* FormatName(const RescuedTapeFile& file, const TapeFileReport* report) {
-    switch (report ? report->format : file.format) {
-    case TapeFormat::Level1:
-        return "Level 1";
-    case TapeFormat::Level2:
-        return "Level 2";
-    case TapeFormat::Highspeed:
-        return "Highspeed";
-    default:
-        return "Level 1 or 2";
-    }
+    const TapeFormat format = report ? report->format : file.format;
+    return NamesOf(format == TapeFormat::None ? TapeFormat::Level1or2 : format).title.data();
 }
 
 void ListMended(std::vector<Bytes>& lines, const RescuedTapeFile& file, bool level1) {

@@ -11,6 +11,7 @@
 // and the byte behind the run holds the first bits of the sync byte.
 #include "base/Bytes.h"
 #include "base/Formats.h"
+#include "tape/Framing.h"
 
 #include <cstdint>
 
@@ -18,11 +19,6 @@ namespace tonvale {
 
 // A leader is at least this many equal bytes.
 inline constexpr std::size_t kMinLeader = 16;
-
-inline constexpr Byte kLevelLeader = 0x00; // Level 1 and Level 2
-inline constexpr Byte kLevelSync = 0xA5;
-inline constexpr Byte kHighspeedLeader = 0x55;
-inline constexpr Byte kHighspeedSync = 0x7F;
 
 struct SyncResult {
     TapeFormat format = TapeFormat::None; // None, Level1or2 or Highspeed

@@ -1,10 +1,14 @@
 #include "tape/WorkBuffer.h"
 
+#include "tape/Framing.h"
+
 #include <new>
 
 namespace tonvale {
 
 namespace {
+
+constexpr std::uint64_t kGroup = kHighspeedGroupBits;
 
 // Eight bits starting at absolute bit position `bit` of the image; bits past the end read 0.
 Byte BitsAt(ByteView image, std::uint64_t bit) {
@@ -47,11 +51,11 @@ std::optional<ByteView> WorkBuffers::Highspeed(std::size_t dataPos, std::uint32_
                                                HighspeedTail& tail, std::uint64_t& asked) {
     const std::uint64_t startBit = std::uint64_t{dataPos} * 8 + shift;
     const std::uint64_t endBit = std::uint64_t{m_image.size()} * 8;
-    Realigned& r = m_highspeed[startBit % 9];
+    Realigned& r = m_highspeed[startBit % kGroup];
     if (!r.valid || startBit < r.startBit) {
         const std::uint64_t bits = endBit - startBit;
-        const std::uint64_t count = bits / 9;
-        asked = (8 * (m_image.size() - dataPos)) / 9;
+        const std::uint64_t count = bits / kGroup;
+        asked = (8 * (m_image.size() - dataPos)) / kGroup;
         r.valid = false;
         try {
             r.bytes.assign(static_cast<std::size_t>(count), 0);
@@ -59,20 +63,21 @@ std::optional<ByteView> WorkBuffers::Highspeed(std::size_t dataPos, std::uint32_
             return std::nullopt;
         }
         std::uint64_t cursor = startBit;
-        for (std::size_t k = 0; k < count; ++k, cursor += 9)
+        for (std::size_t k = 0; k < count; ++k, cursor += kGroup)
             r.bytes[k] = BitsAt(m_image, cursor + 1);
-        // Fewer than nine bits left: a start bit and the first bits of a byte that lacks the rest.
+        // Less than a group left: a start bit and the first bits of a byte that lacks the rest.
         const std::uint64_t left = endBit - cursor;
         r.tail = {};
         if (left >= 2) {
-            r.tail.bitsShort = static_cast<std::uint32_t>(9 - left);
-            r.tail.lastBits = static_cast<Byte>(BitsAt(m_image, cursor + 1) & (0xFF << (9 - left)));
+            r.tail.bitsShort = static_cast<std::uint32_t>(kGroup - left);
+            r.tail.lastBits =
+                static_cast<Byte>(BitsAt(m_image, cursor + 1) & (0xFF << (kGroup - left)));
         }
         r.startBit = startBit;
         r.valid = true;
     }
     tail = r.tail;
-    return ByteView(r.bytes).subspan(static_cast<std::size_t>((startBit - r.startBit) / 9));
+    return ByteView(r.bytes).subspan(static_cast<std::size_t>((startBit - r.startBit) / kGroup));
 }
 
 } // namespace tonvale

@@ -7,6 +7,7 @@
 // once, from the first tape file that needs it, and later tape files of the same alignment
 // get a view into that buffer: their bytes are a suffix of it.
 #include "base/Bytes.h"
+#include "tape/Framing.h"
 
 #include <cstdint>
 #include <optional>
@@ -43,8 +44,8 @@ class WorkBuffers {
     };
 
     ByteView m_image;
-    Realigned m_level[8];     // by shift (shift 0 needs no copy)
-    Realigned m_highspeed[9]; // by start bit modulo 9
+    Realigned m_level[8];                       // by shift (shift 0 needs no copy)
+    Realigned m_highspeed[kHighspeedGroupBits]; // by start bit modulo 9
 };
 
 } // namespace tonvale

@@ -1,12 +1,12 @@
 // Converting tapes between Level 2 and Highspeed, and extracting their tape files as PC files.
 #include "analysis/AnalyseTape.h"
 #include "analysis/TapeFileBytes.h"
+#include "format/SystemTape.h"
+#include "tape/TapeImageWriter.h"
 #include "writer/ConvertTape.h"
 #include "writer/ExtractTape.h"
 #include "writer/LoadModuleReader.h"
 #include "writer/SafeFileName.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +136,12 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
                           std::regex_replace(Lines(report, source, " ?\\d+ .*"),
                                              std::regex("^ ", std::regex::multiline), ""));
             }
+            // Memory from 41FEh: the entry address, then the code; an empty CSAVE's 64 KB.
+            if (file.name.ends_with(".bin")) {
+                EXPECT_EQ(file.contents.size(), source.kind == ContentKind::EmptyLevel1Csave
+                                                    ? 0x10000u
+                                                    : source.end.value_or(0) - 0x41FEu);
+            }
             if (file.name.ends_with(".cmd")) {
                 // Read as a load module and laid down as a SYSTEM tape by the writer: the same
                 // memory and entry.
@@ -144,7 +150,7 @@ TEST(Extract, WritesEachKindOfTapeFileAsTheFileAPcOpens) {
                 EXPECT_EQ(code->entry, source.entry);
                 const TapeReport again =
                     Analyse(TapeImageWriter()
-                                .File(TapeFormat::Level2, *SystemTapeFile("A", *code, 0))
+                                .File(TapeFormat::Level2, *SystemTapeFile("A", code->pieces, 0))
                                 .Image());
                 const char* dump = "[0-9A-F]{4}( [0-9A-F]{2})+ .*";
                 EXPECT_EQ(Lines(again, again.files[0], dump), Lines(report, source, dump));
@@ -163,6 +169,7 @@ TEST(Extract, MakesNamesFromTheTapeSafeOnEveryFileSystem) {
         {"\x01\x80Z?*", "__Z__"}, {"NAME. .", "NAME"},
         {"  X  ", "X"},           {"", "tape"},
         {"..", "tape"},           {"A\"/\\B", "A___B"},
+        {"COM!", "COM!"},         {"lpt0.txt", "lpt0_.txt"},
     };
     for (const auto& [name, safe] : cases)
         EXPECT_EQ(SafeFileName(ToBytes(name)), safe) << name;

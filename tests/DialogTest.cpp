@@ -7,8 +7,8 @@
 #include "builder/TestFiles.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tape/TapeImage.h"
-#include "writer/Level1Writer.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level1Listing.h"
 
 #include <gtest/gtest.h>
 
@@ -297,10 +297,13 @@ TEST_F(Dialog, RescuesARecordingAndSavesItsReportWithTheRescueLinesAndItsTape) {
 #endif
 }
 
-// A reader's clear message, and the state of any failed open.
+// A reader's clear message, or that no tape was found (nothing asked about an empty tape), and
+// the state of any failed open.
 TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
     Bytes slow = DemoSound();
     WriteLe32(slow.data() + 24, 4000); // samples per second, below any sound card's
+    Bytes silence = DemoSound();
+    std::fill(silence.begin() + kWavHeaderSize, silence.end(), Byte{128});
     struct Case {
         const char* name;
         Bytes bytes;
@@ -308,7 +311,8 @@ TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
     };
     for (auto [name, bytes, says] :
          {Case{"noise.wav", ToBytes("not a sound at all"), "not a recording that can be read: "},
-          Case{"slow.aiff", slow, "has 4000 samples per second; 8000 to 192000 only"}}) {
+          Case{"slow.aiff", slow, "has 4000 samples per second; 8000 to 192000 only"},
+          Case{"silence.wav", silence, "no tape file found"}}) {
         dlg.OpenTape(test::WriteFile(dir + "/side-a.wav", DemoSound()));
         platform.messages.clear(); // a build that reads no recordings tells of this one too
         const std::string path = test::WriteFile(dir + "/" + name, bytes);
@@ -321,6 +325,7 @@ TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
         ExpectMessage(Str(platform.messages[0].text), kCaptionHow, MessageIcon::StopSign);
         ExpectNothingLoaded();
     }
+    EXPECT_EQ(platform.levelQuestions + platform.formatQuestions, 0);
 }
 
 // --- Saving ---------------------------------------------------------------------------------

@@ -10,8 +10,8 @@
 #include "sound/WavImage.h"
 #include "tape/FindSync.h"
 #include "tape/TapeImage.h"
+#include "tape/TapeImageWriter.h"
 #include "tape/WorkBuffer.h"
-#include "writer/TapeImageWriter.h"
 
 #include <gtest/gtest.h>
 

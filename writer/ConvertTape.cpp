@@ -1,7 +1,7 @@
 #include "writer/ConvertTape.h"
 
 #include "analysis/TapeFileBytes.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <new>
 

@@ -54,10 +54,7 @@ Outcome<MachineCode> ReadIntelHex(std::string_view text) {
         const auto bytes = HexBytes(record.substr(1));
         if (!bytes || bytes->size() < kFrame || bytes->size() != kFrame + (*bytes)[0])
             return FailAtLine(line.number, "not a record: wrong hex digits or length");
-        Byte sum = 0;
-        for (Byte b : *bytes)
-            sum = static_cast<Byte>(sum + b);
-        if (sum != 0) return FailAtLine(line.number, "checksum error");
+        if (ByteSum(*bytes) != 0) return FailAtLine(line.number, "checksum error");
         const ByteView data = ByteView(*bytes).subspan(4, (*bytes)[0]);
         const std::uint32_t address = Be(ByteView(*bytes).subspan(1, 2));
         switch ((*bytes)[3]) {

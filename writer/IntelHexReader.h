@@ -8,8 +8,8 @@
 //     type 01  end of file; an address other than 0000h is the entry address
 //     type 02, 04  extended addresses: only 0, since a TRS-80 has 64 KB
 //     type 03, 05  start address: the entry address
+#include "base/Outcome.h"
 #include "writer/MachineCode.h"
-#include "writer/Outcome.h"
 
 #include <string_view>
 

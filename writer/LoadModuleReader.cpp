@@ -6,8 +6,6 @@ namespace tonvale {
 
 namespace {
 
-constexpr Byte kLoadRecord = 0x01;
-constexpr Byte kTransferRecord = 0x02;
 constexpr Byte kModuleName = 0x05;
 constexpr Byte kCopyright = 0x1F;
 

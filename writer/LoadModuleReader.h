@@ -7,10 +7,13 @@
 //     02h  02h     entry (low, high)              the transfer record; the module ends here
 //     05h, 1Fh, ...                               module name, copyright and the like: skipped
 #include "base/Bytes.h"
+#include "base/Outcome.h"
 #include "writer/MachineCode.h"
-#include "writer/Outcome.h"
 
 namespace tonvale {
+
+inline constexpr Byte kLoadRecord = 0x01;
+inline constexpr Byte kTransferRecord = 0x02;
 
 // The code of a load module; skipped records and a missing transfer record become notes. A
 // record cut short or running past FFFFh fails with its offset, and so does a module without

@@ -2,7 +2,8 @@
 // A machine-code program as the readers of binaries, load modules and Intel HEX hand it to the
 // tape writers: pieces of memory, where it starts, and what the reader passed over.
 #include "base/Bytes.h"
-#include "writer/Outcome.h"
+#include "base/Outcome.h"
+#include "format/SystemTape.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace tonvale {
-
-struct MemoryPiece {
-    std::uint16_t address;
-    Bytes data;
-};
 
 struct MachineCode {
     std::vector<MemoryPiece> pieces; // in the input's order

@@ -4,8 +4,8 @@
 // what the sink plays, taken from its monitor.
 #include "builder/TestFiles.h"
 #include "sound/WavImage.h"
-#include "writer/Level2BasicWriter.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level2Listing.h"
 
 #include <QProcess>
 #include <QTest>

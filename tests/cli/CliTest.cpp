@@ -1,17 +1,21 @@
 // tonvale-cli as a user runs it: real processes, real files, exit statuses; what it prints and
 // writes against what the window shows and builds for the same tape. (play needs a sound
 // server: tests/audio.)
+#include "Degrade.h"
 #include "app/TonvaleDlg.h"
+#include "app/TraceCsv.h"
 #include "builder/Damage.h"
 #include "builder/SampleTapes.h"
 #include "builder/TestFiles.h"
 #include "cli/Arguments.h"
 #include "cli/TerminalText.h"
+#include "format/Level1.h"
+#include "format/SystemTape.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "writer/Level1Writer.h"
-#include "writer/Level2BasicWriter.h"
-#include "writer/SystemTapeWriter.h"
-#include "writer/TapeImageWriter.h"
+#include "rescue/Rescue.h"
+#include "tape/TapeImageWriter.h"
+#include "writer/Level1Listing.h"
+#include "writer/Level2Listing.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
@@ -24,6 +28,10 @@
 #include <numeric>
 #include <regex>
 #include <sys/wait.h>
+#if TONVALE_RECORDING
+#include "recording/RecordingFile.h"
+#include <sndfile.h>
+#endif
 
 namespace tonvale {
 namespace {
@@ -198,7 +206,7 @@ std::vector<test::SampleTape> Tapes() {
     tapes.push_back({"high-bytes", false, TapeFormat::Level2,
                      TapeImageWriter().File(kLevel2, program).Bytes8(high).Image()});
     // A name of seven characters: the product writes six, the seventh goes in by hand.
-    Bytes system = *SystemTapeFile("TOOLON", {{{0x7000, high}}}, 0x7000).value;
+    Bytes system = *SystemTapeFile("TOOLON", {{0x7000, high}}, 0x7000).value;
     system.insert(system.begin() + 7, 'G');
     const Bytes csave = Level1File(0x4200, Bytes(0x10000));
     tapes.push_back(
@@ -303,6 +311,17 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
         {"extract " + Q(golden + "damaged-system.cas") + " -d " + Q(dir + "/sub"), 1, "",
          "BROKEN.cmd: block 5300h: checksum 32h on tape, 31h computed; written as it stands"},
         {"extract " + Q(missing), 2, "", "Unable to open file!"},
+        // Level 1 machine code as low as it goes: its entry address in 0000h-0001h.
+        {"make --format 1 " + Q(file("low.bin", ToBytes("x"))) + " --load 2 -o " +
+             Q(dir + "/low.cas"),
+         1, "", dir + "/low.cas:\n"},
+        // Start addresses: a segment and offset, and a linear address.
+        {"make -o " + Q(dir + "/seg.cas") + " " +
+             Q(file("seg.hex", ToBytes(":03700000C300705A\n:0400000307000001F1\n:00000001FF\n"))),
+         0, "", "  Level 2 SYSTEM 'SEG' 7000h-7002h entry 7001h ok!\n"},
+        {"make -o " + Q(dir + "/lin.cas") + " " +
+             Q(file("lin.hex", ToBytes(":03700000C300705A\n:040000050000700285\n:00000001FF\n"))),
+         0, "", "  Level 2 SYSTEM 'LIN' 7000h-7002h entry 7002h ok!\n"},
     };
     for (const auto& c : cases) {
         const CliRun run = Cli(c.args, c.before);
@@ -327,7 +346,7 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
     // The failed writes left the earlier files as they were, and no temporary file.
     EXPECT_EQ(test::ReadFile(out), ToBytes("earlier"));
     EXPECT_EQ(test::ReadFile(mine), ToBytes("mine"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 11);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 17);
     // convert's sound is that of the converted tape as `wav` makes it.
     EXPECT_EQ(Cli("wav " + Q(dir + "/hs.cas") + " -o " + Q(dir + "/via.wav")).status, 0);
     EXPECT_TRUE(test::ReadFile(dir + "/hs.wav") == test::ReadFile(dir + "/via.wav"));
@@ -376,6 +395,119 @@ TEST(Cli, RescueWritesTheTapeAndPrintsTheTextThatTheWindowSaves) {
     EXPECT_EQ(test::ReadFile(dir + "/window.cas"), test::ReadFile(dir + "/side-a.cas"));
 }
 
+// A recording as a sound card gives it: the product's sound of a tape, 3% fast with some wow
+// and noise, 16-bit at 44100; or a second of silence.
+std::string Recording(const std::string& path, const char* tape) {
+    test::Recording r;
+    r.rate = 44100;
+    r.samples.assign(44100, 0.0f);
+    if (tape) {
+        r = test::Capture(test::Synthesise(TapeFormat::Level2,
+                                           test::ReadFile(TONVALE_SOURCE_DIR + std::string(tape))),
+                          44100, 1.03, 0.005);
+        test::Noise(r, 30);
+    }
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_writef_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
+    sf_close(file);
+    return path;
+}
+
+// report rescues a recording as rescue does, and writes nothing; rescue --trace writes what
+// the decoders saw, and the rest of its output stays as it was.
+TEST(Cli, ReportRescuesRecordingsAndRescueTracesThem) {
+#if !TONVALE_RECORDING
+    GTEST_SKIP() << "no libsndfile in this build";
+#else
+    const std::string dir = test::TempDir("cli-recordings");
+    const std::string rec = Recording(dir + "/side-a.wav", "/examples/demo.cas");
+    const std::string silence = Recording(dir + "/silence.WAV", nullptr);
+    const std::string junk = test::WriteFile(dir + "/junk.flac", ToBytes("no sound"));
+    const std::string demo = Q(TONVALE_SOURCE_DIR "/examples/demo-system.cas");
+    const struct {
+        std::string args;
+        int status;
+        std::string err;      // standard error
+        std::string out = ""; // standard output begins so ("": nothing)
+    } cases[] = {
+        {"report " + Q(silence), 1, "tonvale-cli report: no tape file found in " + silence + "\n"},
+        {"report --json " + Q(silence), 1,
+         "tonvale-cli report: no tape file found in " + silence + "\n"},
+        {"report " + Q(junk), 2,
+         "tonvale-cli report: " + junk +
+             ": not a recording that can be read: Format not recognised.\n"},
+        {"report --json " + Q(junk) + " " + Q(silence) + " " + demo, 2,
+         "tonvale-cli report: " + junk +
+             ": not a recording that can be read: Format not recognised.\n",
+         "{\"version\":1,\"tapes\":[{\"path\":\"" + junk +
+             "\",\"error\":\"not a recording that can be read: Format not recognised.\"},{\"path\":"
+             "\"" +
+             silence + "\",\"error\":\"no tape file found\"},{\"path\":"},
+        {"rescue " + Q(silence) + " --trace " + Q(dir + "/silence.csv"), 1,
+         "tonvale-cli rescue: no tape file found in " + silence + "\n"},
+        {"rescue " + Q(rec) + " --trace " + Q(rec), 2,
+         "tonvale-cli rescue: " + rec + ": the trace would replace the recording\n"},
+        {"rescue " + Q(rec) + " --trace " + Q(dir + "/silence.csv"), 2,
+         "tonvale-cli rescue: " + dir + "/silence.csv exists; --force replaces it\n"},
+        {"rescue " + Q(rec) + " --trace " + Q(dir + "/no/t.csv"), 2,
+         "tonvale-cli rescue: Error opening file " + dir + "/no/t.csv\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_EQ(run.err, c.err) << c.args;
+        EXPECT_EQ(run.out.substr(0, c.out.size()), c.out) << c.args;
+        if (c.out.empty()) {
+            EXPECT_EQ(run.out, "") << c.args;
+        }
+    }
+    EXPECT_EQ(AsChars(test::ReadFile(dir + "/silence.csv")), kTraceCsvHeader);
+
+    // report, text and JSON, writes no image, and says what rescue says about it.
+    const CliRun report = Cli("report " + Q(rec)), json = Cli("report --json " + Q(rec));
+    const CliRun both = Cli("report " + Q(rec) + " " + demo);
+    EXPECT_FALSE(fs::exists(dir + "/side-a.cas"));
+    const CliRun rescued = Cli("rescue " + Q(rec));
+    EXPECT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out, rescued.out);
+    EXPECT_EQ(report.err, rescued.err);
+    EXPECT_NE(report.out.find("\r\n\r\nRescue: 1 tape file in "), std::string::npos);
+    EXPECT_EQ(json.out, Cli("rescue --json --force " + Q(rec)).out);
+    EXPECT_EQ(both.out.substr(0, both.out.find("==> ", 1)),
+              "==> " + rec + " <==\r\n" + rescued.out);
+    EXPECT_EQ(both.err.substr(0, both.err.find('\n')), rec + ": Files: ok!");
+
+    // The trace is the one the decoders keep for the same recording, and changes nothing else.
+    const CliRun traced = Cli("rescue --force --json --trace " + Q(dir + "/t.csv") + " " + Q(rec));
+    EXPECT_EQ(traced.out, json.out);
+    RescueTrace trace;
+    std::string failure;
+    const auto recording = RecordingFile::Open(rec, Channel::Stronger, failure);
+    ASSERT_TRUE(recording) << failure;
+    RescueSettings settings;
+    settings.trace = &trace;
+    const RescueResult result = RescueRecording(*recording, settings);
+    std::string csv;
+    WriteTraceCsv(trace, [&csv](ByteView piece) {
+        csv += AsChars(piece);
+        return true;
+    });
+    const std::string written(AsChars(test::ReadFile(dir + "/t.csv")));
+    EXPECT_EQ(written, csv);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
+              static_cast<long>(1 + trace.pulses.size() + trace.cells.size()));
+    // Once the decoders keep their trace: at least the bits of the bytes behind the sync byte.
+    if (!trace.cells.empty()) {
+        EXPECT_GE(trace.cells.size(), 8 * result.files.at(0).data.size());
+        EXPECT_GE(trace.pulses.size(), trace.cells.size());
+    }
+#endif
+}
+
 TEST(Cli, APersonAtATerminalIsAskedOnce) {
     // A program named ESC, then a Highspeed file, so that the undecided one after it is asked
     // about; the formats differ, so the sound's format is asked for too.
@@ -413,6 +545,8 @@ TEST(Make, BasicListingsComeBackFromTheReportAsListShowsThem) {
          ""},
         {"\r\n  10 ?\"a\";b:if x then 10 else 20\n\n20 data x, y:print\n",
          "10 PRINT\"a\";B:IF X THEN 10 ELSE 20\n20 DATA x, y:PRINT"},
+        // LIST puts one space behind the number: that one is dropped, a second one kept.
+        {"10  CLS\n20PRINT 1", "10  CLS\n20 PRINT 1"},
     };
     const std::string dir = test::TempDir("make-basic");
     for (const auto& c : cases) {
@@ -434,13 +568,16 @@ TEST(Make, WritesEveryKindAndTellsWhatTheAnalysisFinds) {
     };
     const std::string inputs =
         file("game.bas", "10 CLS\n") + file("code.bin", std::string("\xC3\x00\x70", 3)) +
-        file("tool.hex", ":03700000C300705A\n:007000018F\n") +
-        file("module.cmd", std::string("\x05\x02MO\x01\x03\x00\x71\xC9\x02\x02\x00\x71", 13)) +
-        file("demo.asm", "START\tLD A,1\n00100\tEND START\n");
+        file("tool.hex", ":03700000c300705a\n:007000018f\n") +
+        file("module.cmd",
+             std::string("\x05\x04M\x01 ~\x01\x03\x00\x71\xC9\x02\x02\x00\x71\x00\x00", 17)) +
+        file("demo.asm", "START\tLD A,1\n65529\tEND START\n");
     const CliRun made = Cli("make " + inputs + "--load 7000 -o " + Q(dir + "/t.cas"));
     EXPECT_EQ(made.status, 0);
     EXPECT_EQ(made.err, "tonvale-cli make: " + dir +
-                            "/module.cmd: offset 0: record type 05h (module name) 'MO' skipped\n" +
+                            "/module.cmd: offset 0: record type 05h (module name) 'M. ~' skipped\n"
+                            "tonvale-cli make: " +
+                            dir + "/module.cmd: 2 bytes behind the transfer record ignored\n" +
                             dir +
                             "/t.cas:\n"
                             "  Level 2 BASIC 'G' 7000h-7007h ok!\n"
@@ -450,8 +587,9 @@ TEST(Make, WritesEveryKindAndTellsWhatTheAnalysisFinds) {
                             "  Level 2 EDTASM 'DEMO' ok!\n"
                             "Files: ok! ok! ok! ok! ok!\n"
                             "22 seconds\n");
-    EXPECT_NE(Cli("report " + Q(dir + "/t.cas")).out.find("00010 START   LD A,1\r\n00100 "),
-              std::string::npos);
+    EXPECT_NE(
+        Cli("report " + Q(dir + "/t.cas")).out.find("00010 START   LD A,1\r\n65529 END START\r\n"),
+        std::string::npos);
     EXPECT_EQ(Cli("make " + inputs + "--load 7000 -o " + Q(dir + "/t.wav")).status, 0);
     const Bytes wav = test::ReadFile(dir + "/t.wav");
     EXPECT_EQ(Cli("wav " + Q(dir + "/t.cas")).status, 0);
@@ -485,6 +623,7 @@ TEST(Make, RefusesWhatTheMachineWouldNotTakeAndWritesNothing) {
         {"a.bin", "x", "--entry 7g00", "--entry: 7g00 is no address"},
         {"a.bin", std::string(300, 'x'), "--load FF00h", "a.bin: offset 256: the code runs past"},
         {"a.bin", "x", "--load 0x7000 --name TOOLONG", "'TOOLONG' is longer than six"},
+        {"a.bin", "x", "--format 1 --load 1", "a.bin: the code must load at 0002h or above"},
         {"a.hex", ":0100000001FF\n", "", "a.hex: line 1: checksum error"},
         {"a.hex", "\n:0100000001FE\n:02", "", "a.hex: line 3: not a record"},
         {"a.hex", ":00000001FF", "", "no data records"},
@@ -492,6 +631,8 @@ TEST(Make, RefusesWhatTheMachineWouldNotTakeAndWritesNothing) {
          "a.cmd: offset 0: record type 01h "
          "of 5 bytes runs past the end"},
         {"a.cmd", std::string("\x01\x03\x00\x70\xAA", 5), "", "no entry address: give --entry"},
+        {"a.cmd", std::string("\x01\x03\x00\x70\xAA\x02", 6), "", "a.cmd: offset 5: "},
+        {"a.hex", ":0400000507000000F0\n", "", "a.hex: line 1: a start address beyond FFFFh"},
         {"a.asm", "\tORG 7000H\n\tLD A,\x80", "", "a.asm: line 2: byte 80h is not plain text"},
         {"a.asm", "00020 A\n10 B", "", "line 2: line number 10 not above the one before, 20"},
         {"a.asm", "\tNOP", "--format 1", "Level 1 has BASIC and machine code only"},

@@ -58,20 +58,31 @@ void AddHiss(Recording& r, float level) {
 const PulseShape kShapeA = {"A", kA, 8};
 const PulseShape kShapeB = {"B", kB, 8};
 
+// Where the capture starts, in bits of the image, and in samples before the first bit.
+std::size_t FirstBit(ByteView image, const CaptureSettings& s) {
+    return s.fromBit ? *s.fromBit : FirstBit(image, 0x00, s.leaderSeconds, s.bitsPerSecond);
+}
+double Lead(const CaptureSettings& s) {
+    return s.fromBit ? 8 + 0.005 * kCaptureRate : 8;
+}
+
 double CapturedTime(ByteView image, const CaptureSettings& s, std::size_t byte, unsigned bit) {
-    const std::size_t first = FirstBit(image, 0x00, s.leaderSeconds, s.bitsPerSecond);
+    const std::size_t first = FirstBit(image, s);
     const double cells = static_cast<double>(8 * byte + bit) - static_cast<double>(first);
-    return (8 + cells * kCaptureRate / s.bitsPerSecond) / kCaptureRate;
+    return (Lead(s) + cells * kCaptureRate / s.bitsPerSecond) / kCaptureRate;
 }
 
 Recording CapturePulses(ByteView image, const CaptureSettings& s) {
-    const std::vector<bool> bits = BitsFrom(image, 0x00, s.leaderSeconds, s.bitsPerSecond);
+    std::vector<bool> bits;
+    for (std::size_t i = FirstBit(image, s); i < 8 * image.size(); ++i)
+        bits.push_back(((image[i / 8] >> (7 - i % 8)) & 1) != 0);
     const double cell = kCaptureRate / s.bitsPerSecond;
     const double tail = 0.3 * kCaptureRate;
     Recording r;
     r.rate = kCaptureRate;
-    r.samples.assign(static_cast<std::size_t>(static_cast<double>(bits.size()) * cell + tail),
-                     0.0f);
+    const double lead = Lead(s);
+    r.samples.assign(
+        static_cast<std::size_t>(lead + static_cast<double>(bits.size()) * cell + tail), 0.0f);
     const auto width = static_cast<double>(s.shape->values.size());
     auto place = [&](double at, double height) {
         const auto from = static_cast<std::size_t>(std::max(0.0, std::ceil(at - 8)));
@@ -81,7 +92,7 @@ Recording CapturePulses(ByteView image, const CaptureSettings& s) {
                 static_cast<float>(height) * ShapeAt(*s.shape, static_cast<double>(n) - at);
     };
     for (std::size_t i = 0; i < bits.size(); ++i) {
-        const double at = 8 + static_cast<double>(i) * cell;
+        const double at = lead + static_cast<double>(i) * cell;
         const double height = 1 + s.wander * std::sin(2 * kPi * at / kCaptureRate);
         place(at, height);
         if (bits[i]) place(at + cell / 2, height * s.dataHeight);

@@ -7,6 +7,7 @@
 #include "base/Bytes.h"
 #include "base/Formats.h"
 
+#include <optional>
 #include <span>
 
 namespace tonvale::test {
@@ -31,6 +32,9 @@ struct CaptureSettings {
     double baseline = -0.07;    // the level between pulses, against the peak
     double peak = 0.67;         // of full scale
     double leaderSeconds = 1.3; // heard before the sync byte; the recording starts there
+    // A fragment instead: the recording starts at this bit of the image, after 5 ms of the
+    // level between pulses.
+    std::optional<std::size_t> fromBit;
 };
 
 // A Level 1 or Level 2 tape image as such a capture: a clock pulse opening every bit cell, a

@@ -41,10 +41,10 @@ const Clip kClips[] = {
     {"low-speed/sync01.wav", Expect::BitsBehindLeader, "11010011 11010011 11010011"},
     {"low-speed/bits01.wav", Expect::Bits, "0011 1010  1011 0010  0100 0000", 0},
     {"low-speed/bits02.wav", Expect::Bits, "0000 1100 0100", 0},
-    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 5},
+    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 4},
     {"low-speed/bits04.wav", Expect::Bits, "0000 0000", 0,
      "a very quiet fragment: the slow swing under its pulses hides one"},
-    {"low-speed/bits05.wav", Expect::Bits, "0010 0000 000", 3},
+    {"low-speed/bits05.wav", Expect::Bits, "0010 0000 000", 2},
     {"low-speed/bits06.wav", Expect::Bits, "00101010101001100011", 0},
     {"low-speed/bits07.wav", Expect::Bits, "0000010000000101110110", 3},
     {"low-speed/bits08.wav", Expect::Bits, "100000001000000010000001110110", 0,
@@ -115,7 +115,9 @@ TEST_P(RealClip, GivesWhatAPersonReadOffIt) {
     switch (clip.expect) {
     case Expect::Pulses: {
         const Read read = ReadClip(clip, 0);
-        EXPECT_EQ(read.trace.pulses.size(), clip.count);
+        ASSERT_EQ(read.trace.pulses.size(), clip.count);
+        for (const TracePulse& pulse : read.trace.pulses) // the loudest heard so far
+            EXPECT_EQ(pulse.height, 1.0f);
         break;
     }
     case Expect::Leader: {

@@ -353,7 +353,8 @@ const Damage kDamages[] = {
      {"damaged"},
      false,
      68,
-     71},
+     71,
+     1},
     {"highspeed_half_cycle_extra",
      &kTapes[2],
      [](const Recording& r) {
@@ -364,7 +365,8 @@ const Damage kDamages[] = {
      {"damaged"},
      false,
      68,
-     71},
+     71,
+     2},
     {"burst_in_the_only_copy",
      &kTapes[6],
      [](const Recording& r) {
@@ -485,6 +487,81 @@ INSTANTIATE_TEST_SUITE_P(Recordings, RescueDamaged, testing::ValuesIn([] {
                              return p;
                          }()),
                          [](const testing::TestParamInfo<const Damage*>& param) {
+                             return std::string(param.param->name);
+                         });
+
+} // namespace
+} // namespace tonvale
+
+namespace tonvale {
+namespace {
+
+// A fragment of a capture: it starts inside a tape file, with no leader to learn from, and is
+// read from its first pulse on at the speed it is said to run at. Where it starts decides how
+// the first cells are told apart: in a run of 1 bits clock and data pulses alternate evenly.
+struct Fragment {
+    const char* name;
+    const test::PulseShape* shape;
+    double bitsPerSecond;
+    bool upsideDown;
+    const char* startsWith; // the first bits, found in the demo's data
+    unsigned lost = 0;      // cells lost to a dropout from the second one on: read doubtful
+};
+
+const Fragment kFragments[] = {
+    {"in_a_run_of_1_bits", &test::kShapeA, 500, false, "1110"},
+    {"in_a_run_of_0_bits", &test::kShapeB, 938, true, "0001"},
+    {"on_0_bits_before_1_bits", &test::kShapeA, 1000, false, "00111"},
+    {"on_a_1_between_0_bits", &test::kShapeB, 250, false, "0100"},
+    {"with_its_second_and_third_cells_lost", &test::kShapeA, 500, false, "00000", 2},
+};
+
+class RescueFragment : public testing::TestWithParam<const Fragment*> {};
+
+TEST_P(RescueFragment, ReadsEveryBitFromTheFirstPulse) {
+    const Fragment& fragment = *GetParam();
+    const Bytes image = Image(kTapes[0]);
+    std::string bits;
+    for (std::size_t i = 0; i < 8 * image.size(); ++i)
+        bits += ((image[i / 8] >> (7 - i % 8)) & 1) != 0 ? '1' : '0';
+    const std::size_t from = bits.find(fragment.startsWith, 8 * 300);
+    ASSERT_NE(from, std::string::npos);
+    test::CaptureSettings settings;
+    settings.shape = fragment.shape;
+    settings.bitsPerSecond = fragment.bitsPerSecond;
+    settings.upsideDown = fragment.upsideDown;
+    settings.fromBit = from;
+    Recording r = test::CapturePulses(image, settings);
+    const double second = test::CapturedTime(image, settings, (from + 1) / 8, (from + 1) % 8);
+    const double length = 1 / fragment.bitsPerSecond;
+    if (fragment.lost > 0) test::Dropout(r, second - 0.25 * length, fragment.lost * length);
+
+    RescueTrace trace;
+    RescueSettings rescue;
+    rescue.trace = &trace;
+    rescue.fragmentBitsPerSecond = fragment.bitsPerSecond;
+    rescue.format = TapeFormat::Level1or2;
+    MemorySampleSource source(r.samples, r.rate);
+    RescueRecording(source, rescue);
+    const std::string expected = bits.substr(from);
+    std::string read, sure;
+    for (const TraceCell& cell : trace.cells) {
+        read += cell.bit ? '1' : '0';
+        sure += cell.confidence >= 0.5f ? '1' : '0';
+    }
+    EXPECT_EQ(read, expected);
+    std::string allSure(sure.size(), '1');
+    allSure.replace(1, fragment.lost, fragment.lost, '0');
+    EXPECT_EQ(sure, allSure);
+}
+
+INSTANTIATE_TEST_SUITE_P(Captures, RescueFragment, testing::ValuesIn([] {
+                             std::vector<const Fragment*> p;
+                             for (const Fragment& each : kFragments)
+                                 p.push_back(&each);
+                             return p;
+                         }()),
+                         [](const testing::TestParamInfo<const Fragment*>& param) {
                              return std::string(param.param->name);
                          });
 

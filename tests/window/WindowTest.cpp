@@ -8,7 +8,7 @@
 #include "builder/SampleTapes.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/RunTonvale.h"
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 #include <QAbstractItemModelTester>
 #include <QFileDialog>

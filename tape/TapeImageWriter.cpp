@@ -1,4 +1,4 @@
-#include "writer/TapeImageWriter.h"
+#include "tape/TapeImageWriter.h"
 
 namespace tonvale {
 
@@ -28,7 +28,7 @@ TapeImageWriter& TapeImageWriter::Bytes8(ByteView data) {
 
 TapeImageWriter& TapeImageWriter::HighspeedBytes(ByteView data) {
     for (Byte b : data)
-        Bits(b, 9); // the 0 start bit, then the byte
+        Bits(b, kHighspeedGroupBits); // the 0 start bit, then the byte
     return *this;
 }
 

@@ -1,40 +1,17 @@
-#include "writer/Level2BasicWriter.h"
+#include "writer/Level2Listing.h"
 
-#include "writer/Level2Tokeniser.h"
+#include "format/Level2Tokeniser.h"
 #include "writer/TextLines.h"
 
 namespace tonvale {
 
 namespace {
 
-constexpr Byte kBasicMarker = 0xD3;
-constexpr Byte kTerminator = 0x00;
-constexpr std::size_t kLineOverhead = 5; // next pointer, number, terminator
-
 // The ROM reads a typed line into its buffer at 41E8h, which takes 240 characters, line number
 // included (tried on the Model I ROM: the 241st key is ignored).
 constexpr std::size_t kTypedLineBuffer = 240;
 
-void PushLe16(Bytes& out, std::uint16_t value) {
-    out.push_back(static_cast<Byte>(value & 0xFF));
-    out.push_back(static_cast<Byte>(value >> 8));
-}
-
 } // namespace
-
-Bytes Level2BasicFile(Byte name, const std::vector<Level2Line>& lines, std::uint16_t load) {
-    Bytes out{kBasicMarker, kBasicMarker, kBasicMarker, name};
-    std::uint32_t address = load;
-    for (const Level2Line& line : lines) {
-        address += static_cast<std::uint32_t>(kLineOverhead + line.text.size());
-        PushLe16(out, static_cast<std::uint16_t>(address));
-        PushLe16(out, line.number);
-        out.insert(out.end(), line.text.begin(), line.text.end());
-        out.push_back(kTerminator);
-    }
-    out.insert(out.end(), 2, kTerminator);
-    return out;
-}
 
 Outcome<std::vector<Level2Line>> ReadLevel2Listing(std::string_view listing) {
     std::vector<Level2Line> lines;

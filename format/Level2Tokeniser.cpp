@@ -1,6 +1,6 @@
-#include "writer/Level2Tokeniser.h"
+#include "format/Level2Tokeniser.h"
 
-#include "analysis/Level2Keywords.h"
+#include "format/Level2Keywords.h"
 
 namespace tonvale {
 

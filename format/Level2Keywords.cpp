@@ -1,4 +1,4 @@
-#include "analysis/Level2Keywords.h"
+#include "format/Level2Keywords.h"
 
 namespace tonvale {
 

@@ -1,5 +1,6 @@
-#include "writer/EdtasmWriter.h"
+#include "writer/AssemblerSource.h"
 
+#include "format/Edtasm.h"
 #include "writer/TextLines.h"
 
 #include <algorithm>
@@ -8,17 +9,6 @@
 namespace tonvale {
 
 namespace {
-
-constexpr Byte kMarker = 0xD3;
-constexpr Byte kEndOfSource = 0x1A;
-constexpr Byte kLineEnd = 0x0D;
-constexpr Byte kSeparator = 0x20;
-constexpr Byte kDigitBit = 0x80;
-constexpr std::size_t kDigits = 5;
-
-bool IsSourceChar(Byte b) {
-    return (b >= 0x20 && b <= 0x7E) || b == '\t';
-}
 
 // The line's own number, and its text behind one space or tab; none when it has no number.
 NumberedLine OwnNumber(std::string_view line) {
@@ -36,12 +26,8 @@ NumberedLine OwnNumber(std::string_view line) {
 } // namespace
 
 Outcome<Bytes> EdtasmSourceFile(std::string_view source, std::string_view name) {
-    if (name.size() > kEdtasmNameLength)
-        return Failure{"the name '" + std::string(name) +
-                       "' is longer than six characters, all an EDTASM tape has room for"};
-    Bytes out(1 + kEdtasmNameLength, ' ');
-    out[0] = kMarker;
-    std::copy(name.begin(), name.end(), out.begin() + 1);
+    if (auto refused = RefusedEdtasmName(name)) return *refused;
+    std::vector<EdtasmLine> lines;
     long previous = -1;
     for (const TextLine& line : SplitLines(source)) {
         if (IsBlank(line.text)) continue;
@@ -54,24 +40,17 @@ Outcome<Bytes> EdtasmSourceFile(std::string_view source, std::string_view name) 
                                                " not above the one before, " +
                                                std::to_string(previous));
         previous = static_cast<long>(number);
-        char digits[kDigits + 1];
-        std::snprintf(digits, sizeof digits, "%05lu", number);
-        for (std::size_t i = 0; i < kDigits; ++i)
-            out.push_back(static_cast<Byte>(digits[i] | kDigitBit));
-        out.push_back(kSeparator);
         for (const char c : numbered.text) {
-            if (!IsSourceChar(static_cast<Byte>(c))) {
+            if (!IsEdtasmTextChar(static_cast<Byte>(c))) {
                 char what[48];
                 std::snprintf(what, sizeof what, "byte %02Xh is not plain text",
                               unsigned{static_cast<Byte>(c)});
                 return FailAtLine(line.number, what);
             }
-            out.push_back(static_cast<Byte>(c));
         }
-        out.push_back(kLineEnd);
+        lines.push_back({number, numbered.text});
     }
-    out.push_back(kEndOfSource);
-    return out;
+    return EdtasmTapeFile(name, lines);
 }
 
 } // namespace tonvale

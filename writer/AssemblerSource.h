@@ -1,18 +1,12 @@
 #pragma once
-// EDTASM assembler sources as the Editor/Assembler writes them to tape:
-//
-//     D3h  name (six characters, padded with spaces)
-//     5 digits with bit 7 set (B0h-B9h)  20h  text  0Dh     one per line
-//     1Ah
+// Assembler sources kept on a PC (.asm), made into EDTASM tape files.
 #include "base/Bytes.h"
-#include "writer/Outcome.h"
+#include "base/Outcome.h"
 
 #include <string_view>
 
 namespace tonvale {
 
-inline constexpr std::size_t kEdtasmNameLength = 6;
-inline constexpr unsigned long kHighestEdtasmLine = 65529;
 inline constexpr unsigned long kEdtasmLineStep = 10;
 
 // A source of one line per text line, blank lines skipped. A line that begins with a number
