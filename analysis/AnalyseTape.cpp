@@ -104,9 +104,8 @@ bool TapeReport::Damaged() const {
 }
 
 ByteView SavedFileLine(const TapeReport& report) {
-    constexpr std::size_t kFileLineSaved = 356;
     const ByteView fileLine(report.fileLine);
-    return fileLine.first(std::min(fileLine.size(), kFileLineSaved));
+    return fileLine.first(std::min(fileLine.size(), kSavedFileLineLength));
 }
 
 Bytes ComposeReportText(const TapeReport& report) {

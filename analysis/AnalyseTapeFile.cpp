@@ -111,7 +111,7 @@ std::size_t ReportEmptyLevel1Csave(ReportWriter& out, ByteView file) {
     const Level1Tape tape = ParseLevel1(file, Level1Kind::EmptyCsave);
     const bool checksumOk = tape.Holds();
     if (tape.Complete()) {
-        text.Format("Checksum %02X %s", *tape.checksum, checksumOk ? "ok" : "BAD");
+        text.Format("Checksum {:02X} {}", *tape.checksum, checksumOk ? "ok" : "BAD");
         out.AddReportLine(text);
     } else {
         text.Set("Truncated");

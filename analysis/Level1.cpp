@@ -56,13 +56,13 @@ class Level1Report {
             m_bad = true;
             return;
         }
-        m_text.Format("checksum %02Xh ", *m_tape.checksum);
+        m_text.Format("checksum {:02X}h ", *m_tape.checksum);
         if (m_tape.Holds()) {
             m_text.Append("ok");
         } else {
             m_text.Append("error");
             if (showCalculated)
-                m_text.AppendFormat(" (calculated %02Xh)", static_cast<Byte>(-m_tape.sum));
+                m_text.AppendFormat(" (calculated {:02X}h)", static_cast<Byte>(-m_tape.sum));
             m_bad = true;
         }
         m_out.AddReportLine(m_text);
@@ -105,7 +105,7 @@ class Level1BasicReport : Level1Report {
         const unsigned stop = *m_tape.stop;
         m_out.File().load = kLevel1Program;
         m_out.File().end = stop;
-        m_text.Format("Stop address %04Xh ", stop);
+        m_text.Format("Stop address {:04X}h ", stop);
         if (stop < kLevel1Program) {
             // Nothing of the program can be where the stop address says.
             m_text.Append("before the program");
@@ -113,7 +113,7 @@ class Level1BasicReport : Level1Report {
         } else {
             m_text.Append("ok");
             if (stop >= kLevel1FirstBeyond4K) {
-                m_text.AppendFormat(" but needs %uK RAM", (stop - 1) / kLevel1RamStep * 16);
+                m_text.AppendFormat(" but needs {}K RAM", (stop - 1) / kLevel1RamStep * 16);
                 m_suspicious = true;
             }
         }
@@ -136,13 +136,13 @@ class Level1BasicReport : Level1Report {
 
     void WriteLine(const Level1Line& line, bool split) {
         const std::size_t first = m_out.LineCount();
-        m_text.Format(" %u ", line.number);
+        m_text.Format(" {} ", line.number);
         for (std::size_t p = line.text; p < line.textEnd; ++p) {
             const Byte b = m_file[p];
             if (IsLevel1Plain(b)) {
                 m_text.AppendByte(b);
             } else {
-                m_text.AppendFormat("<%02X>", b);
+                m_text.AppendFormat("<{:02X}>", b);
                 m_bad = true;
             }
             if (split) m_out.SplitLongLine(m_text);
@@ -190,7 +190,7 @@ class Level1CodeReport : Level1Report {
     // far off the recording is.
     void WriteStopAddress() {
         const unsigned stop = *m_tape.stop;
-        m_text.Format("Stop address %04Xh ", stop);
+        m_text.Format("Stop address {:04X}h ", stop);
         if (stop < kLevel1Program) {
             m_text.Append("before the program");
             m_bad = true;
@@ -217,7 +217,7 @@ class Level1CodeReport : Level1Report {
             m_bad = true;
             return;
         }
-        m_text.Format("transfer address %04Xh ", unsigned{*m_tape.entry});
+        m_text.Format("transfer address {:04X}h ", unsigned{*m_tape.entry});
         const EntryRegion& region = RegionOf(*m_tape.entry);
         if (region.remark) m_text.Append(region.remark);
         m_bad = m_bad || region.bad;

@@ -37,13 +37,14 @@ class Level2BasicReport {
     void Describe() {
         if (m_program.name) m_out.File().name = Bytes{*m_program.name};
         m_text.Set(NamesOf(m_out.Format()).title);
-        m_text.AppendFormat(" BASIC named '%c'", m_program.name.value_or(kMissingName));
+        m_text.AppendFormat(" BASIC named '{}'",
+                            static_cast<char>(m_program.name.value_or(kMissingName)));
         m_out.Describe(m_text);
     }
 
     void WriteLine(const Level2ProgramLine& line) {
         const std::size_t first = m_out.LineCount();
-        m_text.Format("%u ", line.number);
+        m_text.Format("{} ", line.number);
         WalkLevel2Text(m_file, line, [this](const Level2ShownByte& shown) {
             Show(shown);
             m_out.SplitLongLine(m_text);
@@ -76,10 +77,10 @@ class Level2BasicReport {
     void WriteFindings(const Level2ProgramLine& line) {
         // A pointer beyond the end of the bytes is a cut recording: only the verdict tells.
         if (line.badPointer && !line.beyondEnd) {
-            m_text.Format("bad next pointer %04Xh in this line", unsigned{line.stored});
+            m_text.Format("bad next pointer {:04X}h in this line", unsigned{line.stored});
             m_out.AddReportLine(m_text);
             if (line.effective != line.stored) {
-                m_text.Format("<possible real next pointer %04Xh>", unsigned{line.effective});
+                m_text.Format("<possible real next pointer {:04X}h>", unsigned{line.effective});
                 m_out.AddReportLine(m_text);
             }
         }
@@ -99,7 +100,7 @@ class Level2BasicReport {
         const HighspeedTail& tail = m_out.Tail();
         if (m_file[m_program.end] == kLevel2LineEnd && m_out.Format() == TapeFormat::Highspeed &&
             tail.lastBits == 0 && tail.bitsShort != 0) {
-            m_text.Format("This CAS file is %d bits short", static_cast<int>(tail.bitsShort));
+            m_text.Format("This CAS file is {} bits short", static_cast<int>(tail.bitsShort));
             m_out.AddReportLine(m_text);
         }
         m_out.AddReportLine("You can fix this file by adding one byte of 00 with a hexeditor");

@@ -14,7 +14,7 @@ namespace {
 
 std::string Hex2(unsigned value) {
     TextBuffer text;
-    text.Format("%02X", value);
+    text.Format("{:02X}", value);
     return std::string(text.Chars());
 }
 

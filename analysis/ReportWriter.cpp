@@ -100,7 +100,7 @@ Byte ReportWriter::ToDisplayChar(Byte value) const {
 
 void ReportWriter::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t address) {
     TextBuffer& line = m_dump;
-    line.Format("%4s %48s'%16s'", "", "", "");
+    line.Format("{:>4} {:>48}'{:>16}'", "", "", "");
     if (bytes.empty()) return;
     const std::size_t from = withAddress ? 0 : kHexColumn;
     // Where the bytes lie in the tape file, when they are its own.

@@ -10,10 +10,9 @@ namespace tonvale {
 
 namespace {
 
-// The file line is saved in 356 characters; a damaged tape's title is cut so that its closing
-// quote, the verdict word and the loader's remark still fit behind it.
-constexpr std::size_t kFileLineSaved = 356;
-constexpr std::size_t kTitleRoom = kFileLineSaved - std::string_view("'").size() -
+// A damaged tape's title is cut so that its closing quote, the verdict word and the loader's
+// remark still fit in the saved file line behind it.
+constexpr std::size_t kTitleRoom = kSavedFileLineLength - std::string_view("'").size() -
                                    std::string_view(" suspicious").size() -
                                    std::string_view(" (and more files)").size();
 // The name line keeps room for its closing words with any count of spaces.
@@ -62,7 +61,7 @@ class SystemTapeReport {
         for (Byte b : name.shown)
             if (m_text.Length() < kNameRoom) m_text.AppendByte(b);
         if (name.spaces > 0)
-            m_text.AppendFormat("' padded with %zu spaces", name.spaces);
+            m_text.AppendFormat("' padded with {} spaces", name.spaces);
         else
             m_text.Append("'");
         AddLine();
@@ -82,13 +81,13 @@ class SystemTapeReport {
 
     void WriteRecord(const SystemRecord& record) {
         if (record.type == SystemRecordType::Garbage) {
-            m_text.Format("\"garbage\" %04zXh bytes (ignored by ROM)", record.length);
+            m_text.Format("\"garbage\" {:04X}h bytes (ignored by ROM)", record.length);
             AddLine();
             m_out.AddHexDump(false, m_file.subspan(record.offset, record.length), 0);
         } else if (record.type == SystemRecordType::Block) {
             WriteBlock(record);
         } else if (m_tape.entry) {
-            m_text.Format("transfer address 78h %04Xh", *m_tape.entry);
+            m_text.Format("transfer address 78h {:04X}h", *m_tape.entry);
             m_out.File().entry = *m_tape.entry;
             AddLine();
             AddLine("end");
@@ -99,8 +98,8 @@ class SystemTapeReport {
         // The end is shown as it is: a block that reaches the top of memory ends at 10000h.
         const std::uint32_t address = record.address;
         const std::uint32_t end = address + static_cast<std::uint32_t>(record.dataLength);
-        m_text.Format("load block 3Ch %02Xh %04Xh (%04Xh-%04Xh)", record.count, address, address,
-                      end);
+        m_text.Format("load block 3Ch {:02X}h {:04X}h ({:04X}h-{:04X}h)", record.count, address,
+                      address, end);
         const bool follows = address == (m_expected & 0xFFFF);
         m_text.Append(m_firstBlock || follows ? "    " : " gap ");
         m_firstBlock = false;
@@ -124,11 +123,11 @@ class SystemTapeReport {
             m_out.AddHexDump(true, m_file.subspan(record.data), address);
             return;
         }
-        m_text.AppendFormat(" csum %02Xh", *record.computed);
+        m_text.AppendFormat(" csum {:02X}h", *record.computed);
         if (record.Holds()) {
             m_text.Append(" OK");
         } else {
-            m_text.AppendFormat("!=%02Xh bad!", *record.stored);
+            m_text.AppendFormat("!={:02X}h bad!", *record.stored);
             m_bad = true;
         }
         AddLine();
@@ -161,7 +160,7 @@ class SystemTapeReport {
         } else if (Highspeed() && m_out.Tail().bitsShort >= 1 && m_out.Tail().bitsShort <= 7) {
             ReportIncompleteHighByte(m_file[low]);
         } else {
-            m_text.AppendFormat("??%02Xh bad", m_file[low]);
+            m_text.AppendFormat("??{:02X}h bad", m_file[low]);
             AddLine();
         }
     }
@@ -173,13 +172,14 @@ class SystemTapeReport {
         const unsigned known = m_out.Tail().lastBits;
         const unsigned unknown = (1u << missing) - 1;
         if (missing <= 4) {
-            m_text.AppendFormat("%1X?%02X bad", known >> 4, low);
+            m_text.AppendFormat("{:1X}?{:02X} bad", known >> 4, low);
             AddLine();
-            m_text.Format("where '?' can be %1X to %1X", known & 0x0F, (known & 0x0F) | unknown);
+            m_text.Format("where '?' can be {:1X} to {:1X}", known & 0x0F,
+                          (known & 0x0F) | unknown);
         } else {
-            m_text.AppendFormat("??%02X bad", low);
+            m_text.AppendFormat("??{:02X} bad", low);
             AddLine();
-            m_text.Format("where '^ can be %02X to %02X", known, known | unknown);
+            m_text.Format("where '^ can be {:02X} to {:02X}", known, known | unknown);
         }
         AddLine();
         AddLine("The last (incomplete) byte is missing resulting in the bad transfer-");

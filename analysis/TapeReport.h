@@ -88,11 +88,16 @@ struct TapeReport {
     bool Damaged() const;
 };
 
-// The file line as the saved text begins: the window reads it back through a 357-byte buffer.
+// The window reads the file line back for saving through a buffer of this many bytes, its
+// terminator included: the saved text keeps the characters before it.
+inline constexpr std::size_t kFileLineReadBuffer = 357;
+inline constexpr std::size_t kSavedFileLineLength = kFileLineReadBuffer - 1;
+
+// The file line as the saved text begins: its first kSavedFileLineLength characters.
 ByteView SavedFileLine(const TapeReport& report);
 
-// The bytes "&Save" writes: the file line (at most 356 bytes of it), CR LF, then every report
-// line, continued lines joined, each ended by CR LF.
+// The bytes "&Save" writes: the saved file line, CR LF, then every report line, continued
+// lines joined, each ended by CR LF.
 Bytes ComposeReportText(const TapeReport& report);
 
 // The lines of a tape file as the saved text shows them: continued pieces joined.

@@ -56,14 +56,6 @@ std::string_view FolderPart(std::string_view path) {
     return path.substr(0, DirectoryPartLength(path));
 }
 
-std::string FirstArgument(std::string_view commandLine) {
-    if (!commandLine.empty() && commandLine.front() == '"') {
-        std::string_view rest = commandLine.substr(1);
-        return std::string(rest.substr(0, rest.find('"')));
-    }
-    return std::string(commandLine.substr(0, commandLine.find(' ')));
-}
-
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     // Iterative matching with one backtrack point: linear in practice, never exponential.
     std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
@@ -107,8 +99,9 @@ std::optional<std::string> FindFirstFile(std::string_view argument) {
     if (argument.empty() || argument.size() > kMaxPath || FileNamePart(argument).empty())
         return std::nullopt;
     std::error_code error;
-    if (!HasWildcard(FileNamePart(argument)) && !fs::exists(Utf8Path(argument), error))
-        return std::nullopt;
+    // A name may hold "*" or "?" itself, where the system allows them.
+    if (fs::exists(Utf8Path(argument), error)) return std::string(argument);
+    if (!HasWildcard(FileNamePart(argument))) return std::nullopt;
     std::vector<std::string> matches = MatchingFiles(argument);
     if (matches.empty() || matches.front().size() > kMaxPath) return std::nullopt;
     return std::move(matches.front());

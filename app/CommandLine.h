@@ -1,6 +1,6 @@
 #pragma once
-// Paths as the program meets them: the file name shown in the title, the first argument of
-// a command line, and the directory search that lets that argument hold wildcards.
+// Paths as the program meets them: the file name shown in the title, and the directory search
+// that lets the command-line argument hold wildcards.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,10 +15,6 @@ std::string_view FileNamePart(std::string_view path);
 // it has neither.
 std::string_view FolderPart(std::string_view path);
 
-// The first argument: the characters after a leading double quote up to the next one (or the
-// end), else the characters up to the first space (or the end).
-std::string FirstArgument(std::string_view commandLine);
-
 // True when the name matches the pattern; "*" matches any run, "?" any one character. On
 // Windows, whose file names ignore case, A-Z match a-z: *.cas finds GAME.CAS.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
@@ -27,9 +23,10 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // in name order; the argument alone when its last part holds no wildcard.
 std::vector<std::string> MatchingFiles(std::string_view argument);
 
-// The argument's directory part followed by the first file name in that directory that
-// matches its last part (in name order, so the choice does not depend on the file system).
-// Nullopt when nothing matches, or when the result would not fit a path buffer.
+// The argument itself when it names a file (whatever characters it holds), else its directory
+// part followed by the first file name in that directory that matches its last part (in name
+// order, so the choice does not depend on the file system). Nullopt when nothing matches, or
+// when the result would not fit a path buffer.
 std::optional<std::string> FindFirstFile(std::string_view argument);
 
 } // namespace tonvale

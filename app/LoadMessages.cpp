@@ -2,8 +2,6 @@
 
 #include "sound/WavImage.h"
 
-#include <cinttypes>
-
 namespace tonvale {
 
 void FormatReadFailure(TextBuffer& text, const TapeImageFile& file) {
@@ -15,10 +13,10 @@ void FormatReadFailure(TextBuffer& text, const TapeImageFile& file) {
         text.Set("Unable to open file!");
         break;
     case TapeReadOutcome::TooLarge:
-        text.Format("The file is too large for a CAS image (%" PRIu64 " bytes)!", file.size);
+        text.Format("The file is too large for a CAS image ({} bytes)!", file.size);
         break;
     case TapeReadOutcome::NoMemory:
-        text.Format("Unable to allocate input buffer (%" PRIu64 ")!", file.size);
+        text.Format("Unable to allocate input buffer ({})!", file.size);
         break;
     case TapeReadOutcome::ReadFailed:
         text.Set("Unable read CAS file!");
@@ -27,11 +25,11 @@ void FormatReadFailure(TextBuffer& text, const TapeImageFile& file) {
 }
 
 void AppendWorkBufferFailure(TextBuffer& text, std::uint64_t asked) {
-    text.AppendFormat("\nUnable to allocate work buffer (%" PRIu64 ")!", asked);
+    text.AppendFormat("\nUnable to allocate work buffer ({})!", asked);
 }
 
 void FormatSoundFailure(TextBuffer& text, std::uint64_t wavSize) {
-    text.Format("Unable to allocate sound buffer (%" PRIu64 ")!", wavSize);
+    text.Format("Unable to allocate sound buffer ({})!", wavSize);
     if (!FitsWavSizeFields(wavSize - kWavHeaderSize))
         text.Append("\nThe tape is too long for a WAV file (4 GB at most).");
 }

@@ -9,7 +9,7 @@ namespace tonvale {
 
 namespace {
 
-constexpr unsigned kPlaybackTimer = 1;
+constexpr unsigned kProgressTimer = 1;
 constexpr std::uint32_t kProgressTicks = 50;
 // Ticks still to come once playback has started: the 50th finds 0 and ends it.
 constexpr std::uint32_t kFirstCount = kProgressTicks - 1;
@@ -20,7 +20,7 @@ void CTonvaleDlg::BuildWavImage() {
     // The sound output may still be reading the old image, even in the last fiftieth after
     // the progress count ran out: stop it before the image goes.
     if (m_wav.bytes) m_platform.StopSound();
-    m_timer = 0;
+    m_ticksLeft = 0;
     m_wav = WavImage();
 
     const SoundChoice choice = ChooseSound(m_report, [this] { return m_platform.AskFormat(); });
@@ -55,11 +55,11 @@ void CTonvaleDlg::ApplyLnwOption() {
     SetControlText(ControlId::DurationLine, m_text.View());
 }
 
-void CTonvaleDlg::OnOK() {
-    if (m_timer != 0) {
+void CTonvaleDlg::OnPlay() {
+    if (m_ticksLeft != 0) {
         // Stop: the button and the other controls come back at the next tick.
         m_platform.StopSound();
-        m_timer = 0;
+        m_ticksLeft = 0;
         return;
     }
     if (!m_wav.bytes) return;
@@ -73,14 +73,14 @@ void CTonvaleDlg::OnOK() {
     m_platform.SetControlText(ControlId::Play, ToBytes("&Stop"));
     m_platform.EnableControl(ControlId::OpenNew, false);
     m_platform.EnableControl(ControlId::Lnw, false);
-    m_timer = kFirstCount;
+    m_ticksLeft = kFirstCount;
     m_playStart = std::chrono::steady_clock::now();
 
-    if (!m_platform.StartTimer(kPlaybackTimer, step)) {
+    if (!m_platform.StartTimer(kProgressTimer, step)) {
         m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));
         m_platform.EnableControl(ControlId::OpenNew, true);
         m_platform.EnableControl(ControlId::Lnw, true);
-        m_timer = 0;
+        m_ticksLeft = 0;
         m_platform.ShowMessage(ToBytes("Unable to create timer"), kCaptionHow,
                                MessageIcon::StopSign);
         return;
@@ -88,16 +88,16 @@ void CTonvaleDlg::OnOK() {
 
     if (!m_platform.PlaySound(m_wav.bytes.get(), m_wav.size)) {
         // The timer goes on: its first tick puts the window back to idle.
-        m_timer = 0;
+        m_ticksLeft = 0;
         m_platform.ShowMessage(ToBytes("Audio device problem on PlaySound"), kCaptionHow,
                                MessageIcon::StopSign);
     }
 }
 
-void CTonvaleDlg::OnTimer(unsigned id) {
-    if (m_timer != 0) {
+void CTonvaleDlg::OnProgressTick(unsigned id) {
+    if (m_ticksLeft != 0) {
         m_platform.StepProgress();
-        --m_timer;
+        --m_ticksLeft;
         return;
     }
     BackToIdle(id);
@@ -105,15 +105,15 @@ void CTonvaleDlg::OnTimer(unsigned id) {
 
 void CTonvaleDlg::OnSoundEnded(bool failed) {
     if (!failed) return; // the progress count runs out by itself
-    if (m_timer == 0) return;
+    if (m_ticksLeft == 0) return;
     m_platform.StopSound();
-    BackToIdle(kPlaybackTimer);
+    BackToIdle(kProgressTimer);
     m_platform.ShowMessage(ToBytes("Audio device problem on PlaySound"), kCaptionHow,
                            MessageIcon::StopSign);
 }
 
 void CTonvaleDlg::BackToIdle(unsigned timerId) {
-    m_timer = 0;
+    m_ticksLeft = 0;
     m_platform.SetProgressPos(0);
     m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));
     m_platform.EnableControl(ControlId::OpenNew, true);
@@ -121,7 +121,7 @@ void CTonvaleDlg::BackToIdle(unsigned timerId) {
     m_platform.StopTimer(timerId);
 }
 
-void CTonvaleDlg::OnLnw1kHz() {
+void CTonvaleDlg::OnLnwToggled() {
     // Without an image the click only changes the box. At a rate of the user's own, the
     // LNW-80's pulses are made shorter: a new image.
     if (m_sound.rate != 0 && m_wav.bytes) return BuildWavImage();

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fmt/core.h>
 #include <random>
 #include <system_error>
 
@@ -83,9 +84,7 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
     if (directory.empty()) directory = ".";
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, ".tonvale-%08x.tmp", static_cast<unsigned>(random()));
-        temporary = directory / name;
+        temporary = directory / fmt::format(".tonvale-{:08x}.tmp", random());
         errno = 0;
         if (std::FILE* file = CreateNewFile(temporary)) return file;
         if (errno != EEXIST) return nullptr;

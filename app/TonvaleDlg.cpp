@@ -10,14 +10,21 @@
 
 namespace tonvale {
 
+namespace {
+
+// Pixels beside the widest line in the report view's horizontal extent.
+constexpr int kReportMargin = 4;
+
+} // namespace
+
 CTonvaleDlg::CTonvaleDlg(Platform& platform) : m_platform(platform) {}
 
 CTonvaleDlg::~CTonvaleDlg() {
-    DestroyWindow();
+    StopSoundAndFreeImage();
 }
 
-void CTonvaleDlg::OnInitDialog() {
-    m_timer = 0;
+void CTonvaleDlg::OnStart() {
+    m_ticksLeft = 0;
     m_wav = WavImage();
     m_tapeData = Bytes();
     m_loaded = false;
@@ -26,20 +33,21 @@ void CTonvaleDlg::OnInitDialog() {
 
     m_trsFont = m_platform.UseTrsFont();
     m_report = TapeReport();
-    m_report.lines.Add(ToBytes("<no data>"));
+    constexpr std::string_view kNoData = "<no data>";
+    m_report.lines.Add(ToBytes(kNoData));
     m_report.tags.push_back(kTagPlain);
     m_report.lineCount = 1;
     m_platform.ReportCleared();
     m_platform.ReportLinesAdded(1);
     m_charWidth = m_platform.ReportCharWidth();
-    m_widestLine = 9;
-    m_platform.SetReportExtent(m_charWidth * 9 + 4);
+    m_widestLine = kNoData.size();
+    m_platform.SetReportExtent(static_cast<int>(m_widestLine) * m_charWidth + kReportMargin);
 }
 
-void CTonvaleDlg::DestroyWindow() {
+void CTonvaleDlg::StopSoundAndFreeImage() {
     // The sound output may still read the image: stop it before anything is freed.
     if (m_wav.bytes) m_platform.StopSound();
-    m_timer = 0;
+    m_ticksLeft = 0;
     m_wav = WavImage();
     // The timeline reads the tape's bytes: it goes with them.
     m_links.reset();
@@ -57,11 +65,10 @@ void CTonvaleDlg::OpenTape(const std::string& path) {
     LoadTapeImage(m_path);
     if (!m_loaded) return;
     BuildWavImage();
-    if (m_platform.IsChecked(ControlId::Autoplay)) OnOK();
+    if (m_platform.IsChecked(ControlId::Autoplay)) OnPlay();
 }
 
-void CTonvaleDlg::OnOpenCommandLine(std::string_view commandLine) {
-    std::string argument = FirstArgument(commandLine);
+void CTonvaleDlg::OnOpenCommandLine(std::string_view argument) {
     std::optional<std::string> found = FindFirstFile(argument);
     if (!found) {
         m_text.Set("Error opening file\n");
@@ -74,7 +81,7 @@ void CTonvaleDlg::OnOpenCommandLine(std::string_view commandLine) {
 }
 
 void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
-    if (m_timer != 0 || !m_platform.IsControlEnabled(ControlId::OpenNew)) return;
+    if (m_ticksLeft != 0 || !m_platform.IsControlEnabled(ControlId::OpenNew)) return;
     if (paths.size() != 1) {
         m_platform.ShowMessage(ToBytes("Tonvale can accept\nonly one file at a time"), kCaptionHow,
                                MessageIcon::Exclamation);
@@ -84,7 +91,7 @@ void CTonvaleDlg::OnDropFiles(const std::vector<std::string>& paths) {
 }
 
 void CTonvaleDlg::OnOpenNew() {
-    if (m_timer != 0) return;
+    if (m_ticksLeft != 0) return;
     std::vector<FileFilter> filters = {{"Cassette file (*.cas)", "*.CAS"}};
 #if TONVALE_RECORDING
     filters.push_back({"Recordings (*.wav;*.flac;*.aif;*.aiff)", "*.WAV;*.FLAC;*.AIF;*.AIFF"});
@@ -153,7 +160,7 @@ void CTonvaleDlg::ForgetTape() {
     m_timeline.reset();
     m_trace = RescueTrace();
     if (m_wav.bytes) m_platform.StopSound();
-    m_timer = 0;
+    m_ticksLeft = 0;
     m_wav = WavImage();
     m_tapeData = Bytes();
     m_loaded = false;
@@ -173,7 +180,7 @@ void CTonvaleDlg::ShowReport() {
     if (m_report.lines.Count() > 0) m_platform.ReportLinesAdded(m_report.lines.Count());
     if (m_report.widestLine > m_widestLine) {
         m_widestLine = m_report.widestLine;
-        m_platform.SetReportExtent(m_charWidth * static_cast<int>(m_widestLine) + 4);
+        m_platform.SetReportExtent(static_cast<int>(m_widestLine) * m_charWidth + kReportMargin);
     }
 }
 
@@ -226,7 +233,7 @@ void CTonvaleDlg::MakeLinks(std::optional<std::size_t> rescueLinesFrom) {
 }
 
 std::optional<double> CTonvaleDlg::PlayedSeconds() const {
-    if (m_timer == 0) return std::nullopt;
+    if (m_ticksLeft == 0) return std::nullopt;
     const std::chrono::duration<double> played = std::chrono::steady_clock::now() - m_playStart;
     // The LNW-80 plays the same sound at twice the speed.
     return played.count() * (m_platform.IsChecked(ControlId::Lnw) ? 2 : 1);

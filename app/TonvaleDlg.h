@@ -37,15 +37,17 @@ class CTonvaleDlg {
     CTonvaleDlg& operator=(const CTonvaleDlg&) = delete;
 
     // --- Window life and commands --------------------------------------------------------
-    void OnInitDialog();
-    void DestroyWindow();
+    // The start values and "<no data>" in the report.
+    void OnStart();
+    // Before the window goes: the sound stops before its image is freed.
+    void StopSoundAndFreeImage();
     // The open chain for a path: title, load and analysis, WAV image, autoplay. A recording
     // (IsRecordingName) is rescued first: its tape is loaded, the rescue's lines behind the
     // report.
     void OpenTape(const std::string& path);
-    // The first argument of the command-line text; wildcards allowed. Not found: message and
-    // exit status 1 through the platform.
-    void OnOpenCommandLine(std::string_view commandLine);
+    // The program's argument as the system passed it: the file it names, else the first match
+    // of its wildcards. Not found: message and exit status 1 through the platform.
+    void OnOpenCommandLine(std::string_view argument);
     void OnDropFiles(const std::vector<std::string>& paths);
     void OnOpenNew();
     void OnSave();
@@ -53,9 +55,10 @@ class CTonvaleDlg {
     // "Save &CAS": the tape rescued from a recording, as a .cas file.
     void OnSaveCas();
     // Play, or Stop while playing.
-    void OnOK();
-    void OnTimer(unsigned id);
-    void OnLnw1kHz();
+    void OnPlay();
+    // One of the 50 ticks of the progress bar while playing; the one after the last goes idle.
+    void OnProgressTick(unsigned id);
+    void OnLnwToggled();
     // The sound output stopped by itself: it played to the end, or the device failed.
     void OnSoundEnded(bool failed);
     // The rate, sample size, polarity and level of the sound (the command line's options; the
@@ -63,7 +66,7 @@ class CTonvaleDlg {
     void UseSound(const SoundOptions& sound) { m_sound = sound; }
 
     // --- What the window shows -----------------------------------------------------------
-    bool Playing() const { return m_timer != 0; }
+    bool Playing() const { return m_ticksLeft != 0; }
     const std::string& Path() const { return m_path; }
     // True while a tape image is loaded (a failed open leaves none).
     bool Loaded() const { return m_loaded; }
@@ -129,7 +132,7 @@ class CTonvaleDlg {
     bool m_trsFont = false;
 
     // Progress ticks still to come while playing; 0 when idle.
-    std::uint32_t m_timer = 0;
+    std::uint32_t m_ticksLeft = 0;
     std::chrono::steady_clock::time_point m_playStart;
 
     // The tape view's: the timeline, the sound and the links of the tape loaded.

@@ -1,34 +1,16 @@
 #include "base/TextBuffer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace tonvale {
 
-void TextBuffer::AppendFormatV(const char* format, va_list args) {
+void TextBuffer::AppendFormatted(fmt::string_view format, fmt::format_args args) {
     // One formatted piece never needs more than the buffer itself; the rest is dropped anyway.
-    char piece[kCapacity + 1];
-    int n = std::vsnprintf(piece, sizeof piece, format, args);
-    if (n < 0) return;
-    // A %c with a NUL argument ends the text there, as it ended the C string (AppendByte).
-    std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(n), kCapacity);
-    Append(std::string_view(piece, len));
-}
-
-void TextBuffer::AppendFormat(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    AppendFormatV(format, args);
-    va_end(args);
-}
-
-void TextBuffer::Format(const char* format, ...) {
-    Clear();
-    va_list args;
-    va_start(args, format);
-    AppendFormatV(format, args);
-    va_end(args);
+    std::array<char, kCapacity> piece;
+    const auto end = fmt::vformat_to_n(piece.begin(), piece.size(), format, args);
+    // A NUL character ends the text there, as it ended the C string (AppendByte).
+    Append(std::string_view(piece.data(), std::min(end.size, piece.size())));
 }
 
 void TextBuffer::DropFront(std::size_t n) {

@@ -4,20 +4,43 @@
 // text, as it would end a C string; nothing appended after it shows until the text is cleared.
 #include "base/Bytes.h"
 
-#include <array>
-#include <cstdarg>
-#include <string_view>
+#include <fmt/core.h>
 
-#if defined(__MINGW32__)
-// MinGW's "printf" is the Microsoft one; the build uses its C99 one (__USE_MINGW_ANSI_STDIO).
-#define TONVALE_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
-#elif defined(__GNUC__) || defined(__clang__)
-#define TONVALE_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
-#else
-#define TONVALE_PRINTF(fmt, args)
-#endif
+#include <array>
+#include <concepts>
+#include <string_view>
+#include <type_traits>
 
 namespace tonvale {
+
+// A {fmt} format string checked when compiling: each argument's type against its field, and,
+// beyond what {fmt} checks, one field for each argument, so that no argument is left unshown
+// (a printf-style "%d" left in the text would be).
+template <class... Args> class CheckedFormat {
+  public:
+    template <class Text>
+    requires std::convertible_to<const Text&, std::string_view>
+    consteval CheckedFormat(const Text& text) : m_format(text) {
+        if (CountFields(text) != sizeof...(Args)) throw "one {} field for each argument";
+    }
+    fmt::format_string<Args...> Get() const { return m_format; }
+
+  private:
+    static consteval std::size_t CountFields(std::string_view text) {
+        std::size_t fields = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '{') continue;
+            if (i + 1 < text.size() && text[i + 1] == '{')
+                ++i; // "{{" is a brace of the text
+            else
+                ++fields; // a field, or a width or precision taken from an argument
+        }
+        return fields;
+    }
+
+    fmt::format_string<Args...> m_format;
+};
+template <class... Args> using TextFormat = CheckedFormat<std::type_identity_t<Args>...>;
 
 class TextBuffer {
   public:
@@ -52,9 +75,15 @@ class TextBuffer {
         }
         if (m_length < kCapacity) m_buffer[m_length++] = b;
     }
-    // printf-style formatting, bounded like every other append.
-    void AppendFormat(const char* format, ...) TONVALE_PRINTF(2, 3);
-    void Format(const char* format, ...) TONVALE_PRINTF(2, 3);
+    // {fmt} formatting, bounded like every other append; the format string is checked
+    // against the arguments when compiling.
+    template <class... Args> void AppendFormat(TextFormat<Args...> format, Args&&... args) {
+        AppendFormatted(format.Get(), fmt::make_format_args(args...));
+    }
+    template <class... Args> void Format(TextFormat<Args...> format, Args&&... args) {
+        Clear();
+        AppendFormatted(format.Get(), fmt::make_format_args(args...));
+    }
 
     // Keeps the first n characters (n at most the length).
     void Truncate(std::size_t n) {
@@ -71,7 +100,7 @@ class TextBuffer {
     Byte& operator[](std::size_t i) { return m_buffer[i]; }
 
   private:
-    void AppendFormatV(const char* format, va_list args);
+    void AppendFormatted(fmt::string_view format, fmt::format_args args);
 
     std::array<Byte, kCapacity> m_buffer{};
     std::size_t m_length = 0;

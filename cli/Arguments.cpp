@@ -4,7 +4,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <fmt/core.h>
 #include <memory>
 #include <sstream>
 
@@ -74,9 +74,7 @@ void AddSoundOptions(CLI::App& app, Options& options) {
 }
 
 std::string GainArgument(double db) {
-    char text[32];
-    std::snprintf(text, sizeof text, "--gain=%.17g", db);
-    return text;
+    return fmt::format("--gain={:.17g}", db);
 }
 
 // A list of commands shows the first line of each one's description.

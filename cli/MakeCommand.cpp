@@ -20,6 +20,7 @@
 #include "writer/LoadModuleReader.h"
 
 #include <CLI/CLI.hpp>
+#include <fmt/core.h>
 
 #include <filesystem>
 #include <map>
@@ -91,9 +92,7 @@ std::uint16_t ParseAddress(const std::string& option, std::string text) {
 }
 
 std::string Hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04Xh", value & 0xFFFFu);
-    return text;
+    return fmt::format("{:04X}h", value & 0xFFFFu);
 }
 
 struct Input {

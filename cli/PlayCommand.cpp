@@ -5,7 +5,7 @@
 #include "cli/Session.h"
 #include "cli/Tape.h"
 
-#include <cstdio>
+#include <fmt/core.h>
 #include <string>
 
 #include "platform/qt/audio/QtSoundOutput.h"
@@ -43,10 +43,7 @@ class QtSoundPlatform : public HeadlessPlatform {
 };
 
 std::string Clock(std::uint64_t millis) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(millis / 60000),
-                  static_cast<unsigned>(millis / 1000 % 60));
-    return text;
+    return fmt::format("{}:{:02}", millis / 60000, millis / 1000 % 60);
 }
 
 // "[#######.............] 0:12 / 1:05" redrawn in place on a terminal; a pipe gets the last
@@ -57,12 +54,11 @@ class ProgressBar {
         : m_total(totalMillis), m_terminal(StderrIsTerminal()) {}
 
     void Draw(std::uint64_t elapsedMillis) {
-        if (m_terminal) std::fprintf(stderr, "\r%s", Line(elapsedMillis).c_str());
+        if (m_terminal) fmt::print(stderr, "\r{}", Line(elapsedMillis));
     }
     void End(std::uint64_t elapsedMillis, bool stopped) {
-        const std::string line = Line(elapsedMillis);
-        std::fprintf(stderr, m_terminal ? "\r%s%s\n" : "%s%s\n", line.c_str(),
-                     stopped ? " stopped" : "");
+        fmt::print(stderr, "{}{}{}\n", m_terminal ? "\r" : "", Line(elapsedMillis),
+                   stopped ? " stopped" : "");
     }
 
   private:
@@ -110,7 +106,7 @@ int PlayTape(const Options& options, const std::string& tape) {
     };
 
     const std::size_t before = session.platform.messages.size();
-    dlg.OnOK();
+    dlg.OnPlay();
     if (session.platform.messages.size() != before || !output.IsPlaying()) {
         restoreSignals();
         WriteErrLine("tonvale-cli play: Audio device problem on PlaySound: no sound device can "
@@ -128,7 +124,7 @@ int PlayTape(const Options& options, const std::string& tape) {
     QTimer refresh;
     QObject::connect(&refresh, &QTimer::timeout, [&] {
         if (g_interrupted) {
-            dlg.OnOK(); // Stop, as the button does
+            dlg.OnPlay(); // Stop, as the button does
             stopped = true;
             application.quit();
             return;

@@ -14,6 +14,7 @@
 #endif
 
 #include <CLI/CLI.hpp>
+#include <fmt/core.h>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -59,11 +60,11 @@ class ProgressLine {
         const int percent = static_cast<int>(fraction * 100);
         if (!m_shown || percent == m_percent) return;
         m_percent = percent;
-        std::fprintf(stderr, "\rRescuing: %d%%", percent);
+        fmt::print(stderr, "\rRescuing: {}%", percent);
         std::fflush(stderr);
     }
     void Clear() {
-        if (m_shown && m_percent >= 0) std::fprintf(stderr, "\r              \r");
+        if (m_shown && m_percent >= 0) std::fputs("\r              \r", stderr);
         m_percent = -1;
     }
 

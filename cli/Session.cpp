@@ -13,7 +13,7 @@ Session::Session(const Options& options) : answers(options) {
     platform.formatAnswer = [this] { return answers.AskFormat(); };
     platform.SetChecked(ControlId::Lnw, options.lnw);
     dlg.UseSound(options.sound);
-    dlg.OnInitDialog();
+    dlg.OnStart();
 }
 
 bool Session::Open(const std::string& path) {

@@ -26,6 +26,19 @@ if(UNIX AND NOT APPLE)
   endforeach()
   add_custom_target(tonvale_man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # The licences, in Debian's machine-readable form, and the changelog, where Debian keeps
+  # them for every package.
+  if(TONVALE_GZIP)
+    set(changelog ${PROJECT_BINARY_DIR}/doc/changelog.Debian)
+    add_custom_command(OUTPUT ${changelog}.gz
+      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/res/debian/changelog ${changelog}
+      COMMAND ${TONVALE_GZIP} -9nf ${changelog}
+      DEPENDS ${PROJECT_SOURCE_DIR}/res/debian/changelog VERBATIM)
+    add_custom_target(tonvale_changelog ALL DEPENDS ${changelog}.gz)
+    install(FILES ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tonvale)
+  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/res/debian/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tonvale)
 endif()
 
 # --- The package ----------------------------------------------------------------------------

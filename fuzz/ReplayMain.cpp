@@ -1,8 +1,8 @@
 // Runs a fuzz target over saved inputs (files or directories of files), so that every normal
 // build replays the corpus as a test, without libFuzzer.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fmt/core.h>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -35,6 +35,6 @@ int main(int argc, char** argv) {
             ++count;
         }
     }
-    std::printf("replayed %zu inputs\n", count);
+    fmt::print("replayed {} inputs\n", count);
     return count > 0 ? 0 : 1;
 }

@@ -129,7 +129,6 @@ class PulseDecoder {
     std::vector<Pulse> m_chain;
     unsigned m_chainHalves = 0;                       // from the chain's first pulse to its last
     bool m_firstIsClock = true, m_firstIsData = true; // what the first pulse may still be
-    unsigned m_chainData = 0;
 };
 
 } // namespace tonvale

@@ -320,9 +320,9 @@ void FormatDuration(TextBuffer& text, std::uint32_t millis) {
     constexpr std::uint32_t kMinutesFrom = 49500;
     const std::uint64_t rounded = static_cast<std::uint64_t>(millis) + 499;
     if (millis < kMinutesFrom)
-        text.Format("%u seconds", static_cast<unsigned>(rounded / 1000));
+        text.Format("{} seconds", static_cast<unsigned>(rounded / 1000));
     else
-        text.Format("%u minutes and %02u seconds", static_cast<unsigned>(rounded / 60000),
+        text.Format("{} minutes and {:02} seconds", static_cast<unsigned>(rounded / 60000),
                     static_cast<unsigned>(rounded / 1000 % 60));
 }
 

@@ -4,6 +4,7 @@
 #include "base/Bytes.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace tonvale {
@@ -11,8 +12,14 @@ namespace tonvale {
 // The analysis counts a tape file's bytes in 32 bits.
 inline constexpr std::uint64_t kMaxImageSize = 0xFFFFFFFFu;
 
-// A path buffer holds 259 characters and its terminator; longer paths are treated as not found.
+#if defined(_WIN32)
+// A Windows path buffer holds 259 characters and its terminator; longer paths are treated as
+// not found.
 inline constexpr std::size_t kMaxPath = 259;
+#else
+// No limit of the program's own: the system refuses what it cannot open, like any other path.
+inline constexpr std::size_t kMaxPath = std::numeric_limits<std::size_t>::max();
+#endif
 
 enum class TapeReadOutcome {
     Read,

@@ -54,7 +54,7 @@ class Dialog : public ::testing::Test {
         platform.soundOutput = &sound;
         platform.onExit = [](int) {};
         sound.dlg = &dlg;
-        dlg.OnInitDialog();
+        dlg.OnStart();
     }
     void Open(const Bytes& image, const std::string& name = "GAME.CAS") {
         dlg.OpenTape(test::WriteFile(dir + "/" + name, image));
@@ -69,7 +69,7 @@ class Dialog : public ::testing::Test {
     std::string Shown(ControlId id) { return Str(platform.Text(id)); }
     void Tick(int times) {
         for (int i = 0; i < times; ++i)
-            dlg.OnTimer(1);
+            dlg.OnProgressTick(1);
     }
     void ExpectIdle() {
         EXPECT_FALSE(dlg.Playing());
@@ -98,7 +98,7 @@ class Dialog : public ::testing::Test {
     }
     void Lnw(bool ticked) {
         platform.SetChecked(ControlId::Lnw, ticked);
-        dlg.OnLnw1kHz();
+        dlg.OnLnwToggled();
     }
 
     std::string dir = test::TempDir("dialog");
@@ -113,12 +113,16 @@ TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
     EXPECT_TRUE(dlg.Loaded() && platform.IsControlEnabled(ControlId::Play));
     EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
     EXPECT_EQ(platform.reportExtent, 8 * static_cast<int>(dlg.Report().widestLine) + 4);
-    dlg.OnOK();
+    dlg.OnPlay();
 
+    std::vector<std::string> unopened = {dir + "/missing.cas", dir};
+#if defined(_WIN32)
     std::string tooLong = dir + "/GAME.CAS";
     while (tooLong.size() <= kMaxPath)
         tooLong.insert(dir.size(), "/."); // the file under a name too long for a path buffer
-    for (const std::string& path : {dir + "/missing.cas", dir, tooLong}) {
+    unopened.push_back(tooLong);
+#endif
+    for (const std::string& path : unopened) {
         dlg.OpenTape(path);
         ExpectMessage((path + "\nUnable to open file!").substr(0, TextBuffer::kCapacity),
                       kCaptionHow, MessageIcon::StopSign);
@@ -127,19 +131,38 @@ TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
     EXPECT_TRUE(sound.imageHeldAtStop); // the sound stopped before its image went
 }
 
-TEST_F(Dialog, OpensTheFirstMatchOfTheCommandLineOrEndsWithStatus1) {
+TEST_F(Dialog, OpensTheCommandLineArgumentAsGivenOrItsFirstMatchOrEndsWithStatus1) {
     for (const char* name : {"zork.cas", "adventure.cas"})
         test::WriteFile(dir + "/" + name, kThousand);
-    dlg.OnOpenCommandLine("\"" + dir + "/no such tape.cas\" more");
-    EXPECT_EQ(platform.exitStatus, 1);
-    ExpectMessage("Error opening file\n" + dir + "/no such tape.cas", kCaptionWhat,
-                  MessageIcon::Exclamation);
-    EXPECT_EQ(Str(dlg.ReportLine(0)), "<no data>");
-
-    platform.exitStatus.reset();
-    dlg.OnOpenCommandLine(dir + "/*.cas other");
-    EXPECT_FALSE(platform.exitStatus);
-    EXPECT_EQ(dlg.Path(), dir + "/adventure.cas");
+    for (const std::string& missing : {dir + "/no such tape.cas", "\"" + dir + "/zork.cas\""}) {
+        dlg.OnOpenCommandLine(missing);
+        EXPECT_EQ(platform.exitStatus, 1);
+        ExpectMessage("Error opening file\n" + missing, kCaptionWhat, MessageIcon::Exclamation);
+        EXPECT_EQ(Str(dlg.ReportLine(0)), "<no data>");
+        platform.exitStatus.reset();
+    }
+    std::vector<std::pair<std::string, std::string>> opened = {
+        {dir + "/*.cas", dir + "/adventure.cas"},
+        {dir + "/my tape 'one'.cas", ""},
+    };
+#if !defined(_WIN32)
+    // Characters that Windows keeps out of names or reads in its code page, and a path longer
+    // than its path buffer.
+    opened.push_back({dir + "/my \"best\" tape.cas", ""});
+    opened.push_back({dir + "/caf\xC3\xA9 \xE9.cas", ""});
+    const std::string deep = dir + "/" + std::string(100, 'd');
+    std::filesystem::create_directories(deep);
+    opened.push_back({deep + "/" + std::string(200, 'e') + ".cas", ""});
+    opened.push_back({dir + "/x*y?.cas", ""});     // the name itself before any match
+    test::WriteFile(dir + "/x*y!.cas", kThousand); // a match that sorts first
+#endif
+    for (auto& [argument, path] : opened) {
+        if (path.empty()) path = test::WriteFile(argument, kThousand);
+        dlg.OnOpenCommandLine(argument);
+        EXPECT_FALSE(platform.exitStatus) << argument;
+        EXPECT_EQ(dlg.Path(), path);
+        EXPECT_TRUE(dlg.Loaded()) << argument;
+    }
 }
 
 TEST_F(Dialog, OpensOneDroppedFileOrAFileChosenInTheFolderOfTheLastOne) {
@@ -154,7 +177,7 @@ TEST_F(Dialog, OpensOneDroppedFileOrAFileChosenInTheFolderOfTheLastOne) {
     EXPECT_EQ(platform.openFolder, dir + "/");
     EXPECT_EQ(dlg.Path(), dir + "/chosen.cas");
 
-    dlg.OnOK(); // nothing is opened while playing
+    dlg.OnPlay(); // nothing is opened while playing
     dlg.OnDropFiles({dir + "/drop.cas"});
     dlg.OnOpenNew();
     EXPECT_EQ(dlg.Path(), dir + "/chosen.cas");
@@ -178,12 +201,12 @@ TEST_F(Dialog, PlaysTheWholeImageAndFollowsItInFiftyTicks) {
     ExpectIdle();
 
     // Stop silences at once; Play before the next tick starts again.
-    dlg.OnOK();
+    dlg.OnPlay();
     Tick(3);
-    dlg.OnOK();
+    dlg.OnPlay();
     EXPECT_EQ(sound.stops, 1);
     EXPECT_FALSE(dlg.Playing());
-    dlg.OnOK();
+    dlg.OnPlay();
     EXPECT_EQ(sound.plays, 3);
     EXPECT_TRUE(dlg.Playing());
     Open(kThousand, "OTHER.CAS"); // a new image stops the sound before the old one goes
@@ -202,10 +225,10 @@ TEST_F(Dialog, LnwDoublesTheRateInTheHeaderAndHalvesTheTimeShown) {
     SetWavRate(after.data(), false);
     EXPECT_TRUE(after == before); // only the two rate fields changed
     EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
-    dlg.OnOK();
+    dlg.OnPlay();
     EXPECT_EQ(platform.timerInterval, 159u);
     EXPECT_EQ(platform.progressMax, 7950);
-    dlg.OnOK();
+    dlg.OnPlay();
     Tick(1);
     Lnw(false);
     EXPECT_TRUE(Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()) == before);
@@ -215,21 +238,21 @@ TEST_F(Dialog, LnwDoublesTheRateInTheHeaderAndHalvesTheTimeShown) {
 TEST_F(Dialog, TellsOfAMissingTimerOrSoundDeviceAndGoesBackToIdle) {
     Open(kThousand);
     platform.timersWork = false;
-    dlg.OnOK();
+    dlg.OnPlay();
     ExpectMessage("Unable to create timer", kCaptionHow, MessageIcon::StopSign);
     EXPECT_EQ(sound.plays, 0);
     ExpectIdle();
 
     platform.timersWork = true;
     sound.works = false;
-    dlg.OnOK();
+    dlg.OnPlay();
     ExpectMessage("Audio device problem on PlaySound", kCaptionHow, MessageIcon::StopSign);
     EXPECT_TRUE(platform.timerRunning);
     Tick(1);
     ExpectIdle();
 
     sound.works = true;
-    dlg.OnOK();
+    dlg.OnPlay();
     dlg.OnSoundEnded(false); // played out: the ticks end it
     EXPECT_TRUE(dlg.Playing());
     dlg.OnSoundEnded(true);

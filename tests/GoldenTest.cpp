@@ -9,6 +9,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "sound/WavImage.h"
 
+#include <fmt/core.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,9 +77,7 @@ std::string Str(ByteView bytes) {
 }
 
 std::string Hex(std::optional<std::uint32_t> value, int digits = 4) {
-    char text[16] = "-";
-    if (value) std::snprintf(text, sizeof text, "%0*X", digits, *value);
-    return text;
+    return value ? fmt::format("{:0{}X}", *value, digits) : "-";
 }
 
 // The findings as reviewable text; bytes outside 20h-7Eh of a name as \xNN.
@@ -114,7 +113,7 @@ void ExpectConsistent(const TapeReport& r) {
     EXPECT_LE(r.fileLine.size(), TextBuffer::kCapacity);
     EXPECT_LE(r.summaryLine.size(), TextBuffer::kCapacity);
     Bytes joined(r.fileLine.begin(),
-                 r.fileLine.begin() + std::min<std::size_t>(356, r.fileLine.size()));
+                 r.fileLine.begin() + std::min(kSavedFileLineLength, r.fileLine.size()));
     joined.insert(joined.end(), {'\r', '\n'});
     std::size_t next = 0;
     for (const TapeFileReport& f : r.files) {
@@ -156,7 +155,7 @@ std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Byte
     platform.levelAnswer = [&c] { return c.level; };
     platform.trsFont = c.trsFont;
     CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
+    dlg.OnStart();
     dlg.OpenTape(test::WriteFile(test::TempDir("golden") + "/" + c.name + ".cas", c.image));
     EXPECT_EQ(Str(dlg.ControlText(ControlId::FileLine)), Str(report.fileLine));
     EXPECT_EQ(Str(dlg.ControlText(ControlId::SummaryLine)), Str(report.summaryLine));
@@ -166,9 +165,9 @@ std::string ShownByTheWindow(const Case& c, const TapeReport& report, const Byte
     std::uint32_t hash = 2166136261u; // FNV-1a
     for (Byte b : dlg.WavBytes())
         hash = (hash ^ b) * 16777619u;
-    char wav[64] = "none";
+    std::string wav = "none";
     if (!dlg.WavBytes().empty()) {
-        std::snprintf(wav, sizeof wav, "%zu bytes, FNV-1a %08X", dlg.WavBytes().size(), hash);
+        wav = fmt::format("{} bytes, FNV-1a {:08X}", dlg.WavBytes().size(), hash);
         const TapeFormat format = report.mixedFormats ? TapeFormat::Level2 : report.lastFormat;
         EXPECT_TRUE(std::ranges::equal(dlg.WavBytes(), BuildWavImage(format, c.image).View()));
     }

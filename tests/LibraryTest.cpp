@@ -92,12 +92,12 @@ TEST(WavImage, DurationIsRoundedToTheSecondAndInMinutesFrom49500Milliseconds) {
 TEST(TextBuffer, HoldsAt359CharactersAndEndsAtANulByte) {
     TextBuffer text;
     text.Set(std::string(300, 'a'));
-    text.AppendFormat("%s", std::string(100, 'b').c_str());
+    text.AppendFormat("{}", std::string(100, 'b'));
     EXPECT_EQ(text.Length(), 359u);
     EXPECT_EQ(text.Chars().back(), 'b');
-    text.Format("%s", std::string(400, 'c').c_str());
+    text.Format("{}", std::string(400, 'c'));
     EXPECT_EQ(text.Length(), 359u);
-    text.Format("named '%c'", 0);
+    text.Format("named '{}'", '\0');
     text.Append("more");
     EXPECT_EQ(text.Chars(), "named '");
     text.Set(text.View());
@@ -128,20 +128,21 @@ TEST(Paths, ProposedNamesReplaceCasInAnyCaseElseAppend) {
     };
     for (const auto& [tape, proposed] : cases)
         EXPECT_EQ(ProposedName(tape, ".wav"), proposed);
-    // Cut before the extension to 259 characters, never inside a UTF-8 character.
     const std::string path = std::string(1, '/').append(300, 'a');
-    EXPECT_EQ(ProposedName(path, ".wav"), path.substr(0, kMaxPath - 4) + ".wav");
     const std::string folder = std::string(1, '/').append(253, 'a');
+#if defined(_WIN32)
+    // Cut before the extension to 259 characters, never inside a UTF-8 character.
+    EXPECT_EQ(ProposedName(path, ".wav"), path.substr(0, kMaxPath - 4) + ".wav");
     EXPECT_EQ(ProposedName(folder + "\xC3\xA9"
                                     "bbbb.bin",
                            ".wav"),
               folder + ".wav");
+#else
+    EXPECT_EQ(ProposedName(path + ".cas", ".wav"), path + ".wav"); // the system limits paths
+#endif
 }
 
 TEST(Paths, CommandLineArgumentsNamesAndWildcards) {
-    EXPECT_EQ(FirstArgument("\"my tapes/game one.cas\" other"), "my tapes/game one.cas");
-    EXPECT_EQ(FirstArgument("\"unterminated quote"), "unterminated quote");
-    EXPECT_EQ(FirstArgument("game.cas other"), "game.cas");
     EXPECT_EQ(FileNamePart("C:\\tapes\\game.cas"), "game.cas");
     EXPECT_EQ(FileNamePart("dir\\sub/game.cas"), "game.cas");
     EXPECT_EQ(FolderPart("dir\\sub/game.cas"), "dir\\sub/");

@@ -4,7 +4,7 @@
 #include "writer/TextLines.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <fmt/core.h>
 
 namespace tonvale {
 
@@ -42,10 +42,8 @@ Outcome<Bytes> EdtasmSourceFile(std::string_view source, std::string_view name) 
         previous = static_cast<long>(number);
         for (const char c : numbered.text) {
             if (!IsEdtasmTextChar(static_cast<Byte>(c))) {
-                char what[48];
-                std::snprintf(what, sizeof what, "byte %02Xh is not plain text",
-                              unsigned{static_cast<Byte>(c)});
-                return FailAtLine(line.number, what);
+                return FailAtLine(line.number, fmt::format("byte {:02X}h is not plain text",
+                                                           static_cast<Byte>(c)));
             }
         }
         lines.push_back({number, numbered.text});

@@ -19,7 +19,7 @@ std::string Count(std::size_t n, const char* what) {
 
 std::string Hex(unsigned value) {
     TextBuffer text;
-    text.Format("%04Xh", value);
+    text.Format("{:04X}h", value);
     return std::string(text.Chars());
 }
 
@@ -37,7 +37,7 @@ std::string BlockDamage(const SystemRecord& block, std::size_t present) {
                std::to_string(block.dataLength) + " bytes";
     if (!block.stored) return where + "the tape ends before its checksum";
     TextBuffer text;
-    text.Format("checksum %02Xh on tape, %02Xh computed", *block.stored, *block.computed);
+    text.Format("checksum {:02X}h on tape, {:02X}h computed", *block.stored, *block.computed);
     return where + std::string(text.Chars());
 }
 

@@ -3,7 +3,7 @@
 #include "format/Level1.h"
 #include "writer/TextLines.h"
 
-#include <cstdio>
+#include <fmt/core.h>
 
 namespace tonvale {
 
@@ -29,10 +29,8 @@ Outcome<Bytes> Level1BasicFromListing(std::string_view listing) {
         for (const char c : numbered.text) {
             const Byte b = Upper(static_cast<Byte>(c));
             if (!IsLevel1Plain(b)) {
-                char what[64];
-                std::snprintf(what, sizeof what, "byte %02Xh, which Level 1 BASIC does not have",
-                              unsigned{b});
-                return FailAtLine(line.number, what);
+                return FailAtLine(
+                    line.number, fmt::format("byte {:02X}h, which Level 1 BASIC does not have", b));
             }
             program.push_back(b);
         }

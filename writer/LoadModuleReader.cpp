@@ -1,6 +1,6 @@
 #include "writer/LoadModuleReader.h"
 
-#include <cstdio>
+#include <fmt/core.h>
 
 namespace tonvale {
 
@@ -10,9 +10,7 @@ constexpr Byte kModuleName = 0x05;
 constexpr Byte kCopyright = 0x1F;
 
 std::string Hex2(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value & 0xFFu);
-    return text;
+    return fmt::format("{:02X}h", value & 0xFFu);
 }
 
 std::string RecordName(Byte type) {

@@ -2,13 +2,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fmt/core.h>
 
 namespace tonvale {
 
 void HeadlessPlatform::ShowMessage(ByteView text, std::string_view caption, MessageIcon icon) {
     messages.push_back({Bytes(text.begin(), text.end()), std::string(caption), icon});
     if (echoMessages) {
-        std::fprintf(stderr, "%.*s: ", static_cast<int>(caption.size()), caption.data());
+        fmt::print(stderr, "{}: ", caption);
         for (Byte b : text)
             std::fputc(b == '\n' ? ' ' : b, stderr);
         std::fputc('\n', stderr);

@@ -1,7 +1,7 @@
 #pragma once
 // The platform without a window: for the command line and the tests. It keeps what a window
 // would show, answers the format prompts as it was told (by default as their close boxes do:
-// Level 2), and records messages. Timers do not run by themselves: the owner calls OnTimer.
+// Level 2), and records messages. Timers do not run by themselves: the owner calls OnProgressTick.
 #include "app/Platform.h"
 
 #include <functional>

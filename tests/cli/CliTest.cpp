@@ -18,6 +18,7 @@
 #include "writer/Level2Listing.h"
 
 #include <CLI/CLI.hpp>
+#include <fmt/core.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -59,8 +60,12 @@ CliRun Cli(const std::string& args, const std::string& before = "") {
     return Shell(before + TONVALE_CLI + " " + args + " </dev/null");
 }
 
+// Quoted for the shell: any characters, a ' too.
 std::string Q(const std::string& text) {
-    return "'" + text + "'";
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 // The tape's bytes back from the JSON text: each character's code is one byte.
@@ -77,7 +82,7 @@ std::string Latin1(const Json& text) {
 
 // The saved text again from the JSON: the file line, then every tape file's lines in order.
 std::string SavedText(const Json& tape) {
-    std::string text = Latin1(tape["fileLine"]).substr(0, 356) + "\r\n";
+    std::string text = Latin1(tape["fileLine"]).substr(0, kSavedFileLineLength) + "\r\n";
     for (const Json& file : tape["files"])
         for (const Json& line : file["lines"])
             text += Latin1(line) + "\r\n";
@@ -94,9 +99,8 @@ std::string Values(const Json& value) {
                                        : Values(item);
         return values + (value.is_object() ? "; " : "");
     }
-    char number[16];
-    std::snprintf(number, sizeof number, "%X", value.is_number() ? value.get<unsigned>() : 0);
-    return (value.is_null() ? "-" : value.is_string() ? Latin1(value) : number) + std::string(" ");
+    const std::string number = fmt::format("{:X}", value.is_number() ? value.get<unsigned>() : 0);
+    return (value.is_null() ? "-" : value.is_string() ? Latin1(value) : number) + " ";
 }
 
 // Per tape file: offset, shift, format, kind, name, load, end, entry, each block's address,
@@ -143,7 +147,7 @@ TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
         platform.trsFont = lnw;
         CTonvaleDlg dlg(platform);
         dlg.UseSound(lnw ? SoundOptions{48000, 16, true, -6} : SoundOptions{});
-        dlg.OnInitDialog();
+        dlg.OnStart();
         dlg.OpenTape(tape);
         const std::string summary(AsChars(dlg.ControlText(ControlId::SummaryLine)));
         const std::string duration(AsChars(dlg.ControlText(ControlId::DurationLine)));
@@ -352,6 +356,38 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
     EXPECT_TRUE(test::ReadFile(dir + "/hs.wav") == test::ReadFile(dir + "/via.wav"));
 }
 
+// A file name reaches every command as the shell gave it, whatever it holds and however long.
+TEST(Cli, TakesAnyFileNameAsGiven) {
+    const std::string dir = test::TempDir("cli-names");
+    const Bytes demo = test::ReadFile(TONVALE_SOURCE_DIR "/examples/demo-system.cas");
+    const CliRun expected = Cli("report " + Q(TONVALE_SOURCE_DIR "/examples/demo-system.cas"));
+    const std::string deep = dir + "/" + std::string(150, 'd');
+    fs::create_directories(deep);
+    for (const std::string& name :
+         {dir + "/my \"best\" tape.cas", dir + "/it's here.cas", dir + "/caf\xC3\xA9 \xE9.cas",
+          deep + "/" + std::string(150, 'e') + ".cas"}) {
+        test::WriteFile(name, demo);
+        const CliRun report = Cli("report " + Q(name));
+        EXPECT_EQ(report.status, 0) << name << report.err;
+        EXPECT_EQ(report.out, expected.out) << name;
+        const Json json = Json::parse(Cli("report --json " + Q(name)).out, nullptr, false);
+        ASSERT_FALSE(json.is_discarded()) << name;
+        EXPECT_EQ(json["tapes"][0]["size"], demo.size()) << name;
+        if (name.find('\xE9') == std::string::npos) {
+            EXPECT_EQ(json["tapes"][0]["path"], name);
+        }
+        EXPECT_EQ(Cli("wav " + Q(name) + " -o " + Q(name + ".wav")).status, 0) << name;
+        EXPECT_TRUE(fs::exists(name + ".wav")) << name;
+        EXPECT_EQ(Cli("convert " + Q(name) + " -o " + Q(name + "-hs.cas") + " --format H").status,
+                  0)
+            << name;
+        EXPECT_EQ(
+            Cli("extract " + Q(name + "-hs.cas") + " -d " + Q(name + ".files")).out,
+            name + ".files/TONVAL.cmd: Highspeed SYSTEM tape, 1 block 7000h-7015h, entry 7000h\n")
+            << name;
+    }
+}
+
 TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
     auto parse = [](std::vector<std::string> args) {
         CLI::App app;
@@ -387,7 +423,7 @@ TEST(Cli, RescueWritesTheTapeAndPrintsTheTextThatTheWindowSaves) {
     EXPECT_EQ(run.status, 0) << run.err;
     HeadlessPlatform platform;
     CTonvaleDlg dlg(platform);
-    dlg.OnInitDialog();
+    dlg.OnStart();
     dlg.OpenTape(recording);
     EXPECT_EQ(run.out, AsChars(dlg.ComposeReportText()));
     platform.saveFileName = dir + "/window.cas";

@@ -21,7 +21,7 @@ enum class Expect {
 };
 
 struct Clip {
-    const char* file; // under tests/rescue/clips
+    const char* file; // under tests/rescue/real-clips
     Expect expect;
     const char* bits = ""; // spaces ignored
     std::size_t count = 0; // Pulses: how many; Bits: how many may be doubtful
@@ -69,7 +69,8 @@ struct Read {
 };
 
 Read ReadClip(const Clip& clip, double fragmentBitsPerSecond) {
-    const std::string path = std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/clips/" + clip.file;
+    const std::string path =
+        std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/real-clips/" + clip.file;
     std::string failure;
     auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
     Read read;

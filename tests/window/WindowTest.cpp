@@ -282,6 +282,10 @@ TEST(Playback, FollowsTheSoundAndGoesIdleWhenTheDeviceGoesAwayAndPlaysAfreshOnce
     EXPECT_EQ(w.modals.seen.size(), 1) << "the sound started afresh";
 }
 
+// Its folder is named after it too: the path passes 400 characters.
+const std::string kLongName = std::string(200, 'e') + ".cas";
+const std::string kLongTitle = "Tonvale 2 - " + kLongName;
+
 struct StartCase {
     const char* name;
     bool doubleDash;
@@ -326,6 +330,11 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLine,
     ::testing::Values(
         StartCase{"PathWithSpaces", false, "my demo.cas", &kDemo, "Tonvale 2 - my demo.cas"},
+        StartCase{"NameWithQuotes", false, "my \"best\" tape.cas", &kDemo,
+                  "Tonvale 2 - my \"best\" tape.cas"},
+        StartCase{"NameWithApostrophe", false, "it's.cas", &kDemo, "Tonvale 2 - it's.cas"},
+        StartCase{"NameNotAscii", false, "caf\u00e9.cas", &kDemo, "Tonvale 2 - caf\u00e9.cas"},
+        StartCase{"PathOf400Characters", false, kLongName.c_str(), &kDemo, kLongTitle.c_str()},
         StartCase{"NameNotUtf8", false, "sp\xE9l.cas", &kDemo, "Tonvale 2 - sp\u00e9l.cas"},
         StartCase{"AfterDoubleDash", true, "-.cas", &kDemo, "Tonvale 2 - -.cas"},
         StartCase{"AskingALevel", false, "u.cas", &kUndecided, "Tonvale 2 - u.cas"},

@@ -197,7 +197,7 @@ bool QtPlatform::StartTimer(unsigned id, unsigned milliseconds) {
         timer = std::make_unique<QTimer>();
         timer->setObjectName(QStringLiteral("timer%1").arg(id));
         QObject::connect(timer.get(), &QTimer::timeout, &m_window,
-                         [this, id] { m_window.TimerFired(id); });
+                         [this, id] { m_window.OnProgressTick(id); });
     }
     // Starting a running timer again replaces it.
     const unsigned interval =

@@ -3,6 +3,7 @@
 #include "platform/qt/window/TonvaleWindow.h"
 
 #include <QApplication>
+#include <fmt/core.h>
 
 #include <cstdio>
 
@@ -22,7 +23,7 @@ std::optional<int> AnswerInfoOption(const std::vector<std::string>& arguments) {
         return 0;
     }
     if (arguments[1] == "--version") {
-        std::printf("tonvale %s\n", TONVALE_VERSION);
+        fmt::print("tonvale {}\n", TONVALE_VERSION);
         return 0;
     }
     return std::nullopt;

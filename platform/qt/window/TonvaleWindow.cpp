@@ -53,12 +53,12 @@ CTonvaleWindow::CTonvaleWindow(QWidget* parent)
     setWindowTitle(QString::fromLatin1(kWindowTitle.data(), kWindowTitle.size()));
     setAcceptDrops(true);
     BuildControls();
-    m_dlg.OnInitDialog();
+    m_dlg.OnStart();
     m_model->Flush();
 }
 
 CTonvaleWindow::~CTonvaleWindow() {
-    m_dlg.DestroyWindow();
+    m_dlg.StopSoundAndFreeImage();
 }
 
 void CTonvaleWindow::BuildControls() {
@@ -182,33 +182,31 @@ void CTonvaleWindow::ApplyReportFont() {
     m_model->SetRowHeight(QFontMetrics(m_reportFont.font).height());
 }
 
-void CTonvaleWindow::TimerFired(unsigned id) {
-    m_dlg.OnTimer(id);
+void CTonvaleWindow::OnProgressTick(unsigned id) {
+    m_dlg.OnProgressTick(id);
     m_model->Flush();
 }
 
 // --- The command-line argument ---------------------------------------------------------------
 
 void CTonvaleWindow::PostCommandLine(const std::string& argument) {
-    m_commandLine = argument;
+    m_pendingArgument = argument;
     update();
 }
 
 void CTonvaleWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (!m_commandLine) return;
+    if (!m_pendingArgument) return;
     // After this paint has reached the screen.
     QMetaObject::invokeMethod(
-        this, [this, argument = *m_commandLine] { OpenCommandLine(argument); },
+        this, [this, argument = *m_pendingArgument] { OpenCommandLine(argument); },
         Qt::QueuedConnection);
-    m_commandLine.reset();
+    m_pendingArgument.reset();
 }
 
 void CTonvaleWindow::OpenCommandLine(const std::string& argument) {
-    // The shell has split the command line already; quoting the argument keeps its spaces
-    // through the dialog's own splitting.
-    const std::string text = "\"" + argument + "\"";
-    RunCommand([&] { m_dlg.OnOpenCommandLine(text); });
+    // The system has split the command line into arguments already: this one is the name.
+    RunCommand([&] { m_dlg.OnOpenCommandLine(argument); });
 }
 
 // --- Commands --------------------------------------------------------------------------------
@@ -241,7 +239,7 @@ void CTonvaleWindow::OnOpenNew() {
 }
 
 void CTonvaleWindow::OnPlay() {
-    RunCommand([&] { m_dlg.OnOK(); });
+    RunCommand([&] { m_dlg.OnPlay(); });
 }
 
 void CTonvaleWindow::OnAbout() {
@@ -265,7 +263,7 @@ void CTonvaleWindow::OnSaveCas() {
 
 void CTonvaleWindow::OnLnw() {
     // The box has toggled itself already; a refused click takes the toggle back.
-    if (!RunCommand([&] { m_dlg.OnLnw1kHz(); })) m_lnw->setChecked(!m_lnw->isChecked());
+    if (!RunCommand([&] { m_dlg.OnLnwToggled(); })) m_lnw->setChecked(!m_lnw->isChecked());
 }
 
 void CTonvaleWindow::OnDrop(const std::vector<std::string>& paths) {
@@ -329,7 +327,7 @@ void CTonvaleWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // The sound output may still read the WAV image: stop it before anything is freed.
-    m_dlg.DestroyWindow();
+    m_dlg.StopSoundAndFreeImage();
     if (m_tapeView) m_tapeView->close();
     event->accept();
 }

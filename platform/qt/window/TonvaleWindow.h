@@ -50,7 +50,7 @@ class CTonvaleWindow : public QWidget {
 
     // Called by the platform.
     void ApplyReportFont();
-    void TimerFired(unsigned id);
+    void OnProgressTick(unsigned id);
     // The sound output stopped by itself; told to the dialog once no command runs.
     void SoundEnded(bool failed);
 
@@ -87,8 +87,8 @@ class CTonvaleWindow : public QWidget {
     std::unique_ptr<CTapeView> m_tapeView;
     ReportFont m_reportFont;
     bool m_busy = false;
-    std::optional<std::string> m_commandLine; // to open once the window is on screen
-    std::optional<bool> m_soundEnded;         // came while a command ran: failed or not
+    std::optional<std::string> m_pendingArgument; // to open once the window is on screen
+    std::optional<bool> m_soundEnded;             // came while a command ran: failed or not
 
     QListView* m_reportView = nullptr;
     QPushButton* m_openNew = nullptr;
