@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace tonvale {
+struct RescueResult;
+}
+
 namespace tonvale::cli {
 
 // Each command runs with its parsed options and returns the exit status.
@@ -23,6 +27,10 @@ int RunWav(const Options& options);
 int RunPlay(const Options& options, const char* argv0);
 // Hands `map` and its arguments to the tonvale-map program beside this one.
 int RunMap(const std::vector<std::string>& args, const char* argv0);
+// Runs `program` from beside this one with `args`, for its exit status; `failure` is told, and
+// `failedStatus` returned, when it is not there; `command` leads other messages.
+int RunHelper(const char* command, const char* program, const std::vector<std::string>& args,
+              const char* argv0, const std::string& failure, int failedStatus);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
 // make keeps options of its own (cli/MakeCommand.cpp).
@@ -61,5 +69,27 @@ struct RescueOptions {
 };
 void DefineRescue(CLI::App& app, RescueOptions& options);
 int RunRescue(const RescueOptions& options);
+
+// Writes a rescued tape to `output` and prints what `rescue` prints of it, messages led by
+// `command`; the exit status.
+int SaveAndReport(const std::string& command, const std::string& recording,
+                  const std::string& output, const RescueResult& result,
+                  const RescueOptions& options);
+
+// tonvale-cli capture (cli/CaptureLauncher.cpp, cli/CaptureCommand.cpp): its own options.
+struct CaptureOptions {
+    std::string name; // NAME.flac and NAME.cas
+    std::string device;
+    double seconds = 0; // 0: until Ctrl-C
+    bool listDevices = false;
+    bool force = false;
+    bool quality = false; // the quality line even when standard error is no terminal
+};
+void DefineCapture(CLI::App& app, CaptureOptions& options);
+// Hands the capture to the tonvale-record program beside this one.
+int RunCapture(const CaptureOptions& options, const char* argv0);
+// Captures in this process (tonvale-record).
+int RunCaptureHere(const CaptureOptions& options);
+std::vector<std::string> CaptureArguments(const CaptureOptions& options);
 
 } // namespace tonvale::cli

@@ -1,6 +1,7 @@
-// tonvale-cli play and map: playback needs the sound libraries and the map the drawing ones,
-// which take longer to load than the whole report or WAV job. So tonvale-cli carries none of
-// them and hands `play` to the tonvale-play program installed beside it, `map` to tonvale-map.
+// tonvale-cli play, capture and map: sound needs the sound libraries and the map the drawing
+// ones, which take longer to load than the whole report or WAV job. So tonvale-cli carries none
+// of them and hands `play` to the tonvale-play program installed beside it, `capture` to
+// tonvale-record and `map` to tonvale-map.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -37,9 +38,11 @@ fs::path OwnDirectory() {
 #endif
 }
 
-fs::path FindBeside(const char* argv0, std::string name) {
+fs::path FindHelper(const char* helper, const char* argv0) {
 #if defined(_WIN32)
-    name += ".exe";
+    const std::string name = std::string(helper) + ".exe";
+#else
+    const std::string name = helper;
 #endif
     std::error_code error;
     const std::string program(argv0);
@@ -51,8 +54,37 @@ fs::path FindBeside(const char* argv0, std::string name) {
     return {};
 }
 
-// Runs `player` with `args` and returns its exit status, or `failed` when it cannot start.
-int Run(const fs::path& player, const std::vector<std::string>& args, int failed) {
+} // namespace
+
+int RunPlay(const Options& options, const char* argv0) {
+    return RunHelper("tonvale-cli play", "tonvale-play", PlayArguments(options), argv0,
+                     "tonvale-cli play: no sound output is built into this tonvale-cli "
+                     "(tonvale-play, built with Qt Multimedia, was not found beside it)",
+                     kExitNoSound);
+}
+
+int RunCapture(const CaptureOptions& options, const char* argv0) {
+    return RunHelper("tonvale-cli capture", "tonvale-record", CaptureArguments(options), argv0,
+                     "tonvale-cli capture: no sound input is built into this tonvale-cli "
+                     "(tonvale-record, built with Qt Multimedia, was not found beside it)",
+                     kExitNoSound);
+}
+
+int RunMap(const std::vector<std::string>& args, const char* argv0) {
+    return RunHelper("tonvale-cli map", "tonvale-map", args, argv0,
+                     "tonvale-cli map: no drawing is built into this tonvale-cli "
+                     "(tonvale-map, built with Qt, was not found beside it)",
+                     kExitUsage);
+}
+
+int RunHelper([[maybe_unused]] const char* command, const char* program,
+              const std::vector<std::string>& args, const char* argv0, const std::string& failure,
+              int failedStatus) {
+    const fs::path player = FindHelper(program, argv0);
+    if (player.empty()) {
+        WriteErrLine(failure);
+        return failedStatus;
+    }
 #if defined(_WIN32)
     // The arguments become one command line, quoted to come apart as they were; UTF-16, so
     // that any file name gets through.
@@ -69,11 +101,11 @@ int Run(const fs::path& player, const std::vector<std::string>& args, int failed
     for (const std::wstring& arg : wide)
         argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    // Ctrl-C reaches both programs: tonvale-play stops the sound and ends, this one waits to
+    // Ctrl-C reaches both programs: the helper stops the sound and ends, this one waits to
     // hand on its exit status.
     std::signal(SIGINT, SIG_IGN);
     const intptr_t status = _wspawnv(_P_WAIT, player.c_str(), argv.data());
-    return status < 0 ? failed : static_cast<int>(status);
+    return status < 0 ? failedStatus : static_cast<int>(status);
 #else
     const std::string path = player.string();
     std::vector<char*> argv;
@@ -82,31 +114,9 @@ int Run(const fs::path& player, const std::vector<std::string>& args, int failed
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(path.c_str(), argv.data());
-    WriteErrLine("tonvale-cli: cannot start " + path);
-    return failed;
+    WriteErrLine(std::string(command) + ": cannot start " + path);
+    return failedStatus;
 #endif
-}
-
-} // namespace
-
-int RunPlay(const Options& options, const char* argv0) {
-    const fs::path player = FindBeside(argv0, "tonvale-play");
-    if (player.empty()) {
-        WriteErrLine("tonvale-cli play: no sound output is built into this tonvale-cli "
-                     "(tonvale-play, built with Qt Multimedia, was not found beside it)");
-        return kExitNoSound;
-    }
-    return Run(player, PlayArguments(options), kExitNoSound);
-}
-
-int RunMap(const std::vector<std::string>& args, const char* argv0) {
-    const fs::path mapper = FindBeside(argv0, "tonvale-map");
-    if (mapper.empty()) {
-        WriteErrLine("tonvale-cli map: no drawing is built into this tonvale-cli "
-                     "(tonvale-map, built with Qt, was not found beside it)");
-        return kExitUsage;
-    }
-    return Run(mapper, args, kExitUsage);
 }
 
 } // namespace tonvale::cli

@@ -368,4 +368,31 @@ int ReportRecordingJson(OutStream& out, const Options& options, const std::strin
 #endif
 }
 
+#if TONVALE_RECORDING
+int SaveAndReport(const std::string& command, const std::string& recording,
+                  const std::string& output, const RescueResult& result,
+                  const RescueOptions& options) {
+    if (result.files.empty()) {
+        WriteErrLine(command + ": no tape file found in " + recording);
+        return kExitDamaged;
+    }
+    switch (SaveFile(output, result.image)) {
+    case SaveResult::Saved:
+        break;
+    case SaveResult::NotCreated:
+        WriteErrLine(command + ": Error opening file " + output);
+        return kExitUsage;
+    case SaveResult::WriteFailed:
+        WriteErrLine(command + ": Error writing file " + output +
+                     " (disk full?); nothing was saved");
+        return kExitUsage;
+    }
+    Options report;
+    report.tapes = {output};
+    report.json = options.json;
+    if (options.format && *options.format != TapeFormat::Highspeed) report.level = options.format;
+    return PrintRescued(report, output, recording, result);
+}
+#endif
+
 } // namespace tonvale::cli

@@ -1,5 +1,5 @@
 // tonvale-cli: the tape analysis, the WAV image, playback, the tape writer and the rescue of
-// recordings, without a window.
+// recordings (from files, or live from a sound input), without a window.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "cli/Startup.h"
@@ -44,6 +44,9 @@ int main(int argc, char** systemArgv) {
     CLI::App* rescue = app.add_subcommand("rescue");
     DefineRescue(*rescue, rescueOptions);
     const auto make = DefineMake(*app.add_subcommand("make"));
+    CaptureOptions captureOptions;
+    CLI::App* capture = app.add_subcommand("capture");
+    DefineCapture(*capture, captureOptions);
 
     if (argc < 2) {
         std::cerr << app.help();
@@ -56,6 +59,14 @@ int main(int argc, char** systemArgv) {
     if (convert->parsed()) return RunConvert(convertOptions);
     if (extract->parsed()) return RunExtract(extractOptions);
     if (app.got_subcommand("make")) return RunMake(*make);
+    if (capture->parsed()) {
+        if (captureOptions.name.empty() && !captureOptions.listDevices) {
+            WriteErrLine("tonvale-cli capture: -o NAME is required\n"
+                         "Run 'tonvale-cli capture --help' for the options.");
+            return kExitUsage;
+        }
+        return RunCapture(captureOptions, argv[0]);
+    }
     ExpandWildcards(options.tapes);
     if (!report->parsed() && options.tapes.size() > 1) {
         const std::string command = wav->parsed() ? "tonvale-cli wav" : "tonvale-cli play";

@@ -3,6 +3,7 @@
 #include "rescue/HighspeedDecoder.h"
 #include "rescue/MendTapeFiles.h"
 #include "rescue/PulseDecoder.h"
+#include "rescue/QualityMeter.h"
 #include "tape/TapeImageWriter.h"
 
 #include <algorithm>
@@ -41,45 +42,6 @@ class DcBlocker {
     float m_in = 0, m_out = 0;
     bool m_first = true;
 };
-
-// Runs the decoders over the whole recording, block by block.
-std::vector<DecodedFile> Decode(SampleSource& source, const RescueSettings& settings,
-                                const RescueProgress& progress, RescueResult& result) {
-    const double rate = source.Rate();
-    std::vector<DecodedFile> files;
-    PulseDecoder pulses(rate, files, settings.trace);
-    HighspeedDecoder highspeed(rate, files, settings.trace);
-    if (settings.fragmentBitsPerSecond > 0) {
-        pulses.StartAt(rate / settings.fragmentBitsPerSecond);
-        highspeed.StartAt(rate / settings.fragmentBitsPerSecond);
-    }
-    const bool listenPulses = settings.format != TapeFormat::Highspeed;
-    const bool listenCycles =
-        settings.format == TapeFormat::Highspeed || settings.format == TapeFormat::None;
-    DcBlocker dc(rate);
-    std::vector<float> block(kBlockSamples);
-    std::uint64_t done = 0;
-    const std::uint64_t total = source.Length();
-    while (const std::size_t count = source.Read(block)) {
-        dc.Apply(block.data(), count);
-        if (listenPulses) pulses.Feed(block.data(), count);
-        if (listenCycles) highspeed.Feed(block.data(), count);
-        done += count;
-        if (progress.report && total > 0)
-            progress.report(std::min(1.0, static_cast<double>(done) / static_cast<double>(total)));
-        if (progress.cancel && progress.cancel->load()) {
-            result.cancelled = true;
-            break;
-        }
-    }
-    pulses.Finish();
-    highspeed.Finish();
-    result.seconds = static_cast<double>(done) / rate;
-    std::sort(files.begin(), files.end(), [](const DecodedFile& a, const DecodedFile& b) {
-        return a.syncSample < b.syncSample;
-    });
-    return files;
-}
 
 RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, double rate) {
     RescuedTapeFile file;
@@ -120,6 +82,90 @@ RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, doubl
     return file;
 }
 
+// Lays a tape file into the image behind its leader and sync byte.
+void Lay(TapeImageWriter& writer, RescuedTapeFile& file) {
+    const bool highspeed = file.format == TapeFormat::Highspeed;
+    writer.Leader(kLeaderBytes, highspeed ? kHighspeedLeader : kLevelLeader);
+    writer.Byte8(highspeed ? kHighspeedSync : kLevelSync);
+    file.imageBit = writer.BitCount();
+    if (highspeed)
+        writer.HighspeedBytes(file.data);
+    else
+        writer.Bytes8(file.data);
+}
+
+// A tape file just ended, as a result of its own: what can be told of it before the others.
+RescueResult Lone(const DecodedFile& decoded, double rate, double seconds) {
+    MendWork work;
+    work.bytes = decoded.bytes;
+    work.heard = decoded.bytes.size();
+    MendByChecksums(work, rate);
+    MendBasicChain(work, rate);
+    RescueResult lone;
+    lone.rate = rate;
+    lone.seconds = seconds;
+    lone.files.push_back(Describe(decoded, work, rate));
+    TapeImageWriter writer;
+    Lay(writer, lone.files.back());
+    lone.image = writer.Image();
+    return lone;
+}
+
+// Runs the decoders over the whole recording, block by block.
+std::vector<DecodedFile> Decode(SampleSource& source, const RescueSettings& settings,
+                                const RescueProgress& progress, RescueResult& result) {
+    const double rate = source.Rate();
+    std::vector<DecodedFile> files;
+    // The quality is read off the trace: the caller's, or one of its own emptied as it goes.
+    RescueTrace ownTrace;
+    RescueTrace* trace = settings.trace;
+    std::optional<QualityMeter> meter;
+    if (progress.quality) {
+        if (!trace) trace = &ownTrace;
+        meter.emplace(rate, progress, *trace, trace == &ownTrace);
+    }
+    PulseDecoder pulses(rate, files, trace);
+    HighspeedDecoder highspeed(rate, files, trace);
+    if (settings.fragmentBitsPerSecond > 0) {
+        pulses.StartAt(rate / settings.fragmentBitsPerSecond);
+        highspeed.StartAt(rate / settings.fragmentBitsPerSecond);
+    }
+    const bool listenPulses = settings.format != TapeFormat::Highspeed;
+    const bool listenCycles =
+        settings.format == TapeFormat::Highspeed || settings.format == TapeFormat::None;
+    DcBlocker dc(rate);
+    std::vector<float> block(kBlockSamples);
+    std::uint64_t done = 0;
+    const std::uint64_t total = source.Length();
+    std::size_t announced = 0;
+    auto announceEnded = [&] {
+        for (; progress.fileEnded && announced < files.size(); ++announced)
+            progress.fileEnded(Lone(files[announced], rate, static_cast<double>(done) / rate));
+    };
+    while (const std::size_t count = source.Read(block)) {
+        dc.Apply(block.data(), count);
+        if (listenPulses) pulses.Feed(block.data(), count);
+        if (listenCycles) highspeed.Feed(block.data(), count);
+        done += count;
+        if (meter) meter->Feed(block.data(), count);
+        announceEnded();
+        if (progress.report && total > 0)
+            progress.report(std::min(1.0, static_cast<double>(done) / static_cast<double>(total)));
+        if (progress.cancel && progress.cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+    }
+    pulses.Finish();
+    highspeed.Finish();
+    announceEnded();
+    result.seconds = static_cast<double>(done) / rate;
+    std::sort(files.begin(), files.end(), [](const DecodedFile& a, const DecodedFile& b) {
+        return a.syncSample < b.syncSample;
+    });
+    return files;
+}
+
 } // namespace
 
 std::size_t MemorySampleSource::Read(std::span<float> block) {
@@ -150,14 +196,7 @@ RescueResult RescueRecording(SampleSource& source, const RescueSettings& setting
         if (work[i].copyOf || decoded.size() > 1) MendByChecksums(work[i], result.rate);
         MendBasicChain(work[i], result.rate);
         RescuedTapeFile file = Describe(decoded[i], work[i], result.rate);
-        const bool highspeed = file.format == TapeFormat::Highspeed;
-        writer.Leader(kLeaderBytes, highspeed ? kHighspeedLeader : kLevelLeader);
-        writer.Byte8(highspeed ? kHighspeedSync : kLevelSync);
-        file.imageBit = writer.BitCount();
-        if (highspeed)
-            writer.HighspeedBytes(file.data);
-        else
-            writer.Bytes8(file.data);
+        Lay(writer, file);
         result.files.push_back(std::move(file));
     }
     result.image = writer.Image();

@@ -60,10 +60,29 @@ struct RescueSettings {
     double fragmentBitsPerSecond = 0;
 };
 
-// For a window that shows the progress and lets the user stop.
+// How well the sound reads just now, for a person setting a recorder's volume or its head's
+// azimuth: over the last second of sound.
+struct RescueQuality {
+    double seconds = 0;        // how far into the recording
+    std::uint64_t cells = 0;   // bit cells read
+    double sureShare = 0;      // of them, the share read sure (0 when none)
+    std::uint64_t pulses = 0;  // clock and data pulses found
+    double pulseToNoiseDb = 0; // their peak against the level between them (0 when none)
+};
+
+struct RescuedTapeFile;
+struct RescueResult;
+
+// For a window or a live capture that shows the progress and lets the user stop.
 struct RescueProgress {
     std::function<void(double fractionDone)> report; // may be empty
     const std::atomic<bool>* cancel = nullptr;       // set to stop early
+    // As each tape file ends: the tape file alone, mended by its own checksums and BASIC
+    // chain only (copies are compared at the end), with its image.
+    std::function<void(const RescueResult& lone)> fileEnded;
+    // Every `qualitySeconds` of sound read.
+    std::function<void(const RescueQuality&)> quality;
+    double qualitySeconds = 0.5;
 };
 
 enum class Mending {

@@ -31,6 +31,26 @@ inline void SetSinkPresent(bool present) {
     Pactl({"set-default-sink", "tonvale_sink"});
 }
 
+// A sink of its own at the capture's format, so that what is played reaches the capture
+// without being made 8-bit; its monitor as a sound input ("tape_in"), as Qt Multimedia lists no
+// monitors among the inputs.
+struct CaptureSink {
+    CaptureSink() {
+        sink = Pactl({"load-module", "module-null-sink", "sink_name=capture_sink", "format=s16le",
+                      "rate=44100", "channels=1", "norewinds=1"})
+                   .trimmed();
+        input = Pactl({"load-module", "module-remap-source", "master=capture_sink.monitor",
+                       "source_name=tape_in", "channels=1"})
+                    .trimmed();
+    }
+    ~CaptureSink() {
+        Pactl({"unload-module", input});
+        Pactl({"unload-module", sink});
+    }
+    bool Ready() const { return !sink.isEmpty() && !input.isEmpty(); }
+    QString sink, input;
+};
+
 // About 1.3 seconds of Level 2.
 inline Bytes ShortTape() {
     const auto program = Level2BasicFromListing("10 PRINT \"TONVALE\"\n20 GOTO 10", 'T');

@@ -8,11 +8,17 @@
 #include "builder/SampleTapes.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/RunTonvale.h"
+#if TONVALE_RECORDING
+#include "recording/RecordingFile.h"
+#include "rescue/Rescue.h"
+#endif
 #include "tape/TapeImageWriter.h"
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRawFont>
@@ -71,7 +77,7 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
     w.modals.Then(PressKey(Qt::Key_Return, {}, Look(about)));
     w.Click(About);
     EXPECT_EQ(about.join('|'),
-              "&Open new|&Play|&Exit|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
+              "&Open new|&Play|&Exit|&Record|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
               "&LNW 1kHz|&Tape view|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
               "through the sound card|Connect the TRS-80 'Ear' input to PC "
               "headphone output|*OK");
@@ -122,6 +128,76 @@ TEST(Window, RescuesADroppedRecordingAndShowsTheRescueLinesBehindTheReport) {
     EXPECT_TRUE(w.window.Control(SaveCas)->isEnabled() && w.window.Control(Play)->isEnabled());
     EXPECT_TRUE(w.modals.seen.empty());
 }
+
+#if TONVALE_RECORDING
+QPushButton* Button(QWidget* parent, const char* text) {
+    for (QPushButton* b : parent->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+// Record: the tape played into a sink of the test's own, recorded from its monitor; the tape
+// files and the quality show as the sound comes, Stop saves the FLAC and the CAS beside it, and
+// the window opens the recording, whose rescue is that tape.
+TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheRecording) {
+    CaptureSink sink;
+    ASSERT_TRUE(sink.Ready());
+    const std::string dir = TempDir("window-record");
+    const std::string wav = TapeFile("played.wav", BuildWavImage(kLevel2, kDemo).View());
+    WindowUnderTest w;
+    QStringList lines;
+    QString quality;
+    int loudest = 0;
+    w.modals.Then([&](QDialog* record) {
+        auto* inputs = record->findChild<QComboBox*>();
+        EXPECT_EQ(inputs->itemText(0), "Default input");
+        inputs->setCurrentIndex(inputs->findData(QStringLiteral("tape_in")));
+        auto* list = record->findChild<QListWidget*>();
+        auto* meter = record->findChild<QProgressBar*>();
+        auto button = [record](const char* text) { return Button(record, text); };
+        QTest::mouseClick(button("&Start"), Qt::LeftButton); // asks for the file's name
+        ASSERT_TRUE(button("&Stop"));
+        QProcess player;
+        player.start("paplay", {"--device=capture_sink", QString::fromStdString(wav)});
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                loudest = std::max(loudest, meter->value());
+                for (QLabel* label : record->findChildren<QLabel*>())
+                    if (label->text().contains("cells sure")) quality = label->text();
+                return player.state() == QProcess::NotRunning;
+            },
+            60000));
+        QTest::qWait(1500); // the capture runs a little behind the sink
+        // Pure silence does not end a tape file; Stop does.
+        QTest::mouseClick(button("&Stop"), Qt::LeftButton);
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+        QTest::mouseClick(button("&Close"), Qt::LeftButton);
+    });
+    w.modals.Then(Choose(dir + "/side-a.flac"));
+    QTest::mouseClick(Button(&w.window, "&Record"), Qt::LeftButton);
+
+    EXPECT_EQ(w.modals.seen.mid(0, 2).join('|'), "Record|Record to");
+    EXPECT_GT(loudest, 80) << "the meter follows the pulses";
+    EXPECT_TRUE(
+        quality.contains(QRegularExpression("^Signal at .*: 100% of \\d+ cells sure, pulses")))
+        << quality.toStdString();
+    EXPECT_EQ(lines
+                  .filter(QRegularExpression(
+                      "^Tape file 1 ended at .*: Level 2 BASIC named 'T' ok \\(rescue: ok\\)$"))
+                  .size(),
+              1)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.back().toStdString(), "Tape saved as " + dir + "/side-a.cas");
+    // The window opened the recording: the rescue's tape is the one saved.
+    EXPECT_TRUE(Lines(w.window).indexOf(QRegularExpression("^Rescue: 1 tape file in .*")) > 0);
+    EXPECT_TRUE(w.window.Control(SaveCas)->isEnabled());
+    std::string failure;
+    const auto flac = RecordingFile::Open(dir + "/side-a.flac", Channel::Stronger, failure);
+    ASSERT_TRUE(flac) << failure;
+    EXPECT_EQ(RescueRecording(*flac).image, ReadFile(dir + "/side-a.cas"));
+}
+#endif
 
 TEST(Window, RefusesEveryOtherCommandWhileALoadWaitsForItsQuestion) {
     WindowUnderTest w;

@@ -2,6 +2,9 @@
 
 #include "platform/qt/window/AboutDlg.h"
 #include "platform/qt/window/DialogLayout.h"
+#if TONVALE_RECORDING
+#include "platform/qt/window/RecordDlg.h"
+#endif
 #include "platform/qt/window/QtText.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/TapeView.h"
@@ -87,6 +90,10 @@ void CTonvaleWindow::BuildControls() {
     m_play = button("&Play", QRect(5, 160, 50, 14), kBottomLeft);
     m_play->setDefault(true);
     m_exit = button("&Exit", QRect(258, 194, 50, 14), kBottomRight);
+#if TONVALE_RECORDING
+    m_record = button("&Record", QRect(5, 177, 50, 14), kBottomLeft);
+    connect(m_record, &QPushButton::clicked, this, &CTonvaleWindow::OnRecord);
+#endif
 
     m_model = std::make_unique<CReportModel>(m_dlg);
     m_reportView = new QListView(this);
@@ -248,6 +255,18 @@ void CTonvaleWindow::OnAbout() {
         about.exec();
     });
 }
+
+#if TONVALE_RECORDING
+// Records, then opens the recording: the report and "Save CAS" show what the rescue made of it,
+// the tape the recording dialog has saved beside it.
+void CTonvaleWindow::OnRecord() {
+    RunCommand([&] {
+        CRecordDlg record(this);
+        record.exec();
+        if (!record.Recording().empty()) m_dlg.OpenTape(record.Recording());
+    });
+}
+#endif
 
 void CTonvaleWindow::OnSave() {
     RunCommand([&] { m_dlg.OnSave(); });

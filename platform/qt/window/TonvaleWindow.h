@@ -72,6 +72,7 @@ class CTonvaleWindow : public QWidget {
     void OnSave();
     void OnSaveWav();
     void OnSaveCas();
+    void OnRecord();
     void OnLnw();
     void OnDrop(const std::vector<std::string>& paths);
     void OnTapeView();
@@ -99,6 +100,7 @@ class CTonvaleWindow : public QWidget {
     QPushButton* m_saveWav = nullptr;
     QPushButton* m_saveCas = nullptr;
     QPushButton* m_tapeViewButton = nullptr;
+    QPushButton* m_record = nullptr; // none without recordings
     QCheckBox* m_autoplay = nullptr;
     QCheckBox* m_lnw = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -1,0 +1,203 @@
+// `tonvale-cli capture` against a real sound server: a recording is played into a null sink
+// and captured from its monitor, stopped by Ctrl-C; what it prints and the tape it writes must
+// be what `rescue` makes of the FLAC file it wrote.
+#include "audio/AudioTestSupport.h"
+#include "rescue/CaptureModel.h"
+
+#include <QElapsedTimer>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+namespace tonvale::test {
+namespace {
+
+std::string WriteWav(const std::string& path, const Recording& r) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(r.rate);
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_write_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
+    sf_close(file);
+    return path;
+}
+
+struct CliRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+CliRun Cli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(TONVALE_CLI, arguments);
+    CliRun run;
+    if (!cli.waitForFinished(120000)) return run;
+    run.status = cli.exitCode();
+    run.out = cli.readAllStandardOutput();
+    run.err = cli.readAllStandardError();
+    return run;
+}
+
+struct Played {
+    const char* name;
+    std::function<std::string(const std::string& dir)> sound; // the WAV file to play
+    double stopAfter; // seconds of playing; 0: when the playing has ended
+    int status;
+    int files; // tape files told as they end
+};
+
+class Capture : public testing::TestWithParam<Played> {};
+
+// Where the played sound begins in a recording: its first sample off the silence, in seconds.
+double SoundStart(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return -1;
+    std::vector<short> block(4096);
+    sf_count_t at = 0;
+    for (sf_count_t got; (got = sf_read_short(file, block.data(), 4096)) > 0; at += got)
+        for (sf_count_t k = 0; k < got; ++k)
+            if (std::abs(block[static_cast<std::size_t>(k)]) > 300) {
+                sf_close(file);
+                return static_cast<double>(at + k) / info.samplerate;
+            }
+    sf_close(file);
+    return -1;
+}
+
+// How long after its sound went into the sink each quality figure came out: a figure covers
+// the sound up to its time, which the sink played `start` seconds into the recording.
+void PrintDelays(const char* name, const std::vector<std::pair<qint64, double>>& figures,
+                 double start) {
+    std::vector<double> delays;
+    for (const auto& [arrivedMs, seconds] : figures)
+        if (seconds > start)
+            delays.push_back(static_cast<double>(arrivedMs) - (seconds - start) * 1000);
+    if (delays.empty()) return;
+    std::sort(delays.begin(), delays.end());
+    std::printf("[%s] sound into the sink to quality figure out, over %zu figures: median %.0f ms, "
+                "most %.0f ms\n",
+                name, delays.size(), delays[delays.size() / 2], delays.back());
+}
+
+TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
+    const Played& played = GetParam();
+    CaptureSink sink;
+    ASSERT_TRUE(sink.Ready());
+    const std::string dir = TempDir(std::string("capture-") + played.name);
+    const QString wav = QString::fromStdString(played.sound(dir));
+    const QString name = QString::fromStdString(dir + "/tape");
+
+    QProcess capture;
+    QByteArray err;
+    QElapsedTimer sinceSound;
+    std::vector<std::pair<qint64, double>> figures; // when each came, the sound's time it covers
+    QObject::connect(&capture, &QProcess::readyReadStandardError, [&] {
+        const QByteArray more = capture.readAllStandardError();
+        for (const QByteArray& line : more.split('\n'))
+            if (line.startsWith("Signal at ") && sinceSound.isValid())
+                figures.emplace_back(sinceSound.elapsed(), line.mid(10).split(' ')[0].toDouble());
+        err += more;
+    });
+    capture.start(TONVALE_CLI,
+                  {"capture", "-o", name, "--device", "tape_in", "--quality", "--force"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return err.contains("Signal at"); }, 20000)) << err.data();
+    QProcess player;
+    sinceSound.start();
+    player.start("paplay", {"--device=capture_sink", wav});
+    if (played.stopAfter > 0) {
+        QTest::qWait(static_cast<int>(played.stopAfter * 1000));
+    } else {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return player.state() == QProcess::NotRunning; }, 60000));
+        QTest::qWait(1500); // the capture runs a little behind the sink
+    }
+    ::kill(static_cast<pid_t>(capture.processId()), SIGINT);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.state() == QProcess::NotRunning; }, 60000));
+    player.kill();
+    player.waitForFinished();
+    err += capture.readAllStandardError();
+    PrintDelays(played.name, figures, SoundStart(name.toStdString() + ".flac"));
+
+    const CliRun rescue = Cli({"rescue", name + ".flac", "-o", name + "-rescued.cas", "--force"});
+    EXPECT_EQ(capture.exitCode(), played.status) << err.data();
+    EXPECT_EQ(rescue.status, played.status);
+    EXPECT_EQ(ReadFile(dir + "/tape.cas"), ReadFile(dir + "/tape-rescued.cas"));
+    EXPECT_EQ(ReadFile(dir + "/tape.cas").empty(), played.files == 0);
+    // The same report and rescue lines, the recording's name aside.
+    EXPECT_EQ(capture.readAllStandardOutput().replace("tape.cas", "tape-rescued.cas"), rescue.out);
+    EXPECT_EQ(err.count(" ended at "), played.files) << err.data();
+    // A clip shorter than the figure's half second may end between two figures.
+    if (played.files > 0) {
+        EXPECT_TRUE(err.contains("cells sure")) << err.data();
+    }
+    EXPECT_FALSE(err.contains("Overrun")) << err.data();
+}
+
+Bytes Image(const char* path) {
+    return ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + path);
+}
+
+std::string OwnSound(const std::string& dir) {
+    const std::string wav = dir + "/demo.wav";
+    Cli({"wav", QString(TONVALE_SOURCE_DIR) + "/examples/demo.cas", "-o",
+         QString::fromStdString(wav), "--rate", "44100", "--bits", "16"});
+    return wav;
+}
+
+// Two copies of a BASIC program as a real cassette gives them back: 7 s each, the second's
+// bytes from 9.3 s to 15 s. Cut inside them, it is completed from the first.
+std::string CapturedTwice(const std::string& dir) {
+    const Recording once = CapturePulses(Image("examples/demo.cas"), {});
+    Recording twice = once;
+    twice.samples.resize(once.samples.size() + 44100);
+    twice.samples.insert(twice.samples.end(), once.samples.begin(), once.samples.end());
+    return WriteWav(dir + "/captured.wav", twice);
+}
+
+// A real cassette's leader running into its sync byte: too short for a tape file.
+std::string RealClip(const std::string&) {
+    return std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/clips/low-speed/sync01.wav";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sounds, Capture,
+    testing::Values(Played{"own_sound_whole", OwnSound, 0, 0, 1},
+                    Played{"own_sound_stopped_in_the_program", OwnSound, 5, 1, 1},
+                    Played{"captured_second_copy_stopped", CapturedTwice, 12, 0, 2},
+                    Played{"real_clip", RealClip, 0, 1, 0}),
+    [](const testing::TestParamInfo<Played>& row) { return std::string(row.param.name); });
+
+TEST(CaptureDevices, AreListedAndAMissingOneOrServerIsTold) {
+    CaptureSink sink;
+    const CliRun listed = Cli({"capture", "--list-devices"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(listed.out.contains("tape_in\tRemapped Monitor of ")) << listed.out.data();
+    const std::string dir = TempDir("capture-missing");
+    const CliRun missing = Cli({"capture", "-o", QString::fromStdString(dir + "/x"), "--device",
+                                "no_such_input", "--seconds", "1"});
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_TRUE(
+        missing.err.endsWith("no sound input 'no_such_input' (--list-devices lists them)\n"))
+        << missing.err.data();
+    const CliRun timed = Cli({"capture", "-o", QString::fromStdString(dir + "/quiet"), "--device",
+                              "tape_in", "--seconds", "1.5"});
+    EXPECT_EQ(timed.status, 1); // nothing on the tape
+    EXPECT_TRUE(timed.err.endsWith("no tape file found in " + dir + "/quiet.flac\n"))
+        << timed.err.data();
+    // 1.5 seconds exactly, kept as FLAC.
+    SF_INFO info{};
+    SNDFILE* flac = sf_open((dir + "/quiet.flac").c_str(), SFM_READ, &info);
+    ASSERT_TRUE(flac);
+    EXPECT_EQ(info.frames, 66150);
+    sf_close(flac);
+}
+
+} // namespace
+} // namespace tonvale::test

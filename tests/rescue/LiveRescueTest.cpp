@@ -1,0 +1,169 @@
+// The rescue as a live capture runs it: the sound in small uneven blocks as a sound card hands
+// it over, each tape file told as it ends, the quality figure twice a second, and in the end the
+// very tape that the whole recording gives.
+#include "CaptureModel.h"
+#include "Degrade.h"
+#include "builder/TestFiles.h"
+#include "rescue/Rescue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tonvale {
+namespace {
+
+using test::Recording;
+
+// Hands the samples out in blocks of 1 to 4000, as they come from a sound card.
+class ChoppedSource : public SampleSource {
+  public:
+    explicit ChoppedSource(const Recording& r) : m_r(r) {}
+    double Rate() const override { return m_r.rate; }
+    std::uint64_t Length() const override { return 0; }
+    std::size_t Read(std::span<float> block) override {
+        m_seed = m_seed * 1103515245 + 12345;
+        const std::size_t want = 1 + (m_seed >> 8) % 4000;
+        const std::size_t count = std::min({want, block.size(), m_r.samples.size() - m_next});
+        std::copy_n(m_r.samples.begin() + static_cast<std::ptrdiff_t>(m_next), count,
+                    block.begin());
+        m_next += count;
+        return count;
+    }
+    double SecondsRead() const { return static_cast<double>(m_next) / m_r.rate; }
+
+  private:
+    const Recording& m_r;
+    std::size_t m_next = 0;
+    std::uint32_t m_seed = 7;
+};
+
+Bytes Image(const char* path) {
+    return test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + path);
+}
+
+Recording TwiceWithABurst(const Recording& r) {
+    Recording twice = test::Join(r, r);
+    test::Burst(twice, 1.6, 0.05); // inside the first copy's bytes
+    return twice;
+}
+
+struct Live {
+    const char* name;
+    Recording sound;
+    bool pulses; // clock and data pulses (not Highspeed cycles), whose height is measured
+};
+
+std::vector<Live> LiveRows() {
+    test::CaptureSettings captured;
+    captured.bitsPerSecond = 500;
+    return {
+        {"level2_own_sound", test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")),
+         true},
+        {"highspeed_own_sound",
+         test::Synthesise(TapeFormat::Highspeed, Image("examples/demo-highspeed.cas")), false},
+        {"captured_twice_first_copy_burst",
+         TwiceWithABurst(test::CapturePulses(Image("examples/demo-system.cas"), captured)), true},
+    };
+}
+
+class LiveRescue : public testing::TestWithParam<Live> {};
+
+TEST_P(LiveRescue, GivesTheWholeRecordingsTapeTellsFilesAsTheyEndAndTheQuality) {
+    const Live& live = GetParam();
+    MemorySampleSource whole(live.sound.samples, live.sound.rate);
+    const RescueResult expected = RescueRecording(whole);
+    ASSERT_FALSE(expected.files.empty());
+
+    ChoppedSource chopped(live.sound);
+    std::vector<std::pair<RescueResult, double>> ended; // with the seconds read by then
+    std::vector<RescueQuality> qualities;
+    RescueProgress progress;
+    progress.fileEnded = [&](const RescueResult& lone) {
+        ended.emplace_back(lone, chopped.SecondsRead());
+    };
+    progress.quality = [&](const RescueQuality& q) { qualities.push_back(q); };
+    const RescueResult result = RescueRecording(chopped, {}, progress);
+
+    EXPECT_EQ(result.image, expected.image);
+    ASSERT_EQ(result.files.size(), expected.files.size());
+    for (std::size_t i = 0; i < result.files.size(); ++i) {
+        EXPECT_EQ(result.files[i].data, expected.files[i].data) << i;
+        EXPECT_EQ(result.files[i].doubtful.size(), expected.files[i].doubtful.size()) << i;
+        EXPECT_EQ(result.files[i].mended.size(), expected.files[i].mended.size()) << i;
+    }
+
+    // Each tape file told once, alone in an image of its own, soon after its end: a second of
+    // no pulse pattern ends it, once a pulse comes after (pure silence ends it at the end).
+    ASSERT_EQ(ended.size(), result.files.size());
+    for (const auto& [lone, readBy] : ended) {
+        ASSERT_EQ(lone.files.size(), 1u);
+        const RescuedTapeFile& file = lone.files.front();
+        EXPECT_LE(readBy, file.endSeconds + 1.5);
+        EXPECT_TRUE(std::any_of(result.files.begin(), result.files.end(), [&](const auto& f) {
+            return f.startSeconds == file.startSeconds && f.data.size() == file.data.size();
+        }));
+        EXPECT_FALSE(lone.image.empty());
+    }
+
+    // Twice a second of sound, in order; none over the silence in front, sure over the tape.
+    const double seconds = result.seconds;
+    EXPECT_GE(qualities.size(), static_cast<std::size_t>(2 * seconds) - 1);
+    for (std::size_t i = 1; i < qualities.size(); ++i)
+        EXPECT_LE(qualities[i].seconds - qualities[i - 1].seconds, 0.5 + 4000 / live.sound.rate);
+    const RescuedTapeFile& first = result.files.front();
+    for (const RescueQuality& q : qualities) {
+        if (q.seconds < first.startSeconds - 0.1) {
+            EXPECT_EQ(q.cells, 0u) << q.seconds;
+            EXPECT_EQ(q.pulses, 0u) << q.seconds;
+        }
+        if (q.seconds > first.dataSeconds + 1 && q.seconds < first.endSeconds) {
+            EXPECT_GE(q.sureShare, 0.95) << q.seconds;
+            EXPECT_GT(q.cells, 100u) << q.seconds;
+            if (live.pulses) {
+                EXPECT_GT(q.pulses, 100u) << q.seconds;
+                EXPECT_GT(q.pulseToNoiseDb, 15) << q.seconds;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, LiveRescue, testing::ValuesIn(LiveRows()),
+                         [](const testing::TestParamInfo<Live>& row) {
+                             return std::string(row.param.name);
+                         });
+
+// What a person turning the volume or the head's screw sees: noise lowers the pulses' height
+// over it, and the share of cells read sure, step by step.
+TEST(LiveQuality, FallsAsTheNoiseRises) {
+    const Recording clean =
+        test::Capture(test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")), 44100);
+    double lastDb = 1e9, lastShare = 2;
+    for (const double snr : {40.0, 20.0, 8.0, 0.0}) {
+        Recording noisy = clean;
+        test::Noise(noisy, snr);
+        ChoppedSource source(noisy);
+        double db = 0, share = 0;
+        int counted = 0;
+        RescueProgress progress;
+        progress.quality = [&](const RescueQuality& q) {
+            if (q.seconds < 3 || q.seconds > 6) return; // inside the program's bytes
+            db += q.pulseToNoiseDb;
+            share += q.sureShare;
+            ++counted;
+        };
+        (void)RescueRecording(source, {}, progress);
+        ASSERT_GT(counted, 4) << snr;
+        db /= counted;
+        share /= counted;
+        std::printf("noise %.0f dB: pulses %.1f dB over it, %.3f sure\n", snr, db, share);
+        EXPECT_LT(db, lastDb - 3) << snr;
+        EXPECT_LE(share, lastShare) << snr;
+        lastDb = db;
+        lastShare = share;
+    }
+    EXPECT_LT(lastShare, 0.9);
+}
+
+} // namespace
+} // namespace tonvale
