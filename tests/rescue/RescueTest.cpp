@@ -38,18 +38,12 @@ const Tape kTapes[] = {
     {"tests/golden/cases/system-blocks-gap.cas", TapeFormat::Level2, TapeFormat::Level2},
 };
 
-struct Answer : LevelQuestion {
-    explicit Answer(TapeFormat answer) : level(answer) {}
-    TapeFormat AskLevel() override { return level; }
-    TapeFormat level;
-};
-
 Bytes Image(const Tape& tape) {
     return test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + tape.path);
 }
 
 TapeReport Analyse(ByteView image, TapeFormat level) {
-    Answer answer(level);
+    FixedLevel answer(level);
     return AnalyseTape(image, answer, AnalysisSettings{});
 }
 
