@@ -24,13 +24,6 @@ inline void PrintTo(const CaseTape& tape, std::ostream* out) {
     *out << tape.name;
 }
 
-// Answers "Level 1 or 2?" always the same.
-struct FixedLevel : LevelQuestion {
-    explicit FixedLevel(TapeFormat l) : level(l) {}
-    TapeFormat AskLevel() override { return level; }
-    TapeFormat level;
-};
-
 // The report of `image`, answering "Level 1 or 2?" with `level`.
 TapeReport Analyse(ByteView image, TapeFormat level, bool trsFont = false,
                    ReportSink* sink = nullptr);
