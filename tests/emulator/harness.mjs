@@ -16,10 +16,9 @@ const SCREEN_ROWS = 16;
 const BASIC_START_POINTER = 0x40A4; // Level 2 keeps its program's address here
 const LEVEL1_BASIC = 0x4200;
 
-// How long each phase may take, in emulated seconds, before the load counts as stuck.
-const BOOT_SECONDS = 10;
-const PROMPT_SECONDS = 10;
-const MOTOR_START_SECONDS = 10;
+// How long a prompt or the motor's start may take, in emulated seconds, before the load counts
+// as stuck.
+const WAIT_SECONDS = 10;
 const MOTOR_STOP_MARGIN_SECONDS = 5; // beyond the WAV's own playing time
 const SETTLE_SECONDS = 0.5;          // lets the ROM finish up after the motor stops
 
@@ -149,23 +148,10 @@ export class Load {
     // The screen as text, one string per row. Graphics show as '#'; the Model I's missing bit 6
     // of the character memory is put back.
     screenRows() {
-        const rows = [];
-        for (let row = 0; row < SCREEN_ROWS; row++) {
-            let line = "";
-            for (let column = 0; column < SCREEN_COLUMNS; column++) {
-                let b = this.trs80.readMemory(SCREEN_BEGIN + row * SCREEN_COLUMNS + column);
-                if (b >= 0x80) {
-                    line += "#";
-                    continue;
-                }
-                if (b < 0x20) {
-                    b += 0x40;
-                }
-                line += String.fromCharCode(b);
-            }
-            rows.push(line);
-        }
-        return rows;
+        const char = (b) => (b >= 0x80 ? "#" : String.fromCharCode(b < 0x20 ? b + 0x40 : b));
+        const row = (r) => Array.from({length: SCREEN_COLUMNS},
+            (_, c) => char(this.trs80.readMemory(SCREEN_BEGIN + r * SCREEN_COLUMNS + c)));
+        return Array.from({length: SCREEN_ROWS}, (_, r) => row(r).join(""));
     }
 
     screenHas(text) {
@@ -204,7 +190,7 @@ export class Load {
         this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn);
         for (const line of listing.split(/\r?\n/).filter((l) => l.trim() !== "")) {
             this.keyboard.simulateKeyboardText(this.machine.keysFor(line) + "\n");
-            this.runUntil(() => this.keyboard.keyQueue.length === 0, PROMPT_SECONDS);
+            this.runUntil(() => this.keyboard.keyQueue.length === 0, WAIT_SECONDS);
         }
         this.runUntil(() => false, SETTLE_SECONDS);
     }
@@ -263,23 +249,17 @@ export class Load {
     }
 
     dialogue(cassette, command, systemName, playSeconds) {
-        for (const [prompt, answer] of this.machine.prompts(cassette)) {
-            if (!this.expect(prompt, BOOT_SECONDS)) {
+        const answers = [...this.machine.prompts(cassette), ["READY", `${command}\n`]];
+        if (command === "SYSTEM") {
+            answers.push(["*?", `${systemName}\n`]);
+        }
+        for (const [prompt, answer] of answers) {
+            if (!this.expect(prompt, WAIT_SECONDS)) {
                 return {finished: false, reason: `no ${JSON.stringify(prompt)} prompt`};
             }
             this.type(answer);
         }
-        if (!this.expect("READY", BOOT_SECONDS)) {
-            return {finished: false, reason: "no READY prompt"};
-        }
-        this.type(`${command}\n`);
-        if (command === "SYSTEM") {
-            if (!this.expect("*?", PROMPT_SECONDS)) {
-                return {finished: false, reason: "no *? prompt"};
-            }
-            this.type(`${systemName}\n`);
-        }
-        if (!this.runUntil(() => this.motorOn(), MOTOR_START_SECONDS)) {
+        if (!this.runUntil(() => this.motorOn(), WAIT_SECONDS)) {
             return {finished: false, reason: "the cassette motor never started"};
         }
         this.note("motor on");
@@ -298,19 +278,11 @@ export class Load {
     // for a checksum error, the Model III a "D" for a Highspeed bit of a length out of range;
     // Level 1 says WHAT?.
     errorMarks(screenBefore) {
-        const marks = [];
         const topRight = this.screenRows()[0].slice(SCREEN_COLUMNS - 2);
-        for (const mark of ["C", "D"]) {
-            if (topRight.includes(mark)) {
-                marks.push(`${mark} at the top right`);
-            }
-        }
-        const whatBefore = screenBefore.filter((row) => row.includes("WHAT?")).length;
-        const whatNow = this.screenRows().filter((row) => row.includes("WHAT?")).length;
-        if (whatNow > whatBefore) {
-            marks.push("WHAT?");
-        }
-        return marks;
+        const marks = ["C", "D"].filter((mark) => topRight.includes(mark))
+            .map((mark) => `${mark} at the top right`);
+        const whats = (rows) => rows.filter((row) => row.includes("WHAT?")).length;
+        return whats(this.screenRows()) > whats(screenBefore) ? [...marks, "WHAT?"] : marks;
     }
 
     // Compares memory with what the case says. Returns the differences, empty when all is equal.
@@ -329,19 +301,15 @@ export class Load {
             }
             if (wrong > 0) {
                 const at = address + first;
-                differences.push(`${wrong} of ${expected.length} bytes from ${hex4(address)} ` +
-                    `differ, first at ${hex4(at)}: ${hex2(this.trs80.readMemory(at))} ` +
-                    `instead of ${hex2(expected[first])}`);
+                differences.push(`${wrong} of ${expected.length} bytes from ${hex(address, 4)} ` +
+                    `differ, first at ${hex(at, 4)}: ${hex(this.trs80.readMemory(at), 2)} ` +
+                    `instead of ${hex(expected[first], 2)}`);
             }
         }
         return differences;
     }
 }
 
-export function hex4(value) {
-    return value.toString(16).toUpperCase().padStart(4, "0") + "h";
-}
-
-function hex2(value) {
-    return value.toString(16).toUpperCase().padStart(2, "0") + "h";
+function hex(value, digits) {
+    return value.toString(16).toUpperCase().padStart(digits, "0") + "h";
 }
