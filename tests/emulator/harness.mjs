@@ -61,10 +61,8 @@ class WavCassette extends CassettePlayer {
     }
 
     readSample() {
-        if (this.position >= this.samples.length) {
-            return 0; // past the end of the tape: silence
-        }
-        return this.samples[this.position++];
+        // Past the end of the tape: silence.
+        return this.position < this.samples.length ? this.samples[this.position++] : 0;
     }
 
     onMotorStart() {
@@ -95,14 +93,12 @@ export const MACHINES = {
         prompts: () => [],
         // No lower case: every letter is a capital. Level 1 keeps every space typed behind the
         // line number and LIST shows one more, so a listed line is typed without that one.
-        lowerCaseOn: "",
         keysFor: (text) => text.toLowerCase().replace(/^( *[0-9]+) /, "$1"),
     },
     "model1-level2": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL2, CGChip.ORIGINAL, RamSize.RAM_48_KB),
         prompts: () => [["MEMORY SIZE?", "\n"]],
         // A letter without Shift is the capital, with Shift the lower-case code.
-        lowerCaseOn: "",
         keysFor: (text) => [...text].map((c) =>
             c === c.toUpperCase() ? c.toLowerCase() : c.toUpperCase()).join(""),
     },
@@ -127,9 +123,11 @@ export class Load {
         }
         this.machine = machine;
         this.wav = wav;
-        this.motorLog = []; // [on, emulated seconds]
+        this.motorOn = false;
         this.keyboard = new Keyboard();
-        this.cassette = new WavCassette(wav, (on) => this.motorLog.push([on, this.seconds()]));
+        this.cassette = new WavCassette(wav, (on) => {
+            this.motorOn = on;
+        });
         this.trs80 = new Trs80(machine.config, new StubScreen(), this.keyboard, this.cassette,
             new SilentSoundPlayer());
         this.trs80.reset();
@@ -138,11 +136,6 @@ export class Load {
 
     seconds() {
         return this.trs80.tStateCount / this.trs80.clockHz;
-    }
-
-    motorOn() {
-        const last = this.motorLog[this.motorLog.length - 1];
-        return last !== undefined && last[0];
     }
 
     // The screen as text, one string per row. Graphics show as '#'; the Model I's missing bit 6
@@ -187,7 +180,7 @@ export class Load {
     // Types a listing line by line, as a person at the machine would, letters in their own case
     // where the machine has lower case.
     typeListing(listing) {
-        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn);
+        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn ?? "");
         for (const line of listing.split(/\r?\n/).filter((l) => l.trim() !== "")) {
             this.keyboard.simulateKeyboardText(this.machine.keysFor(line) + "\n");
             this.runUntil(() => this.keyboard.keyQueue.length === 0, WAIT_SECONDS);
@@ -259,13 +252,13 @@ export class Load {
             }
             this.type(answer);
         }
-        if (!this.runUntil(() => this.motorOn(), WAIT_SECONDS)) {
+        if (!this.runUntil(() => this.motorOn, WAIT_SECONDS)) {
             return {finished: false, reason: "the cassette motor never started"};
         }
         this.note("motor on");
         const played = () =>
             `${this.cassette.position} of ${this.wav.samples.length} samples played`;
-        if (!this.runUntil(() => !this.motorOn(), playSeconds + MOTOR_STOP_MARGIN_SECONDS)) {
+        if (!this.runUntil(() => !this.motorOn, playSeconds + MOTOR_STOP_MARGIN_SECONDS)) {
             this.note(`motor still on, ${played()}`);
             return {finished: false, reason: "the cassette motor never stopped"};
         }
