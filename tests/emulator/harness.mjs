@@ -280,26 +280,15 @@ export class Load {
 
     // Compares memory with what the case says. Returns the differences, empty when all is equal.
     compare(regions) {
-        const differences = [];
-        for (const region of regions) {
-            const expected = Buffer.from(region.bytes, "hex");
-            const address = region.address;
-            let wrong = 0;
-            let first;
-            for (let i = 0; i < expected.length; i++) {
-                if (this.trs80.readMemory((address + i) & 0xFFFF) !== expected[i]) {
-                    wrong++;
-                    first ??= i;
-                }
-            }
-            if (wrong > 0) {
-                const at = address + first;
-                differences.push(`${wrong} of ${expected.length} bytes from ${hex(address, 4)} ` +
-                    `differ, first at ${hex(at, 4)}: ${hex(this.trs80.readMemory(at), 2)} ` +
-                    `instead of ${hex(expected[first], 2)}`);
-            }
-        }
-        return differences;
+        return regions.flatMap(({address, bytes}) => {
+            const expected = Buffer.from(bytes, "hex");
+            const read = (i) => this.trs80.readMemory((address + i) & 0xFFFF);
+            const wrong = [...expected.keys()].filter((i) => read(i) !== expected[i]);
+            const first = wrong[0];
+            return wrong.length === 0 ? [] : [`${wrong.length} of ${expected.length} bytes from ` +
+                `${hex(address, 4)} differ, first at ${hex(address + first, 4)}: ` +
+                `${hex(read(first), 2)} instead of ${hex(expected[first], 2)}`];
+        });
     }
 }
 
