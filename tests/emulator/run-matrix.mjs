@@ -82,11 +82,8 @@ function checkProgram(load, testCase) {
     if (testCase.run) {
         load.type(`${testCase.run}\n`);
         load.runUntil(() => false, RUN_SECONDS);
-        for (const text of testCase.screen ?? []) {
-            if (!load.screenHas(text)) {
-                differences.push(`${JSON.stringify(text)} not on the screen after ${testCase.run}`);
-            }
-        }
+        differences.push(...(testCase.screen ?? []).filter((text) => !load.screenHas(text))
+            .map((text) => `${JSON.stringify(text)} not on the screen after ${testCase.run}`));
     }
     if (testCase.typed) {
         load.type("NEW\n");
@@ -109,15 +106,15 @@ function runCase(options, testCase, index) {
     const marks = load.errorMarks(screenBefore);
     const differences = load.compare((testCase.memory ?? []).map(({address, file, bytes}) =>
         ({address, bytes: file ? readFileSync(join(PROGRAMS, file)).toString("hex") : bytes})));
-    if (result.finished && marks.length === 0 && differences.length === 0) {
+    const loaded = () => result.finished && marks.length === 0 && differences.length === 0;
+    if (loaded()) {
         differences.push(...checkProgram(load, testCase));
     }
-    const loaded = result.finished && marks.length === 0 && differences.length === 0;
 
     const told = [result.reason, ...marks.map((m) => `mark: ${m}`), ...differences];
     const mark = REQUIRED_MARKS[testCase.mustFail];
-    const passed = testCase.mustFail === undefined ? loaded
-        : !loaded && (mark === null || marks.includes(mark));
+    const passed = testCase.mustFail === undefined ? loaded()
+        : !loaded() && (mark === null || marks.includes(mark));
     return {passed, told, load, emulatedSeconds: load.seconds()};
 }
 
