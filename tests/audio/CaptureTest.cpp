@@ -143,10 +143,6 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     EXPECT_FALSE(err.contains("Overrun")) << err.data();
 }
 
-Bytes Image(const char* path) {
-    return ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + path);
-}
-
 std::string OwnSound(const std::string& dir) {
     const std::string wav = dir + "/demo.wav";
     Cli({"wav", QString(TONVALE_SOURCE_DIR) + "/examples/demo.cas", "-o",
@@ -157,11 +153,9 @@ std::string OwnSound(const std::string& dir) {
 // Two copies of a BASIC program as a real cassette gives them back: 7 s each, the second's
 // bytes from 9.3 s to 15 s. Cut inside them, it is completed from the first.
 std::string CapturedTwice(const std::string& dir) {
-    const Recording once = CapturePulses(Image("examples/demo.cas"), {});
-    Recording twice = once;
-    twice.samples.resize(once.samples.size() + 44100);
-    twice.samples.insert(twice.samples.end(), once.samples.begin(), once.samples.end());
-    return WriteWav(dir + "/captured.wav", twice);
+    const Bytes demo = ReadFile(std::string(TONVALE_SOURCE_DIR) + "/examples/demo.cas");
+    const Recording once = CapturePulses(demo, {});
+    return WriteWav(dir + "/captured.wav", Join(once, once));
 }
 
 // A real cassette's leader running into its sync byte: too short for a tape file.
