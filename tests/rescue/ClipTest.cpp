@@ -55,6 +55,11 @@ const Clip kClips[] = {
     {"high-speed/bits01.wav", Expect::HighspeedBits, "1 01111111 011010011 011", 1},
 };
 
+// For test output: a clip by its file.
+void PrintTo(const Clip& clip, std::ostream* out) {
+    *out << clip.file;
+}
+
 std::string Bits(const char* spaced) {
     std::string bits = spaced;
     bits.erase(std::remove(bits.begin(), bits.end(), ' '), bits.end());
