@@ -15,26 +15,23 @@ namespace {
 
 using test::Recording;
 
-// Hands the samples out in blocks of 1 to 4000, as they come from a sound card.
-class ChoppedSource : public SampleSource {
+// Hands the samples out in blocks of 1 to 4000, as they come from a sound card, whose length is
+// not known ahead.
+class ChoppedSource : public MemorySampleSource {
   public:
-    explicit ChoppedSource(const Recording& r) : m_r(r) {}
-    double Rate() const override { return m_r.rate; }
+    explicit ChoppedSource(const Recording& r) : MemorySampleSource(r.samples, r.rate) {}
     std::uint64_t Length() const override { return 0; }
     std::size_t Read(std::span<float> block) override {
         m_seed = m_seed * 1103515245 + 12345;
-        const std::size_t want = 1 + (m_seed >> 8) % 4000;
-        const std::size_t count = std::min({want, block.size(), m_r.samples.size() - m_next});
-        std::copy_n(m_r.samples.begin() + static_cast<std::ptrdiff_t>(m_next), count,
-                    block.begin());
-        m_next += count;
+        const std::size_t want = std::min<std::size_t>(block.size(), 1 + (m_seed >> 8) % 4000);
+        const std::size_t count = MemorySampleSource::Read(block.first(want));
+        m_read += count;
         return count;
     }
-    double SecondsRead() const { return static_cast<double>(m_next) / m_r.rate; }
+    double SecondsRead() const { return static_cast<double>(m_read) / Rate(); }
 
   private:
-    const Recording& m_r;
-    std::size_t m_next = 0;
+    std::size_t m_read = 0;
     std::uint32_t m_seed = 7;
 };
 
