@@ -204,11 +204,8 @@ export class Load {
                 address++;
             }
         }
-        const bytes = [];
-        for (let a = start; a < address; a++) {
-            bytes.push(this.trs80.readMemory(a));
-        }
-        return {start, bytes: Buffer.from(bytes)};
+        const read = (_, i) => this.trs80.readMemory(start + i);
+        return {start, bytes: Buffer.from(Array.from({length: address - start}, read))};
     }
 
     note(text) {
