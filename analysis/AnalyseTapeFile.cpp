@@ -36,6 +36,7 @@ ContentKind KindOf(Level1Kind kind) {
 
 std::size_t AnalyseTapeFile(ReportWriter& out, LevelQuestion& questions, ByteView file) {
     const TapeBytes t(file);
+    out.SetFileData(file);
     TapeFormat format = out.Format();
     ContentKind kind = ContentKind::Unidentified;
 

@@ -71,16 +71,21 @@ class EdtasmReport {
 
     // A line cut short stays in the text, for WriteCutLine.
     void WriteLine(const EdtasmTapeLine& line) {
+        m_lineFirst = m_out.LineCount();
+        m_lineFrom = line.offset;
         ComposeLine(m_file, line, m_text,
                     [this](ByteView piece) { m_out.AddReportLine(piece, kTagContinued); });
         if (!line.terminated) return;
         m_out.AddReportLine(m_text);
+        m_out.MarkLines(m_lineFirst, line.offset, line.textEnd + 1);
         m_text.Clear();
     }
 
     // A line cut short is listed as far as it goes.
     void WriteCutLine() {
         if (!m_text.Empty()) m_out.AddReportLine(m_text);
+        if (!m_tape.lines.empty() && !m_tape.lines.back().terminated)
+            m_out.MarkLines(m_lineFirst, m_lineFrom, m_file.size());
         m_out.AddReportLine("truncated");
     }
 
@@ -88,6 +93,9 @@ class EdtasmReport {
     ByteView m_file;
     const EdtasmTape m_tape;
     TextBuffer m_text;
+    // The report line and the byte where the line being listed begins.
+    std::size_t m_lineFirst = 0;
+    std::size_t m_lineFrom = 0;
 };
 
 } // namespace

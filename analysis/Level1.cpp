@@ -135,6 +135,7 @@ class Level1BasicReport : Level1Report {
     }
 
     void WriteLine(const Level1Line& line, bool split) {
+        const std::size_t first = m_out.LineCount();
         m_text.Format(" {} ", line.number);
         for (std::size_t p = line.text; p < line.textEnd; ++p) {
             const Byte b = m_file[p];
@@ -147,6 +148,7 @@ class Level1BasicReport : Level1Report {
             if (split) m_out.SplitLongLine(m_text);
         }
         m_out.AddReportLine(m_text);
+        m_out.MarkLines(first, line.offset, line.textEnd + (line.terminated ? 1 : 0));
         if (!line.terminated) Truncated();
     }
 

@@ -43,12 +43,14 @@ class Level2BasicReport {
     }
 
     void WriteLine(const Level2ProgramLine& line) {
+        const std::size_t first = m_out.LineCount();
         m_text.Format("{} ", line.number);
         WalkLevel2Text(m_file, line, [this](const Level2ShownByte& shown) {
             Show(shown);
             m_out.SplitLongLine(m_text);
         });
         m_out.AddReportLine(m_text, kTagPlain);
+        m_out.MarkLines(first, line.start, line.textEnd + (line.terminated ? 1 : 0));
         WriteFindings(line);
     }
 

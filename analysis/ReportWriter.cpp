@@ -14,6 +14,12 @@ void ReportWriter::BeginFile(TapeFormat format, std::uint64_t offset, std::uint3
     SetFormat(format);
 }
 
+void ReportWriter::MarkLines(std::size_t firstLine, std::size_t from, std::size_t end) {
+    if (m_sink || m_report.files.empty() || end <= from) return; // the lines are not kept
+    for (std::size_t line = firstLine; line < m_report.lineCount; ++line)
+        File().lineBytes.push_back({line, from, end - from});
+}
+
 void ReportWriter::SetFormat(TapeFormat format) {
     m_format = format;
     if (!m_report.files.empty()) File().format = format;
@@ -97,6 +103,16 @@ void ReportWriter::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t ad
     line.Format("{:>4} {:>48}'{:>16}'", "", "", "");
     if (bytes.empty()) return;
     const std::size_t from = withAddress ? 0 : kHexColumn;
+    // Where the bytes lie in the tape file, when they are its own.
+    const bool inFile = !m_fileData.empty() && bytes.data() >= m_fileData.data() &&
+                        bytes.data() + bytes.size() <= m_fileData.data() + m_fileData.size();
+    const std::size_t offset =
+        inFile ? static_cast<std::size_t>(bytes.data() - m_fileData.data()) : 0;
+    std::size_t done = 0;
+    auto mark = [&](std::size_t count) {
+        if (inFile) MarkLines(m_report.lineCount - 1, offset + done, offset + done + count);
+        done += count;
+    };
     std::size_t n = 0;
     for (Byte b : bytes) {
         if (n == 0 && withAddress) {
@@ -108,6 +124,7 @@ void ReportWriter::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t ad
         line[kCharColumn + n] = ToDisplayChar(b);
         if (++n == kBytesPerLine) {
             AddReportLine(line.View().subspan(from), kTagPlain);
+            mark(n);
             n = 0;
         }
     }
@@ -122,6 +139,7 @@ void ReportWriter::AddHexDump(bool withAddress, ByteView bytes, std::uint32_t ad
     }
     line[kQuoteColumn] = '\'';
     AddReportLine(line.View().subspan(from), kTagPlain);
+    mark(n);
     static_assert(kCharColumn + kBytesPerLine + 1 == kLineLength);
 }
 

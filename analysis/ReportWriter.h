@@ -34,6 +34,7 @@ class ReportWriter {
     void SetTail(const HighspeedTail& tail) { m_tail = tail; }
 
     // --- Report lines -----------------------------------------------------------------------
+    std::size_t LineCount() const { return m_report.lineCount; }
     void AddReportLine(ByteView text, Byte tag = kTagPlain);
     void AddReportLine(const TextBuffer& text, Byte tag = kTagPlain) {
         AddReportLine(text.View(), tag);
@@ -41,6 +42,10 @@ class ReportWriter {
     void AddReportLine(std::string_view text, Byte tag = kTagPlain) {
         AddReportLine(ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()), tag);
     }
+    // The tape file's bytes, behind the sync byte: a hex dump of them tells which it shows.
+    void SetFileData(ByteView data) { m_fileData = data; }
+    // The lines from `firstLine` on show the tape file's bytes [from, end).
+    void MarkLines(std::size_t firstLine, std::size_t from, std::size_t end);
     // While the text is longer than a listing line, adds its first 64 characters as a
     // continued line and keeps the rest.
     void SplitLongLine(TextBuffer& text);
@@ -79,6 +84,7 @@ class ReportWriter {
     TapeFormat m_prevFormat = TapeFormat::None;
     HighspeedTail m_tail;
     TextBuffer m_dump; // the hex dump's own scratch line
+    ByteView m_fileData;
 };
 
 } // namespace tonvale

@@ -119,6 +119,7 @@ class SystemTapeReport {
             m_text.Append(" csum missing bad!");
             m_bad = true;
             AddLine();
+            m_out.MarkLines(m_out.LineCount() - 1, record.offset, m_file.size());
             m_out.AddHexDump(true, m_file.subspan(record.data), address);
             return;
         }
@@ -130,6 +131,7 @@ class SystemTapeReport {
             m_bad = true;
         }
         AddLine();
+        m_out.MarkLines(m_out.LineCount() - 1, record.offset, record.data + record.dataLength + 1);
         m_out.AddHexDump(true, m_file.subspan(record.data, record.dataLength), address);
     }
 

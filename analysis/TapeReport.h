@@ -28,6 +28,14 @@ struct SystemBlock {
     std::size_t data = 0; // where its data begins in the tape file's bytes
 };
 
+// The bytes a report line shows (a dump line, a load block, a program line), behind the
+// sync byte of its tape file.
+struct LineBytes {
+    std::size_t line = 0; // a report line index
+    std::uint64_t offset = 0;
+    std::uint64_t count = 0;
+};
+
 struct TapeFileReport {
     std::uint64_t offset = 0; // the image byte that holds the first bit behind the sync byte
     std::uint32_t shift = 0;  // that bit's position in it, from the top
@@ -47,6 +55,8 @@ struct TapeFileReport {
     std::optional<std::uint32_t> end;
     std::optional<std::uint16_t> entry;
     std::vector<SystemBlock> blocks;
+    // Which bytes its lines show, in line order; kept only with the report lines.
+    std::vector<LineBytes> lineBytes;
     Verdict verdict = Verdict::Bad;
     Bytes summaryWord; // what it added to the summary line (" ok!"), empty when nothing
     // Its report lines: the ones written while it was analysed, and the separator behind it.

@@ -25,6 +25,7 @@ void CTonvaleDlg::BuildWavImage() {
 
     const SoundChoice choice = ChooseSound(m_report, [this] { return m_platform.AskFormat(); });
     if (choice.none) {
+        MakeImageTimeline(TapeFormat::None);
         m_platform.EnableControl(ControlId::Play, false);
         if (!choice.silentDurationLine.empty())
             SetControlText(ControlId::DurationLine, choice.silentDurationLine);
@@ -32,6 +33,7 @@ void CTonvaleDlg::BuildWavImage() {
     }
     m_wav = tonvale::BuildWavImage(choice.format, m_tapeData, m_platform.IsChecked(ControlId::Lnw),
                                    m_sound);
+    MakeImageTimeline(choice.format);
     if (!m_wav.bytes) {
         FormatSoundFailure(m_text, m_wav.size);
         m_platform.ShowMessage(m_text.View(), kCaptionHow, MessageIcon::StopSign);
@@ -72,6 +74,7 @@ void CTonvaleDlg::OnPlay() {
     m_platform.EnableControl(ControlId::OpenNew, false);
     m_platform.EnableControl(ControlId::Lnw, false);
     m_ticksLeft = kFirstCount;
+    m_playStart = std::chrono::steady_clock::now();
 
     if (!m_platform.StartTimer(kProgressTimer, step)) {
         m_platform.SetControlText(ControlId::Play, ToBytes("&Play"));

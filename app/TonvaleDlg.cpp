@@ -49,6 +49,10 @@ void CTonvaleDlg::StopSoundAndFreeImage() {
     if (m_wav.bytes) m_platform.StopSound();
     m_ticksLeft = 0;
     m_wav = WavImage();
+    // The timeline reads the tape's bytes: it goes with them.
+    m_links.reset();
+    m_wave.reset();
+    m_timeline.reset();
     m_tapeData = Bytes();
 }
 
@@ -118,6 +122,7 @@ void CTonvaleDlg::LoadTapeImage(const std::string& path) {
     }
     m_tapeData = std::move(file.bytes);
     AnalyseImage();
+    MakeLinks(std::nullopt);
     ShowLoadedReport();
 }
 
@@ -149,6 +154,11 @@ void CTonvaleDlg::ShowLoadedReport() {
 // What an earlier tape left behind goes before a new one is read, so that a failed open
 // shows nothing of it and saves nothing of it.
 void CTonvaleDlg::ForgetTape() {
+    ++m_generation;
+    m_links.reset();
+    m_wave.reset();
+    m_timeline.reset();
+    m_trace = RescueTrace();
     if (m_wav.bytes) m_platform.StopSound();
     m_ticksLeft = 0;
     m_wav = WavImage();
@@ -203,6 +213,30 @@ void CTonvaleDlg::SetControlText(ControlId id, ByteView text) {
 
 void CTonvaleDlg::SetControlText(ControlId id, std::string_view text) {
     SetControlText(id, ByteView(reinterpret_cast<const Byte*>(text.data()), text.size()));
+}
+
+// --- The tape view's ---------------------------------------------------------------------------
+
+// The sound of an image in the format its WAV image is made in (the timeline's clock), and the
+// links, made once the sound's format is settled.
+void CTonvaleDlg::MakeImageTimeline(TapeFormat soundFormat) {
+    if (m_timeline && !m_timeline->Clock()) return; // a recording's timeline is the rescue's
+    m_timeline =
+        std::make_unique<TapeTimeline>(TapeTimeline::OfImage(m_report, m_tapeData, soundFormat));
+    m_wave = std::make_unique<SynthesisedWave>(*m_timeline->Clock(), soundFormat);
+    MakeLinks(std::nullopt);
+}
+
+void CTonvaleDlg::MakeLinks(std::optional<std::size_t> rescueLinesFrom) {
+    m_links.reset();
+    if (m_timeline) m_links.emplace(m_report, *m_timeline, rescueLinesFrom);
+}
+
+std::optional<double> CTonvaleDlg::PlayedSeconds() const {
+    if (m_ticksLeft == 0) return std::nullopt;
+    const std::chrono::duration<double> played = std::chrono::steady_clock::now() - m_playStart;
+    // The LNW-80 plays the same sound at twice the speed.
+    return played.count() * (m_platform.IsChecked(ControlId::Lnw) ? 2 : 1);
 }
 
 } // namespace tonvale

@@ -7,10 +7,17 @@
 #include "base/Bytes.h"
 #include "base/Formats.h"
 #include "base/TextBuffer.h"
+#include "rescue/Rescue.h"
 #include "sound/WavImage.h"
+#include "view/ReportLinks.h"
+#include "view/TapeTimeline.h"
+#include "view/Waveform.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +83,21 @@ class CTonvaleDlg {
     // The bytes "&Save" writes (after a rescue with its lines: what tonvale-cli rescue prints).
     Bytes ComposeReportText() const { return tonvale::ComposeReportText(m_report); }
 
+    // --- What the tape view draws of the loaded tape, made with each load ---------------------
+    // Where every tape file and byte lies in the sound; null while nothing is loaded.
+    const TapeTimeline* Timeline() const { return m_timeline.get(); }
+    // The recording, or the sound made of the image.
+    const Waveform* Wave() const { return m_wave.get(); }
+    // A recording's pulses and cells as the rescue found them; null for an image.
+    const RescueTrace* Trace() const {
+        return m_timeline && !m_timeline->Clock() ? &m_trace : nullptr;
+    }
+    const ReportLinks* Links() const { return m_links ? &*m_links : nullptr; }
+    // Counts the loads, so that a view knows when to start afresh.
+    std::uint64_t TapeGeneration() const { return m_generation; }
+    // How far playback is, in seconds of the tape at normal speed; none while idle.
+    std::optional<double> PlayedSeconds() const;
+
   private:
     void LoadTapeImage(const std::string& path);
     void LoadRecording(const std::string& path);
@@ -86,6 +108,8 @@ class CTonvaleDlg {
     void ShowReport();
     void BuildWavImage();
     void ApplyLnwOption();
+    void MakeImageTimeline(TapeFormat soundFormat);
+    void MakeLinks(std::optional<std::size_t> rescueLinesFrom);
     void BackToIdle(unsigned timerId);
     void SetControlText(ControlId id, ByteView text);
     void SetControlText(ControlId id, std::string_view text);
@@ -109,6 +133,14 @@ class CTonvaleDlg {
 
     // Progress ticks still to come while playing; 0 when idle.
     std::uint32_t m_ticksLeft = 0;
+    std::chrono::steady_clock::time_point m_playStart;
+
+    // The tape view's: the timeline, the sound and the links of the tape loaded.
+    std::unique_ptr<TapeTimeline> m_timeline;
+    std::unique_ptr<Waveform> m_wave;
+    RescueTrace m_trace;
+    std::optional<ReportLinks> m_links;
+    std::uint64_t m_generation = 0;
     TextBuffer m_text;
     std::array<Bytes, 3> m_statusLines;
 };

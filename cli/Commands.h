@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tonvale {
 struct RescueResult;
@@ -24,10 +25,12 @@ int ReportRecordingJson(OutStream& out, const Options& options, const std::strin
 int RunWav(const Options& options);
 // Hands playback to the tonvale-play program beside this one.
 int RunPlay(const Options& options, const char* argv0);
-// Runs `program` from beside this one with `args`, for its exit status; `failure` is told when
-// it is not there, `command` leads other messages.
+// Hands `map` and its arguments to the tonvale-map program beside this one.
+int RunMap(const std::vector<std::string>& args, const char* argv0);
+// Runs `program` from beside this one with `args`, for its exit status; `failure` is told, and
+// `failedStatus` returned, when it is not there; `command` leads other messages.
 int RunHelper(const char* command, const char* program, const std::vector<std::string>& args,
-              const char* argv0, const std::string& failure);
+              const char* argv0, const std::string& failure, int failedStatus);
 // Plays in this process (tonvale-play).
 int RunPlayHere(const Options& options);
 // make keeps options of its own (cli/MakeCommand.cpp).

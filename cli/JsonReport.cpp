@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <limits>
 
 namespace tonvale::cli {
@@ -44,6 +45,18 @@ void WriteOpen(OutStream& out, const Json& object) {
     std::string text = Dump(object);
     text.pop_back();
     out.Write(text);
+}
+
+// To the millisecond, as every time in the documents.
+double Rounded(double seconds) {
+    return std::round(seconds * 1000) / 1000;
+}
+
+Json SoundTimes(const TapeTimeline* timeline, std::size_t file) {
+    const std::optional<std::size_t> timed = timeline ? timeline->FileOfReport(file) : std::nullopt;
+    if (!timed) return nullptr;
+    const TimedTapeFile& times = timeline->Files()[*timed];
+    return {{"start", Rounded(times.startSeconds)}, {"end", Rounded(times.endSeconds)}};
 }
 
 } // namespace
@@ -124,7 +137,8 @@ void JsonTapeWriter::OpenFile() {
                {"entry", OrNull(file.entry)},
                {"blocks", std::move(blocks)},
                {"verdict", VerdictName(file.verdict)},
-               {"summaryWord", file.summaryWord.empty() ? Json(nullptr) : Text(file.summaryWord)}});
+               {"summaryWord", file.summaryWord.empty() ? Json(nullptr) : Text(file.summaryWord)},
+               {"sound", SoundTimes(m_timeline, index)}});
     if (index < m_extras.size() && !m_extras[index].empty()) m_out.Write("," + m_extras[index]);
     m_out.Write(",\"lines\":[");
     m_fileOpen = true;

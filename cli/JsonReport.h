@@ -8,6 +8,7 @@
 // held. Output is ASCII only (other characters as \u escapes), safe on a terminal as it stands.
 #include "analysis/AnalyseTape.h"
 #include "cli/Output.h"
+#include "view/TapeTimeline.h"
 
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ class JsonTapeWriter : public ReportSink {
     void Line(ByteView text, Byte tag) override;
     // Members to add to each tape file's object, in order ("\"name\":value,..."; empty: none).
     void SetFileExtras(std::vector<std::string> extras) { m_extras = std::move(extras); }
+    // Where each tape file lies in the sound ("sound": {"start", "end"}); none: null.
+    void SetTimeline(const TapeTimeline* timeline) { m_timeline = timeline; }
     // Closes the tape's object once every line is in.
     void Finish();
 
@@ -44,6 +47,7 @@ class JsonTapeWriter : public ReportSink {
     bool m_continued = false;
     Bytes m_line; // pieces of a continued line so far
     std::vector<std::string> m_extras;
+    const TapeTimeline* m_timeline = nullptr;
 };
 
 // The object of a tape that could not be read: its path and why.

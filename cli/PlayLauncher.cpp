@@ -1,6 +1,7 @@
-// tonvale-cli play and capture: sound needs the sound libraries, which take longer to load than
-// the whole report or WAV job. So tonvale-cli carries none of them and hands `play` to the
-// tonvale-play program installed beside it, `capture` to tonvale-record.
+// tonvale-cli play, capture and map: sound needs the sound libraries and the map the drawing
+// ones, which take longer to load than the whole report or WAV job. So tonvale-cli carries none
+// of them and hands `play` to the tonvale-play program installed beside it, `capture` to
+// tonvale-record and `map` to tonvale-map.
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
@@ -58,21 +59,31 @@ fs::path FindHelper(const char* helper, const char* argv0) {
 int RunPlay(const Options& options, const char* argv0) {
     return RunHelper("tonvale-cli play", "tonvale-play", PlayArguments(options), argv0,
                      "tonvale-cli play: no sound output is built into this tonvale-cli "
-                     "(tonvale-play, built with Qt Multimedia, was not found beside it)");
+                     "(tonvale-play, built with Qt Multimedia, was not found beside it)",
+                     kExitNoSound);
 }
 
 int RunCapture(const CaptureOptions& options, const char* argv0) {
     return RunHelper("tonvale-cli capture", "tonvale-record", CaptureArguments(options), argv0,
                      "tonvale-cli capture: no sound input is built into this tonvale-cli "
-                     "(tonvale-record, built with Qt Multimedia, was not found beside it)");
+                     "(tonvale-record, built with Qt Multimedia, was not found beside it)",
+                     kExitNoSound);
+}
+
+int RunMap(const std::vector<std::string>& args, const char* argv0) {
+    return RunHelper("tonvale-cli map", "tonvale-map", args, argv0,
+                     "tonvale-cli map: no drawing is built into this tonvale-cli "
+                     "(tonvale-map, built with Qt, was not found beside it)",
+                     kExitUsage);
 }
 
 int RunHelper([[maybe_unused]] const char* command, const char* program,
-              const std::vector<std::string>& args, const char* argv0, const std::string& failure) {
+              const std::vector<std::string>& args, const char* argv0, const std::string& failure,
+              int failedStatus) {
     const fs::path player = FindHelper(program, argv0);
     if (player.empty()) {
         WriteErrLine(failure);
-        return kExitNoSound;
+        return failedStatus;
     }
 #if defined(_WIN32)
     // The arguments become one command line, quoted to come apart as they were; UTF-16, so
@@ -94,7 +105,7 @@ int RunHelper([[maybe_unused]] const char* command, const char* program,
     // hand on its exit status.
     std::signal(SIGINT, SIG_IGN);
     const intptr_t status = _wspawnv(_P_WAIT, player.c_str(), argv.data());
-    return status < 0 ? kExitNoSound : static_cast<int>(status);
+    return status < 0 ? failedStatus : static_cast<int>(status);
 #else
     const std::string path = player.string();
     std::vector<char*> argv;
@@ -104,7 +115,7 @@ int RunHelper([[maybe_unused]] const char* command, const char* program,
     argv.push_back(nullptr);
     execv(path.c_str(), argv.data());
     WriteErrLine(std::string(command) + ": cannot start " + path);
-    return kExitNoSound;
+    return failedStatus;
 #endif
 }
 

@@ -12,6 +12,8 @@
 #include "cli/Output.h"
 #include "cli/Tape.h"
 
+#include <optional>
+
 namespace tonvale::cli {
 
 namespace {
@@ -66,6 +68,9 @@ int Json(const Options& options, const std::string& path, OutStream& out) {
     const TapeReport report = FirstWalk(options, path, image, answers);
     const SoundPlan sound = PlanSound(report, image, answers, options.lnw);
     JsonTapeWriter writer(out, path, image.size(), report, sound.durationLine);
+    std::optional<TapeTimeline> timeline;
+    if (!sound.none)
+        writer.SetTimeline(&timeline.emplace(TapeTimeline::OfImage(report, image, sound.format)));
     SecondWalk(options, image, answers, writer);
     writer.Finish();
     return VerdictStatus(report);

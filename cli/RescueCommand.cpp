@@ -137,6 +137,8 @@ int WriteTapeJson(OutStream& out, const Options& options, const std::string& nam
     }
     JsonTapeWriter writer(out, name, image.size(), report, sound.durationLine);
     writer.SetFileExtras(std::move(extras));
+    const TapeTimeline timeline = TapeTimeline::OfRescue(result, report);
+    writer.SetTimeline(&timeline);
     answers.Replay();
     AnalyseTape(image, answers, AnalysisSettings{options.trsFont}, &writer);
     writer.Finish();

@@ -53,6 +53,8 @@ int main(int argc, char** systemArgv) {
         return kExitUsage;
     }
     if (std::string_view(argv[1]) == "help") argv[1] = const_cast<char*>("--help");
+    if (std::string_view(argv[1]) == "map")
+        return RunMap(std::vector<std::string>(argv + 2, argv + argc), argv[0]);
     if (const auto status = Parse(app, argc, argv)) return *status;
     if (convert->parsed()) return RunConvert(convertOptions);
     if (extract->parsed()) return RunExtract(extractOptions);

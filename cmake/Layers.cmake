@@ -9,6 +9,7 @@
 #     writer/                        PC files read into tape files; converting and extracting
 #     rescue/                        recordings of real cassettes back into tape images
 #     recording/                     reading sound files (libsndfile), when it is at hand
+#     view/                          the tape's times in its sound, the samples' summary
 #     app/                           the dialog's state and handlers, saving
 #     platform/  cli/                the Qt window and audio, headless; the command line
 function(tonvale_check_includes folder)
@@ -35,6 +36,7 @@ tonvale_check_includes(analysis base tape format analysis)
 tonvale_check_includes(writer base tape format analysis writer)
 tonvale_check_includes(rescue base tape sound format analysis writer rescue)
 tonvale_check_includes(recording base tape format sound analysis writer rescue recording)
-tonvale_check_includes(app base tape format sound analysis writer rescue recording app)
-tonvale_check_includes(platform base tape format sound analysis writer rescue recording app platform)
-tonvale_check_includes(cli base tape format sound analysis writer rescue recording app platform cli)
+tonvale_check_includes(view base tape sound format analysis writer rescue view)
+tonvale_check_includes(app base tape format sound analysis writer rescue recording view app)
+tonvale_check_includes(platform base tape format sound analysis writer rescue recording view app platform)
+tonvale_check_includes(cli base tape format sound analysis writer rescue recording view app platform cli)

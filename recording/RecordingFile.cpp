@@ -99,6 +99,13 @@ int RecordingFile::PickStronger() {
     return right > left ? 1 : 0;
 }
 
+bool RecordingFile::Seek(std::uint64_t frame) {
+    if (frame > m_frames || sf_seek(File(m_file), static_cast<sf_count_t>(frame), SEEK_SET) < 0)
+        return false;
+    m_read = frame;
+    return true;
+}
+
 std::size_t RecordingFile::Read(std::span<float> block) {
     if (m_channels == 1) {
         const sf_count_t got =

@@ -29,6 +29,8 @@ class RecordingFile : public SampleSource {
     double Rate() const override { return m_rate; }
     std::uint64_t Length() const override { return m_frames; }
     std::size_t Read(std::span<float> block) override;
+    // Reads on from sample `frame`; false where the file cannot go there.
+    bool Seek(std::uint64_t frame);
 
     int Channels() const { return m_channels; }
     int ChannelTaken() const { return m_channel; } // 0 left (or mono), 1 right

@@ -206,7 +206,11 @@ void VoteGroup(std::vector<MendWork*>& copies, const std::vector<std::size_t>& i
             copy.mended.push_back({k, copy.bytes[k].sample / rate, copy.bytes[k].value,
                                    merged[k].value, Mending::Copy, source[k]});
         }
-        copy.bytes = merged;
+        // The values are the vote's, the times each copy's own.
+        std::vector<DecodedByte> own = merged;
+        for (std::size_t k = 0; k < copy.bytes.size(); ++k)
+            own[k].sample = copy.bytes[k].sample;
+        copy.bytes = std::move(own);
         copy.vouched = vouched;
     }
 }

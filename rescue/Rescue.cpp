@@ -62,9 +62,15 @@ RescuedTapeFile Describe(const DecodedFile& decoded, const MendWork& work, doubl
     file.mended = work.mended;
     std::sort(file.mended.begin(), file.mended.end(),
               [](const MendedByte& a, const MendedByte& b) { return a.offset < b.offset; });
+    const double byteSeconds = file.bitsPerSecond > 0 ? 8 / file.bitsPerSecond : 0;
     for (std::size_t k = 0; k < work.bytes.size(); ++k) {
         const DecodedByte& byte = work.bytes[k];
         file.data.push_back(byte.value);
+        if (k < decoded.bytes.size())
+            file.byteSeconds.push_back(byte.sample / rate);
+        else
+            file.byteSeconds.push_back(k == 0 ? file.dataSeconds
+                                              : file.byteSeconds.back() + byteSeconds);
         const Byte least = *std::min_element(byte.confidence.begin(), byte.confidence.end());
         if (least < kDoubtfulBelow && !work.vouched[k])
             file.doubtful.push_back({k, byte.sample / rate, byte.value});

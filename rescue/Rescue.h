@@ -122,7 +122,10 @@ struct RescuedTapeFile {
     double bitsPerSecond = 0; // as found: the recording's own speed
     bool inverted = false;    // upside down against the machine's own signal
     Bytes data;               // the bytes behind the sync byte, mended
-    std::uint64_t heard = 0;  // how many of them the signal gave (the rest came from a copy)
+    // Where each of them begins in the recording; a byte that came from a copy, past what the
+    // signal gave, is placed on at the tape file's own speed.
+    std::vector<double> byteSeconds;
+    std::uint64_t heard = 0; // how many of them the signal gave (the rest came from a copy)
     std::vector<MendedByte> mended;
     std::vector<DoubtfulByte> doubtful;
     std::vector<SignalGap> gaps;

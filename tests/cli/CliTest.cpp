@@ -94,7 +94,9 @@ std::string Values(const Json& value) {
     if (value.is_structured()) {
         std::string values;
         for (const auto& [key, item] : value.items())
-            values += key == "lines" ? std::to_string(item.size()) + " " : Values(item);
+            values += key == "lines"   ? std::to_string(item.size()) + " "
+                      : key == "sound" ? "" // checked against the window's timeline
+                                       : Values(item);
         return values + (value.is_object() ? "; " : "");
     }
     const std::string number = fmt::format("{:X}", value.is_number() ? value.get<unsigned>() : 0);
@@ -169,6 +171,21 @@ TEST_P(SampleTapeTest, ReportJsonAndWavAreWhatTheWindowShowsAndBuilds) {
         EXPECT_EQ(only["duration"], duration.empty() ? Json() : Json(duration));
         EXPECT_EQ(SavedText(only), text.out);
         EXPECT_EQ(Values(only["files"]), kSignatures.at(sample.name));
+        // Where each tape file lies in the sound: the window's own times, to the millisecond.
+        for (std::size_t i = 0; i < only["files"].size(); ++i) {
+            const Json& sound = only["files"][i]["sound"];
+            const TapeTimeline* timeline = dlg.Timeline();
+            const bool playable = !dlg.WavBytes().empty();
+            const auto timed = timeline && playable ? timeline->FileOfReport(i) : std::nullopt;
+            if (!timed) {
+                EXPECT_TRUE(sound.is_null() || !playable) << i;
+                continue;
+            }
+            const TimedTapeFile& file = timeline->Files()[*timed];
+            EXPECT_NEAR(sound["start"].get<double>(), file.startSeconds, 0.0005) << i;
+            EXPECT_NEAR(sound["end"].get<double>(), file.endSeconds, 0.0005) << i;
+            EXPECT_LT(file.startSeconds, file.endSeconds + 1e-9) << i;
+        }
 
         const CliRun wav = Cli(std::string("wav ") +
                                (lnw ? "--rate 48000 --bits 16 --invert --gain -6 " : "") + options);
@@ -317,8 +334,15 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
         EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
     }
     for (const std::string command :
-         {"report", "wav", "play", "convert", "extract", "rescue", "make"}) {
+         {"report", "wav", "play", "convert", "extract", "rescue", "make", "map"}) {
         const CliRun help = Cli(command + " --help");
+        // map is drawn by tonvale-map beside tonvale-cli; a build without Qt has none.
+        if (command == "map" && !fs::exists(fs::path(TONVALE_CLI).parent_path() / "tonvale-map")) {
+            EXPECT_EQ(help.status, 2);
+            EXPECT_NE(help.err.find("no drawing is built into this tonvale-cli"),
+                      std::string::npos);
+            continue;
+        }
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("Usage: tonvale-cli " + command + " [OPTIONS] "),
                   std::string::npos);

@@ -3,8 +3,10 @@
 // very tape that the whole recording gives.
 #include "CaptureModel.h"
 #include "Degrade.h"
+#include "analysis/AnalyseTape.h"
 #include "builder/TestFiles.h"
 #include "rescue/Rescue.h"
+#include "view/LiveTape.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,10 @@ class ChoppedSource : public MemorySampleSource {
   private:
     std::size_t m_read = 0;
     std::uint32_t m_seed = 7;
+};
+
+struct LevelAnswer : LevelQuestion {
+    TapeFormat AskLevel() override { return TapeFormat::Level2; }
 };
 
 Bytes Image(const char* path) {
@@ -101,6 +107,36 @@ TEST_P(LiveRescue, GivesTheWholeRecordingsTapeTellsFilesAsTheyEndAndTheQuality) 
         EXPECT_FALSE(lone.image.empty());
     }
 
+    // The live view's tape, gathered from the tape files as they ended, lies where the whole
+    // recording's does, byte for byte (values too, where no copy mended one).
+    LiveTape tape(live.sound.rate, 1);
+    for (const auto& each : ended)
+        tape.AddTapeFile(each.first);
+    LevelAnswer level2;
+    const TapeTimeline offline =
+        TapeTimeline::OfRescue(result, AnalyseTape(result.image, level2, {}));
+    ASSERT_EQ(tape.Timeline().Files().size(), offline.Files().size());
+    for (std::size_t f = 0; f < offline.Files().size(); ++f) {
+        const TimedTapeFile& a = tape.Timeline().Files()[f];
+        const TimedTapeFile& b = offline.Files()[f];
+        EXPECT_EQ(a.startSeconds, b.startSeconds);
+        EXPECT_EQ(a.endSeconds, b.endSeconds);
+        ASSERT_EQ(a.bytes, b.bytes);
+        const bool mendedFromACopy =
+            std::any_of(result.files[f].mended.begin(), result.files[f].mended.end(),
+                        [](const MendedByte& m) { return m.how == Mending::Copy; });
+        if (!mendedFromACopy) {
+            EXPECT_EQ(a.verdict, b.verdict) << f;
+        }
+        for (std::uint64_t k = 0; k < b.bytes; ++k) {
+            ASSERT_EQ(tape.Timeline().ByteStart({f, k}), offline.ByteStart({f, k}))
+                << f << " " << k;
+            if (!mendedFromACopy) {
+                ASSERT_EQ(tape.Timeline().ByteValue({f, k}), offline.ByteValue({f, k})) << k;
+            }
+        }
+    }
+
     // Twice a second of sound, in order; none over the silence in front, sure over the tape.
     EXPECT_GE(qualities.size(), static_cast<std::size_t>(2 * result.seconds) - 1);
     for (std::size_t i = 1; i < qualities.size(); ++i)
@@ -129,6 +165,29 @@ INSTANTIATE_TEST_SUITE_P(Recordings, LiveRescue, testing::ValuesIn(LiveRows()),
 
 // What a person turning the volume or the head's screw sees: noise lowers the pulses' height
 // over it, and the share of cells read sure, step by step.
+// The last stretch of the sound, however much went by before: its lowest and highest sample;
+// silence before it.
+TEST(LiveSound, KeepsTheLastSecondsOfTheSound) {
+    RecentSound sound(1000, 2); // 2000 samples kept
+    std::vector<std::int16_t> samples(4999);
+    for (std::size_t n = 0; n < samples.size(); ++n)
+        samples[n] = static_cast<std::int16_t>((n * 7919) % 20000 - 10000);
+    for (std::size_t at = 0; at < samples.size(); at += 333)
+        sound.Add(std::span(samples).subspan(at, std::min<std::size_t>(333, samples.size() - at)));
+    ASSERT_EQ(sound.Length(), samples.size());
+    for (const auto& [from, to] :
+         {std::pair{2999, 4999}, {3500, 3501}, {4000, 9000}, {1000, 3100}}) {
+        const auto [low, high] = std::minmax_element(samples.begin() + std::max(from, 2999),
+                                                     samples.begin() + std::min(to, 4999));
+        const SampleRange range = sound.Range(from, to);
+        EXPECT_FLOAT_EQ(range.low, *low / 32767.0f) << from;
+        EXPECT_FLOAT_EQ(range.high, *high / 32767.0f) << from;
+    }
+    const SampleRange gone = sound.Range(0, 2999);
+    EXPECT_EQ(gone.low, 0);
+    EXPECT_EQ(gone.high, 0);
+}
+
 TEST(LiveQuality, FallsAsTheNoiseRises) {
     const Recording clean =
         test::Capture(test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")), 44100);

@@ -6,6 +6,7 @@
 #include "Degrade.h"
 #include "analysis/AnalyseTape.h"
 #include "builder/TestFiles.h"
+#include "view/TapeTimeline.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
 #include <sndfile.h>
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tonvale {
@@ -84,6 +86,10 @@ RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
 struct Degradation {
     const char* name;
     std::function<RescueResult(const Tape&, ByteView image)> rescue;
+    // How it moves the sound in time: played at `speed`, behind `lead` seconds (0: in ways the
+    // test does not follow).
+    double speed = 1;
+    double lead = 0;
 };
 
 // A row over the product's own sound of the tape.
@@ -127,18 +133,20 @@ const Degradation kDegradations[] = {
          test::Offset(r, 0.4f);
          return RescueSamples(r);
      })},
-    {"fast", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); })},
-    {"slow", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); })},
+    {"fast", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }),
+     1.06},
+    {"slow", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }),
+     0.94},
     {"wow",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); })},
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }), 0},
     {"wow_2_percent",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); })},
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }), 0},
     {"half_speed",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); })},
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }), 0.5},
     {"speed_up_kit",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); })},
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }), 1.87},
     {"double_speed",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); })},
+     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }), 2},
     {"noise", Synthesised([](Recording r) {
          r = test::Capture(r, 44100);
          test::Noise(r, 14);
@@ -149,14 +157,14 @@ const Degradation kDegradations[] = {
          test::TapeHead(r, 400, 5000);
          return RescueSamples(r);
      })},
-    {"captured_a_250", Captured(test::kShapeA, 250, false)},
-    {"captured_a_500", Captured(test::kShapeA, 500, false)},
-    {"captured_a_938", Captured(test::kShapeA, 938, false)},
-    {"captured_a_1000_upside_down", Captured(test::kShapeA, 1000, true)},
-    {"captured_b_250_upside_down", Captured(test::kShapeB, 250, true)},
-    {"captured_b_500", Captured(test::kShapeB, 500, false)},
-    {"captured_b_938_upside_down", Captured(test::kShapeB, 938, true)},
-    {"captured_b_1000", Captured(test::kShapeB, 1000, false)},
+    {"captured_a_250", Captured(test::kShapeA, 250, false), 0},
+    {"captured_a_500", Captured(test::kShapeA, 500, false), 0},
+    {"captured_a_938", Captured(test::kShapeA, 938, false), 0},
+    {"captured_a_1000_upside_down", Captured(test::kShapeA, 1000, true), 0},
+    {"captured_b_250_upside_down", Captured(test::kShapeB, 250, true), 0},
+    {"captured_b_500", Captured(test::kShapeB, 500, false), 0},
+    {"captured_b_938_upside_down", Captured(test::kShapeB, 938, true), 0},
+    {"captured_b_1000", Captured(test::kShapeB, 1000, false), 0},
 #if TONVALE_RECORDING
     {"pcm8_11025", Synthesised([](Recording r) {
          return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8);
@@ -166,7 +174,8 @@ const Degradation kDegradations[] = {
      })},
     {"after_a_minute_of_hum", Synthesised([](Recording r) {
          return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70);
-     })},
+     }),
+     1, 70},
 #endif
 };
 
@@ -187,6 +196,23 @@ TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
     EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), "ok");
     const std::string name = degradation->name;
     EXPECT_EQ(file.inverted, name == "inverted" || name.ends_with("upside_down"));
+
+    // Every byte where the synthesis put it, moved as the degradation moved it, within half
+    // of the shortest bit cell.
+    if (degradation->speed == 0) return;
+    const TapeTimeline made = TapeTimeline::OfImage(source, image, tape->sound);
+    const TapeTimeline heard = TapeTimeline::OfRescue(result, rescued);
+    ASSERT_EQ(heard.Files().at(0).bytes, made.Files().at(0).bytes);
+    const double tolerance =
+        (tape->sound == TapeFormat::Highspeed ? 4 : 22) / test::kSynthesisRate / degradation->speed;
+    for (std::uint64_t k = 0; k < made.Files()[0].bytes; ++k) {
+        const double expected =
+            degradation->lead + (0.5 + made.ByteStart({0, k})) / degradation->speed;
+        ASSERT_NEAR(heard.ByteStart({0, k}), expected, tolerance) << "byte " << k;
+    }
+    EXPECT_NEAR(heard.Files()[0].endSeconds,
+                degradation->lead + (0.5 + made.Files()[0].endSeconds) / degradation->speed,
+                4 * tolerance);
 }
 
 std::string Name(const testing::TestParamInfo<RescueDegraded::ParamType>& info) {
@@ -440,6 +466,12 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
             EXPECT_TRUE(hit(m.offset)) << "tape file " << i << " mended byte " << m.offset;
         for (const DoubtfulByte& d : file.doubtful)
             EXPECT_TRUE(hit(d.offset)) << "tape file " << i << " doubtful byte " << d.offset;
+        // Each byte at its own tape file's time, in order, even where a copy gave its value.
+        ASSERT_EQ(file.byteSeconds.size(), file.data.size()) << i;
+        EXPECT_TRUE(std::is_sorted(file.byteSeconds.begin(), file.byteSeconds.end())) << i;
+        if (!file.byteSeconds.empty()) {
+            EXPECT_NEAR(file.byteSeconds.front(), file.dataSeconds, 0.001) << i;
+        }
         if (damage.lastHit == SIZE_MAX) continue;
         ASSERT_EQ(file.data.size(), source.size()) << i;
         EXPECT_EQ(file.heard, source.size()) << i;

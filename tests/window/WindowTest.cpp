@@ -6,6 +6,7 @@
 #include "audio/AudioTestSupport.h"
 #include "builder/Damage.h"
 #include "builder/SampleTapes.h"
+#include "platform/qt/window/LiveStrip.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/RunTonvale.h"
 #if TONVALE_RECORDING
@@ -78,7 +79,7 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
     w.Click(About);
     EXPECT_EQ(about.join('|'),
               "&Open new|&Play|&Exit|&Record|&Autoplay|&Save|Save &Wav|Save &CAS|&About|"
-              "&LNW 1kHz|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
+              "&LNW 1kHz|&Tape view|icon|Tonvale Version 2.0|Plays TRS-80 I/III/4 cassettes "
               "through the sound card|Connect the TRS-80 'Ear' input to PC "
               "headphone output|*OK");
     w.modals.Then(Choose(demo, &first));
@@ -148,12 +149,15 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
     QStringList lines;
     QString quality;
     int loudest = 0;
+    double stripFrom = -1, stripTo = 0, endedAt = 0;
+    std::vector<TimedTapeFile> shown;
     w.modals.Then([&](QDialog* record) {
         auto* inputs = record->findChild<QComboBox*>();
         EXPECT_EQ(inputs->itemText(0), "Default input");
         inputs->setCurrentIndex(inputs->findData(QStringLiteral("tape_in")));
         auto* list = record->findChild<QListWidget*>();
         auto* meter = record->findChild<QProgressBar*>();
+        auto* strip = record->findChild<CLiveStrip*>();
         auto button = [record](const char* text) { return Button(record, text); };
         QTest::mouseClick(button("&Start"), Qt::LeftButton); // asks for the file's name
         ASSERT_TRUE(button("&Stop"));
@@ -162,6 +166,7 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 loudest = std::max(loudest, meter->value());
+                if (stripFrom < 0 && strip->Tape()->Seconds() > 0) stripFrom = strip->From();
                 for (QLabel* label : record->findChildren<QLabel*>())
                     if (label->text().contains("cells sure")) quality = label->text();
                 return player.state() == QProcess::NotRunning;
@@ -172,6 +177,9 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
         QTest::mouseClick(button("&Stop"), Qt::LeftButton);
         for (int i = 0; i < list->count(); ++i)
             lines << list->item(i)->text();
+        stripTo = strip->To();
+        shown = strip->Tape()->Timeline().Files();
+        endedAt = strip->Tape()->Seconds();
         QTest::mouseClick(button("&Close"), Qt::LeftButton);
     });
     w.modals.Then(Choose(dir + "/side-a.flac"));
@@ -189,13 +197,23 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
               1)
         << lines.join('\n').toStdString();
     EXPECT_EQ(lines.back().toStdString(), "Tape saved as " + dir + "/side-a.cas");
+    // The sound scrolled by up to its newest sample, and the tape file lies on it, ok.
+    EXPECT_EQ(stripFrom, 0);
+    EXPECT_EQ(stripTo, endedAt);
+    EXPECT_GT(stripTo, 9) << "the whole tape went by";
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].verdict, Verdict::Ok);
+    EXPECT_GT(shown[0].endSeconds, stripTo - CLiveStrip::kShownSeconds);
     // The window opened the recording: the rescue's tape is the one saved.
     EXPECT_TRUE(Lines(w.window).indexOf(QRegularExpression("^Rescue: 1 tape file in .*")) > 0);
     EXPECT_TRUE(w.window.Control(SaveCas)->isEnabled());
     std::string failure;
     const auto flac = RecordingFile::Open(dir + "/side-a.flac", Channel::Stronger, failure);
     ASSERT_TRUE(flac) << failure;
-    EXPECT_EQ(RescueRecording(*flac).image, ReadFile(dir + "/side-a.cas"));
+    const RescueResult rescued = RescueRecording(*flac);
+    EXPECT_EQ(rescued.image, ReadFile(dir + "/side-a.cas"));
+    EXPECT_EQ(shown[0].bytes, rescued.files.at(0).data.size());
+    EXPECT_EQ(shown[0].startSeconds, rescued.files.at(0).byteSeconds.at(0));
 }
 #endif
 
@@ -274,12 +292,13 @@ TEST(ReportView, TellsItemViewsOfEveryLoadConsistentlyAndAtOnce) {
     const QModelIndex last = model.index(kLines, 0);
     EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(last)));
     EXPECT_EQ(last.data().toString(), Shown(w.Dialog().ReportLine(kLines)));
-    // Rows of one height, as wide as the widest line, not selectable.
+    // Rows of one height, as wide as the widest line, selectable one at a time for the tape view.
     const QFontMetrics metrics(view->font());
     EXPECT_EQ(view->visualRect(last).height(), metrics.height());
     EXPECT_EQ(last.data(Qt::SizeHintRole).toSize().width(),
               metrics.horizontalAdvance(' ') * int(w.Dialog().Report().widestLine) + 4);
-    EXPECT_FALSE(model.flags(last) & Qt::ItemIsSelectable);
+    EXPECT_TRUE(model.flags(last) & Qt::ItemIsSelectable);
+    EXPECT_EQ(view->selectionMode(), QAbstractItemView::SingleSelection);
     w.Drop({TapeFile("demo.cas", kDemo)});
     EXPECT_EQ(Lines(w.window), Lines(w.window, false));
 }

@@ -2,6 +2,7 @@
 
 #include "app/SafeFile.h"
 #include "platform/qt/window/DialogLayout.h"
+#include "platform/qt/window/LiveStrip.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -19,7 +20,7 @@ namespace tonvale {
 
 namespace {
 
-const QSize kRecordSize(300, 180);
+const QSize kRecordSize(300, 236);
 constexpr double kQuietestDb = -60; // the level meter's left end; its right end is full swing
 
 QString FromBytes(ByteView line) {
@@ -62,13 +63,15 @@ CRecordDlg::CRecordDlg(QWidget* parent) : QDialog(parent) {
     m_level->setValue(0);
     layout->AddControl(m_level, QRect(50, 24, 243, 10));
     m_quality = label("", QRect(7, 39, 286, 8));
+    m_strip = new CLiveStrip(this);
+    layout->AddControl(m_strip, QRect(7, 51, 286, 56));
     m_lines = new QListWidget(this);
-    layout->AddControl(m_lines, QRect(7, 51, 286, 103));
+    layout->AddControl(m_lines, QRect(7, 111, 286, 99));
     m_startStop = new QPushButton(QStringLiteral("&Start"), this);
     m_startStop->setDefault(true);
-    layout->AddControl(m_startStop, QRect(189, 159, 50, 14));
+    layout->AddControl(m_startStop, QRect(189, 215, 50, 14));
     m_close = new QPushButton(QStringLiteral("&Close"), this);
-    layout->AddControl(m_close, QRect(243, 159, 50, 14));
+    layout->AddControl(m_close, QRect(243, 215, 50, 14));
     connect(m_startStop, &QPushButton::clicked, this, &CRecordDlg::OnStartStop);
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_input, &QtSoundInput::failed, this, [this] {
@@ -118,7 +121,11 @@ void CRecordDlg::Start() {
     // From the rescue's thread to this one.
     events.fileEnded = [this](const RescueResult& lone) {
         QMetaObject::invokeMethod(
-            this, [this, lone] { AddLine(FromBytes(EndedLine(++m_ended, lone))); },
+            this,
+            [this, lone] {
+                AddLine(FromBytes(EndedLine(++m_ended, lone)));
+                m_strip->AddTapeFile(lone);
+            },
             Qt::QueuedConnection);
     };
     events.quality = [this](const RescueQuality& quality) {
@@ -138,8 +145,10 @@ void CRecordDlg::Start() {
         return;
     }
     m_ended = 0;
+    m_strip->Start(rate);
     const bool started = m_input.Start([this](std::span<const std::int16_t> samples, double at) {
         m_level->setValue(MeterValue(samples));
+        m_strip->AddSound(samples);
         m_capture->Arrived(samples, at);
         if (!m_capture->WriteFailure().empty())
             QMetaObject::invokeMethod(this, &CRecordDlg::Stop, Qt::QueuedConnection);

@@ -1,8 +1,8 @@
 #pragma once
 // "Record": a cassette recorded from a sound input with the rescue running on it. The person
 // picks the input, watches the level and the signal's quality while turning the recorder's
-// volume or its head's screw, and sees each tape file as it ends. Stop keeps the sound as FLAC
-// and the tape as CAS beside it; the window then opens the recording.
+// volume or its head's screw, and sees the sound scroll by with each tape file as it ends. Stop
+// keeps the sound as FLAC and the tape as CAS beside it; the window then opens the recording.
 #include "platform/qt/audio/QtSoundInput.h"
 #include "recording/LiveCapture.h"
 
@@ -18,6 +18,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace tonvale {
+
+class CLiveStrip;
 
 class CRecordDlg : public QDialog {
     Q_OBJECT
@@ -39,6 +41,7 @@ class CRecordDlg : public QDialog {
     QComboBox* m_inputs;
     QProgressBar* m_level;
     QLabel* m_quality;
+    CLiveStrip* m_strip;
     QListWidget* m_lines;
     QPushButton* m_startStop;
     QPushButton* m_close;

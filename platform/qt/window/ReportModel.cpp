@@ -80,14 +80,17 @@ QVariant CReportModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags CReportModel::flags(const QModelIndex& index) const {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
 }
 
 void CReportLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
     painter->save();
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(QPalette::Text));
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    if (selected) painter->fillRect(option.rect, option.palette.color(QPalette::Highlight));
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect text = option.rect.adjusted(kTextIndent, 0, 0, 0);
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());

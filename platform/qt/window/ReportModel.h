@@ -42,7 +42,8 @@ class CReportModel : public QAbstractListModel {
     bool m_symbolPage = false;
 };
 
-// Draws a row's text as it stands: no eliding, no selection, no focus frame, 2 pixels in.
+// Draws a row's text as it stands: no eliding, no focus frame, 2 pixels in; the line picked
+// for the tape view highlighted.
 class CReportLineDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:

@@ -7,6 +7,7 @@
 #endif
 #include "platform/qt/window/QtText.h"
 #include "platform/qt/window/ReportModel.h"
+#include "platform/qt/window/TapeView.h"
 #include "platform/qt/window/TonvaleIcon.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 
 namespace tonvale {
@@ -100,7 +102,8 @@ void CTonvaleWindow::BuildControls() {
     m_reportView->setUniformItemSizes(true);
     m_reportView->setTextElideMode(Qt::ElideNone);
     m_reportView->setWordWrap(false);
-    m_reportView->setSelectionMode(QAbstractItemView::NoSelection);
+    // One line at a time, for the tape view to show its bytes.
+    m_reportView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_reportView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_reportView->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_reportView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -126,6 +129,8 @@ void CTonvaleWindow::BuildControls() {
     m_saveCas = button("Save &CAS", QRect(258, 178, 50, 14), kBottomRight);
     m_about = button("&About", QRect(258, 130, 50, 14), kBottomRight);
     m_lnw = checkBox("&LNW 1kHz", QRect(174, 131, 80, 10));
+    // Below the template's own controls, last in the Tab order.
+    m_tapeViewButton = button("&Tape view", QRect(5, 177, 50, 14), kBottomLeft);
 
     connect(m_openNew, &QPushButton::clicked, this, &CTonvaleWindow::OnOpenNew);
     connect(m_play, &QPushButton::clicked, this, &CTonvaleWindow::OnPlay);
@@ -135,6 +140,11 @@ void CTonvaleWindow::BuildControls() {
     connect(m_saveWav, &QPushButton::clicked, this, &CTonvaleWindow::OnSaveWav);
     connect(m_saveCas, &QPushButton::clicked, this, &CTonvaleWindow::OnSaveCas);
     connect(m_lnw, &QCheckBox::clicked, this, &CTonvaleWindow::OnLnw);
+    connect(m_tapeViewButton, &QPushButton::clicked, this, &CTonvaleWindow::OnTapeView);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this), &QShortcut::activated, this,
+            &CTonvaleWindow::OnTapeView);
+    connect(m_reportView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ShowLineBytes(current.row()); });
     m_play->setFocus();
 }
 
@@ -214,6 +224,7 @@ template <class Command> bool CTonvaleWindow::RunCommand(Command command) {
     command();
     m_busy = false;
     m_model->Flush();
+    if (m_tapeView) m_tapeView->Refresh();
     if (m_soundEnded) {
         const bool failed = *m_soundEnded;
         m_soundEnded.reset();
@@ -278,6 +289,36 @@ void CTonvaleWindow::OnDrop(const std::vector<std::string>& paths) {
     RunCommand([&] { m_dlg.OnDropFiles(paths); });
 }
 
+// A window of its own beside this one, which goes on working; it keeps its size and place
+// while the program runs.
+void CTonvaleWindow::OnTapeView() {
+    if (!m_tapeView) {
+        m_tapeView = std::make_unique<CTapeView>(m_dlg);
+        m_tapeView->setWindowIcon(windowIcon());
+        connect(m_tapeView.get(), &CTapeView::LineChosen, this, &CTonvaleWindow::PickLine);
+        ShowLineBytes(m_reportView->currentIndex().row());
+    }
+    m_tapeView->Refresh();
+    m_tapeView->show();
+    m_tapeView->raise();
+    m_tapeView->activateWindow();
+}
+
+void CTonvaleWindow::ShowLineBytes(int row) {
+    if (!m_tapeView) return;
+    const ReportLinks* links = m_dlg.Links();
+    m_tapeView->ShowBytes(links && row >= 0 ? links->BytesOf(static_cast<std::size_t>(row))
+                                            : std::nullopt);
+}
+
+void CTonvaleWindow::PickLine(std::size_t line) {
+    m_model->Flush();
+    const QModelIndex index = m_model->index(static_cast<int>(line), 0);
+    if (!index.isValid()) return;
+    m_reportView->setCurrentIndex(index);
+    m_reportView->scrollTo(index);
+}
+
 // --- Events ----------------------------------------------------------------------------------
 
 void CTonvaleWindow::keyPressEvent(QKeyEvent* event) {
@@ -306,6 +347,7 @@ void CTonvaleWindow::closeEvent(QCloseEvent* event) {
     }
     // The sound output may still read the WAV image: stop it before anything is freed.
     m_dlg.StopSoundAndFreeImage();
+    if (m_tapeView) m_tapeView->close();
     event->accept();
 }
 

@@ -25,6 +25,7 @@ class QPushButton;
 namespace tonvale {
 
 class CReportModel;
+class CTapeView;
 
 class CTonvaleWindow : public QWidget {
     Q_OBJECT
@@ -42,6 +43,8 @@ class CTonvaleWindow : public QWidget {
     QListView* ReportView() const { return m_reportView; }
     const ReportFont& ChosenReportFont() const { return m_reportFont; }
     QWidget* Control(ControlId id) const;
+    // The tape view, once opened ("&Tape view", Ctrl+T); null before.
+    CTapeView* TapeView() const { return m_tapeView.get(); }
     // A command (or a load) is running: others are refused until it ends.
     bool Busy() const { return m_busy; }
 
@@ -72,11 +75,17 @@ class CTonvaleWindow : public QWidget {
     void OnRecord();
     void OnLnw();
     void OnDrop(const std::vector<std::string>& paths);
+    void OnTapeView();
+    // The report line picked: its bytes in the tape view.
+    void ShowLineBytes(int row);
+    // A byte picked in the tape view: the report line that shows it.
+    void PickLine(std::size_t line);
 
     QtPlatform m_platform{*this};
     CTonvaleDlg m_dlg{m_platform};
     // Declared after the dialog, so the view lets go of the report before it goes.
     std::unique_ptr<CReportModel> m_model;
+    std::unique_ptr<CTapeView> m_tapeView;
     ReportFont m_reportFont;
     bool m_busy = false;
     std::optional<std::string> m_pendingArgument; // to open once the window is on screen
@@ -90,6 +99,7 @@ class CTonvaleWindow : public QWidget {
     QPushButton* m_save = nullptr;
     QPushButton* m_saveWav = nullptr;
     QPushButton* m_saveCas = nullptr;
+    QPushButton* m_tapeViewButton = nullptr;
     QPushButton* m_record = nullptr; // none without recordings
     QCheckBox* m_autoplay = nullptr;
     QCheckBox* m_lnw = nullptr;
