@@ -163,8 +163,6 @@ INSTANTIATE_TEST_SUITE_P(Recordings, LiveRescue, testing::ValuesIn(LiveRows()),
                              return std::string(row.param.name);
                          });
 
-// What a person turning the volume or the head's screw sees: noise lowers the pulses' height
-// over it, and the share of cells read sure, step by step.
 // The last stretch of the sound, however much went by before: its lowest and highest sample;
 // silence before it.
 TEST(LiveSound, KeepsTheLastSecondsOfTheSound) {
@@ -188,6 +186,8 @@ TEST(LiveSound, KeepsTheLastSecondsOfTheSound) {
     EXPECT_EQ(gone.high, 0);
 }
 
+// What a person turning the volume or the head's screw sees: noise lowers the pulses' height
+// over it, and the share of cells read sure, step by step.
 TEST(LiveQuality, FallsAsTheNoiseRises) {
     const Recording clean =
         test::Capture(test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")), 44100);
