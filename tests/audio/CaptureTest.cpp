@@ -37,12 +37,8 @@ struct CliRun {
 CliRun Cli(const QStringList& arguments) {
     QProcess cli;
     cli.start(TONVALE_CLI, arguments);
-    CliRun run;
-    if (!cli.waitForFinished(120000)) return run;
-    run.status = cli.exitCode();
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+    if (!cli.waitForFinished(120000)) return {};
+    return {cli.exitCode(), cli.readAllStandardOutput(), cli.readAllStandardError()};
 }
 
 struct Played {

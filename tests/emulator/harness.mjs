@@ -41,11 +41,8 @@ export function readWav(path) {
     const size = file.readUInt32LE(42);
     const data = file.subarray(46, 46 + size);
     // Samples scaled to -1..1: unsigned 8-bit around 128, or signed 16-bit.
-    const count = Math.floor(data.length / (bits / 8));
-    const samples = new Float32Array(count);
-    for (let i = 0; i < count; ++i) {
-        samples[i] = bits === 8 ? (data[i] - 128) / 128 : data.readInt16LE(2 * i) / 32768;
-    }
+    const samples = Float32Array.from({length: Math.floor(data.length / (bits / 8))}, (_, i) =>
+        bits === 8 ? (data[i] - 128) / 128 : data.readInt16LE(2 * i) / 32768);
     return {rate: file.readUInt32LE(24), samples, declaredSamples: size / (bits / 8)};
 }
 
