@@ -16,6 +16,16 @@ class LevelQuestion {
     virtual TapeFormat AskLevel() = 0;
 };
 
+// Where nobody can be asked (a live capture, a test, a benchmark): always the same answer.
+class FixedLevel : public LevelQuestion {
+  public:
+    explicit FixedLevel(TapeFormat level = TapeFormat::Level2) : m_level(level) {}
+    TapeFormat AskLevel() override { return m_level; }
+
+  private:
+    TapeFormat m_level;
+};
+
 // Takes the report lines as they are written, so that a long report need not be held.
 class ReportSink {
   public:

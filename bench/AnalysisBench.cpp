@@ -55,14 +55,9 @@ Bytes BasicTape(std::size_t size) {
     return TapeImageWriter().File(TapeFormat::Level2, Level2BasicFile('B', lines)).Image();
 }
 
-// The level question answered as its close box does.
-struct Level2 : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
-};
-
 void Walk(benchmark::State& state, Bytes (*make)(std::size_t)) {
     const Bytes image = make(static_cast<std::size_t>(state.range(0)));
-    Level2 level;
+    FixedLevel level; // Level 2, as the question's close box answers
     TapeReport report;
     for (auto _ : state) {
         report = AnalyseTape(image, level, AnalysisSettings{});

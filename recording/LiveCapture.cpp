@@ -8,11 +8,6 @@ namespace tonvale {
 
 namespace {
 
-// Level 2 where the tape does not tell: the window and `report` ask, a live line cannot.
-struct Level2Answer : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
-};
-
 std::string Printed(const char* format, double a, double b = 0) {
     char text[160];
     std::snprintf(text, sizeof text, format, a, b);
@@ -22,7 +17,7 @@ std::string Printed(const char* format, double a, double b = 0) {
 } // namespace
 
 Bytes EndedLine(std::size_t number, const RescueResult& lone) {
-    Level2Answer answer;
+    FixedLevel answer; // Level 2 where the tape does not tell: a live line cannot ask
     const TapeReport report = AnalyseTape(lone.image, answer, AnalysisSettings{});
     const RescuedTapeFile& file = lone.files.front();
     const std::string head =

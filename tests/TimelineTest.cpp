@@ -19,10 +19,6 @@
 namespace tonvale {
 namespace {
 
-struct Level2Answer : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
-};
-
 constexpr Byte kHigh = 0xFF, kLow = 0x00;
 
 // The bits of the cells from sample `at` of a window image, as a TRS-80 would hear them.
@@ -75,7 +71,7 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
     for (const std::string& path : CaseTapes()) {
         SCOPED_TRACE(path);
         const Bytes image = test::ReadFile(path);
-        Level2Answer answer;
+        FixedLevel answer;
         const TapeReport report = AnalyseTape(image, answer, AnalysisSettings{});
         const TapeFormat sound = report.lastFormat;
         const WavImage wav = BuildWavImage(sound, image);

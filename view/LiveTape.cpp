@@ -7,15 +7,6 @@
 
 namespace tonvale {
 
-namespace {
-
-// Level 2 where the tape does not tell: a live view cannot ask.
-struct Level2Answer : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
-};
-
-} // namespace
-
 RecentSound::RecentSound(double rate, double keptSeconds)
     : m_rate(rate), m_ring(std::max<std::size_t>(1, static_cast<std::size_t>(rate * keptSeconds))) {
 }
@@ -53,7 +44,7 @@ void LiveTape::AddTapeFile(const RescueResult& lone) {
     }
     m_tape.image.insert(m_tape.image.end(), lone.image.begin(), lone.image.end());
     m_tape.seconds = std::max(m_tape.seconds, lone.seconds);
-    Level2Answer answer;
+    FixedLevel answer; // Level 2 where the tape does not tell: a live view cannot ask
     const TapeReport report = AnalyseTape(m_tape.image, answer, AnalysisSettings{});
     m_timeline = TapeTimeline::OfRescue(m_tape, report);
 }

@@ -149,9 +149,7 @@ struct Hour {
         settings.trace = &trace;
         result = RescueRecording(source, settings);
         PutInTimeOrder(trace);
-        struct Level2 : LevelQuestion {
-            TapeFormat AskLevel() override { return TapeFormat::Level2; }
-        } answer;
+        FixedLevel answer;
         report = AnalyseTape(result.image, answer, AnalysisSettings{});
         timeline = std::make_unique<TapeTimeline>(TapeTimeline::OfRescue(result, report));
     }
