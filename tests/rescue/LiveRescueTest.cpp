@@ -37,10 +37,6 @@ class ChoppedSource : public MemorySampleSource {
     std::uint32_t m_seed = 7;
 };
 
-struct LevelAnswer : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
-};
-
 Bytes Image(const char* path) {
     return test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + path);
 }
@@ -112,7 +108,7 @@ TEST_P(LiveRescue, GivesTheWholeRecordingsTapeTellsFilesAsTheyEndAndTheQuality) 
     LiveTape tape(live.sound.rate, 1);
     for (const auto& each : ended)
         tape.AddTapeFile(each.first);
-    LevelAnswer level2;
+    FixedLevel level2;
     const TapeTimeline offline =
         TapeTimeline::OfRescue(result, AnalyseTape(result.image, level2, {}));
     ASSERT_EQ(tape.Timeline().Files().size(), offline.Files().size());
