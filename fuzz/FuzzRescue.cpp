@@ -6,14 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
-
-struct Level2Answer : tonvale::LevelQuestion {
-    tonvale::TapeFormat AskLevel() override { return tonvale::TapeFormat::Level2; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tonvale;
     if (size == 0) return 0;
@@ -27,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RescueSettings settings;
     settings.format = formats[(data[0] >> 2) & 3];
     const RescueResult result = RescueRecording(source, settings);
-    Level2Answer answer;
+    FixedLevel answer;
     const TapeReport report = AnalyseTape(result.image, answer, AnalysisSettings{});
     for (const RescuedTapeFile& file : result.files) {
         if (file.heard > file.data.size() || file.imageBit > 8 * result.image.size())

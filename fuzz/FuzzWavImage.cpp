@@ -9,14 +9,11 @@
 namespace {
 
 tonvale::SoundOptions SoundOf(std::uint8_t choice) {
-    tonvale::SoundOptions sound;
-    if (choice & 0x20) sound.bits = 16;
-    if (choice & 0x40) sound.rate = 48000;
-    if (choice & 0x80) {
-        sound.invert = true;
-        sound.gainDb = -6;
-    }
-    return sound;
+    const bool inverted = (choice & 0x80) != 0;
+    return {.rate = choice & 0x40 ? 48000u : 0u,
+            .bits = choice & 0x20 ? 16u : 8u,
+            .invert = inverted,
+            .gainDb = inverted ? -6.0 : 0.0};
 }
 
 } // namespace

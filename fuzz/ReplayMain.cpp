@@ -9,31 +9,21 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-void Replay(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::size_t count = 0;
+    auto replay = [&count](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ++count;
+    };
     for (int i = 1; i < argc; ++i) {
-        const fs::path path(argv[i]);
-        if (fs::is_directory(path)) {
-            for (const auto& entry : fs::recursive_directory_iterator(path))
-                if (entry.is_regular_file()) {
-                    Replay(entry.path());
-                    ++count;
-                }
-        } else {
-            Replay(path);
-            ++count;
-        }
+        if (!fs::is_directory(argv[i]))
+            replay(argv[i]);
+        else
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
+                if (entry.is_regular_file()) replay(entry.path());
     }
     fmt::print("replayed {} inputs\n", count);
     return count > 0 ? 0 : 1;

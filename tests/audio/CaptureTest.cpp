@@ -9,9 +9,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -37,12 +37,8 @@ struct CliRun {
 CliRun Cli(const QStringList& arguments) {
     QProcess cli;
     cli.start(TONVALE_CLI, arguments);
-    CliRun run;
-    if (!cli.waitForFinished(120000)) return run;
-    run.status = cli.exitCode();
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+    if (!cli.waitForFinished(120000)) return {};
+    return {cli.exitCode(), cli.readAllStandardOutput(), cli.readAllStandardError()};
 }
 
 struct Played {
@@ -55,21 +51,24 @@ struct Played {
 
 class Capture : public testing::TestWithParam<Played> {};
 
-// Where the played sound begins in a recording: its first sample off the silence, in seconds.
-double SoundStart(const std::string& path) {
+// A recording as written, empty when it cannot be read.
+Recording ReadSound(const std::string& path) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return -1;
-    std::vector<short> block(4096);
-    sf_count_t at = 0;
-    for (sf_count_t got; (got = sf_read_short(file, block.data(), 4096)) > 0; at += got)
-        for (sf_count_t k = 0; k < got; ++k)
-            if (std::abs(block[static_cast<std::size_t>(k)]) > 300) {
-                sf_close(file);
-                return static_cast<double>(at + k) / info.samplerate;
-            }
+    Recording r;
+    if (!file) return r;
+    r.rate = info.samplerate;
+    r.samples.resize(static_cast<std::size_t>(info.frames));
+    sf_read_float(file, r.samples.data(), info.frames);
     sf_close(file);
-    return -1;
+    return r;
+}
+
+// Where the played sound begins in a recording: its first sample off the silence, in seconds.
+double SoundStart(const Recording& r) {
+    const auto loud = std::find_if(r.samples.begin(), r.samples.end(),
+                                   [](float x) { return std::abs(x) > 0.009f; });
+    return loud == r.samples.end() ? -1 : static_cast<double>(loud - r.samples.begin()) / r.rate;
 }
 
 // How long after its sound went into the sink each quality figure came out: a figure covers
@@ -123,7 +122,7 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     player.kill();
     player.waitForFinished();
     err += capture.readAllStandardError();
-    PrintDelays(played.name, figures, SoundStart(name.toStdString() + ".flac"));
+    PrintDelays(played.name, figures, SoundStart(ReadSound(name.toStdString() + ".flac")));
 
     const CliRun rescue = Cli({"rescue", name + ".flac", "-o", name + "-rescued.cas", "--force"});
     EXPECT_EQ(capture.exitCode(), played.status) << err.data();
@@ -140,10 +139,6 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     EXPECT_FALSE(err.contains("Overrun")) << err.data();
 }
 
-Bytes Image(const char* path) {
-    return ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + path);
-}
-
 std::string OwnSound(const std::string& dir) {
     const std::string wav = dir + "/demo.wav";
     Cli({"wav", QString(TONVALE_SOURCE_DIR) + "/examples/demo.cas", "-o",
@@ -154,16 +149,14 @@ std::string OwnSound(const std::string& dir) {
 // Two copies of a BASIC program as a real cassette gives them back: 7 s each, the second's
 // bytes from 9.3 s to 15 s. Cut inside them, it is completed from the first.
 std::string CapturedTwice(const std::string& dir) {
-    const Recording once = CapturePulses(Image("examples/demo.cas"), {});
-    Recording twice = once;
-    twice.samples.resize(once.samples.size() + 44100);
-    twice.samples.insert(twice.samples.end(), once.samples.begin(), once.samples.end());
-    return WriteWav(dir + "/captured.wav", twice);
+    const Bytes demo = ReadFile(std::string(TONVALE_SOURCE_DIR) + "/examples/demo.cas");
+    const Recording once = CapturePulses(demo, {});
+    return WriteWav(dir + "/captured.wav", Join(once, once));
 }
 
 // A real cassette's leader running into its sync byte: too short for a tape file.
 std::string RealClip(const std::string&) {
-    return std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/clips/low-speed/sync01.wav";
+    return std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/real-clips/low-speed/sync01.wav";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,12 +184,7 @@ TEST(CaptureDevices, AreListedAndAMissingOneOrServerIsTold) {
     EXPECT_EQ(timed.status, 1); // nothing on the tape
     EXPECT_TRUE(timed.err.endsWith("no tape file found in " + dir + "/quiet.flac\n"))
         << timed.err.data();
-    // 1.5 seconds exactly, kept as FLAC.
-    SF_INFO info{};
-    SNDFILE* flac = sf_open((dir + "/quiet.flac").c_str(), SFM_READ, &info);
-    ASSERT_TRUE(flac);
-    EXPECT_EQ(info.frames, 66150);
-    sf_close(flac);
+    EXPECT_EQ(ReadSound(dir + "/quiet.flac").samples.size(), 66150u); // 1.5 s exactly, as FLAC
 }
 
 } // namespace

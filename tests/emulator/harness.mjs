@@ -16,10 +16,9 @@ const SCREEN_ROWS = 16;
 const BASIC_START_POINTER = 0x40A4; // Level 2 keeps its program's address here
 const LEVEL1_BASIC = 0x4200;
 
-// How long each phase may take, in emulated seconds, before the load counts as stuck.
-const BOOT_SECONDS = 10;
-const PROMPT_SECONDS = 10;
-const MOTOR_START_SECONDS = 10;
+// How long a prompt or the motor's start may take, in emulated seconds, before the load counts
+// as stuck.
+const WAIT_SECONDS = 10;
 const MOTOR_STOP_MARGIN_SECONDS = 5; // beyond the WAV's own playing time
 const SETTLE_SECONDS = 0.5;          // lets the ROM finish up after the motor stops
 
@@ -42,11 +41,8 @@ export function readWav(path) {
     const size = file.readUInt32LE(42);
     const data = file.subarray(46, 46 + size);
     // Samples scaled to -1..1: unsigned 8-bit around 128, or signed 16-bit.
-    const count = Math.floor(data.length / (bits / 8));
-    const samples = new Float32Array(count);
-    for (let i = 0; i < count; ++i) {
-        samples[i] = bits === 8 ? (data[i] - 128) / 128 : data.readInt16LE(2 * i) / 32768;
-    }
+    const samples = Float32Array.from({length: Math.floor(data.length / (bits / 8))}, (_, i) =>
+        bits === 8 ? (data[i] - 128) / 128 : data.readInt16LE(2 * i) / 32768);
     return {rate: file.readUInt32LE(24), samples, declaredSamples: size / (bits / 8)};
 }
 
@@ -62,10 +58,8 @@ class WavCassette extends CassettePlayer {
     }
 
     readSample() {
-        if (this.position >= this.samples.length) {
-            return 0; // past the end of the tape: silence
-        }
-        return this.samples[this.position++];
+        // Past the end of the tape: silence.
+        return this.position < this.samples.length ? this.samples[this.position++] : 0;
     }
 
     onMotorStart() {
@@ -96,14 +90,12 @@ export const MACHINES = {
         prompts: () => [],
         // No lower case: every letter is a capital. Level 1 keeps every space typed behind the
         // line number and LIST shows one more, so a listed line is typed without that one.
-        lowerCaseOn: "",
         keysFor: (text) => text.toLowerCase().replace(/^( *[0-9]+) /, "$1"),
     },
     "model1-level2": {
         config: makeConfig(ModelType.MODEL1, BasicLevel.LEVEL2, CGChip.ORIGINAL, RamSize.RAM_48_KB),
         prompts: () => [["MEMORY SIZE?", "\n"]],
         // A letter without Shift is the capital, with Shift the lower-case code.
-        lowerCaseOn: "",
         keysFor: (text) => [...text].map((c) =>
             c === c.toUpperCase() ? c.toLowerCase() : c.toUpperCase()).join(""),
     },
@@ -128,9 +120,11 @@ export class Load {
         }
         this.machine = machine;
         this.wav = wav;
-        this.motorLog = []; // [on, emulated seconds]
+        this.motorOn = false;
         this.keyboard = new Keyboard();
-        this.cassette = new WavCassette(wav, (on) => this.motorLog.push([on, this.seconds()]));
+        this.cassette = new WavCassette(wav, (on) => {
+            this.motorOn = on;
+        });
         this.trs80 = new Trs80(machine.config, new StubScreen(), this.keyboard, this.cassette,
             new SilentSoundPlayer());
         this.trs80.reset();
@@ -141,31 +135,13 @@ export class Load {
         return this.trs80.tStateCount / this.trs80.clockHz;
     }
 
-    motorOn() {
-        const last = this.motorLog[this.motorLog.length - 1];
-        return last !== undefined && last[0];
-    }
-
     // The screen as text, one string per row. Graphics show as '#'; the Model I's missing bit 6
     // of the character memory is put back.
     screenRows() {
-        const rows = [];
-        for (let row = 0; row < SCREEN_ROWS; row++) {
-            let line = "";
-            for (let column = 0; column < SCREEN_COLUMNS; column++) {
-                let b = this.trs80.readMemory(SCREEN_BEGIN + row * SCREEN_COLUMNS + column);
-                if (b >= 0x80) {
-                    line += "#";
-                    continue;
-                }
-                if (b < 0x20) {
-                    b += 0x40;
-                }
-                line += String.fromCharCode(b);
-            }
-            rows.push(line);
-        }
-        return rows;
+        const char = (b) => (b >= 0x80 ? "#" : String.fromCharCode(b < 0x20 ? b + 0x40 : b));
+        const row = (r) => Array.from({length: SCREEN_COLUMNS},
+            (_, c) => char(this.trs80.readMemory(SCREEN_BEGIN + r * SCREEN_COLUMNS + c)));
+        return Array.from({length: SCREEN_ROWS}, (_, r) => row(r).join(""));
     }
 
     screenHas(text) {
@@ -201,10 +177,10 @@ export class Load {
     // Types a listing line by line, as a person at the machine would, letters in their own case
     // where the machine has lower case.
     typeListing(listing) {
-        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn);
+        this.keyboard.simulateKeyboardText(this.machine.lowerCaseOn ?? "");
         for (const line of listing.split(/\r?\n/).filter((l) => l.trim() !== "")) {
             this.keyboard.simulateKeyboardText(this.machine.keysFor(line) + "\n");
-            this.runUntil(() => this.keyboard.keyQueue.length === 0, PROMPT_SECONDS);
+            this.runUntil(() => this.keyboard.keyQueue.length === 0, WAIT_SECONDS);
         }
         this.runUntil(() => false, SETTLE_SECONDS);
     }
@@ -225,11 +201,8 @@ export class Load {
                 address++;
             }
         }
-        const bytes = [];
-        for (let a = start; a < address; a++) {
-            bytes.push(this.trs80.readMemory(a));
-        }
-        return {start, bytes: Buffer.from(bytes)};
+        const read = (_, i) => this.trs80.readMemory(start + i);
+        return {start, bytes: Buffer.from(Array.from({length: address - start}, read))};
     }
 
     note(text) {
@@ -263,29 +236,23 @@ export class Load {
     }
 
     dialogue(cassette, command, systemName, playSeconds) {
-        for (const [prompt, answer] of this.machine.prompts(cassette)) {
-            if (!this.expect(prompt, BOOT_SECONDS)) {
+        const answers = [...this.machine.prompts(cassette), ["READY", `${command}\n`]];
+        if (command === "SYSTEM") {
+            answers.push(["*?", `${systemName}\n`]);
+        }
+        for (const [prompt, answer] of answers) {
+            if (!this.expect(prompt, WAIT_SECONDS)) {
                 return {finished: false, reason: `no ${JSON.stringify(prompt)} prompt`};
             }
             this.type(answer);
         }
-        if (!this.expect("READY", BOOT_SECONDS)) {
-            return {finished: false, reason: "no READY prompt"};
-        }
-        this.type(`${command}\n`);
-        if (command === "SYSTEM") {
-            if (!this.expect("*?", PROMPT_SECONDS)) {
-                return {finished: false, reason: "no *? prompt"};
-            }
-            this.type(`${systemName}\n`);
-        }
-        if (!this.runUntil(() => this.motorOn(), MOTOR_START_SECONDS)) {
+        if (!this.runUntil(() => this.motorOn, WAIT_SECONDS)) {
             return {finished: false, reason: "the cassette motor never started"};
         }
         this.note("motor on");
         const played = () =>
             `${this.cassette.position} of ${this.wav.samples.length} samples played`;
-        if (!this.runUntil(() => !this.motorOn(), playSeconds + MOTOR_STOP_MARGIN_SECONDS)) {
+        if (!this.runUntil(() => !this.motorOn, playSeconds + MOTOR_STOP_MARGIN_SECONDS)) {
             this.note(`motor still on, ${played()}`);
             return {finished: false, reason: "the cassette motor never stopped"};
         }
@@ -298,50 +265,27 @@ export class Load {
     // for a checksum error, the Model III a "D" for a Highspeed bit of a length out of range;
     // Level 1 says WHAT?.
     errorMarks(screenBefore) {
-        const marks = [];
         const topRight = this.screenRows()[0].slice(SCREEN_COLUMNS - 2);
-        for (const mark of ["C", "D"]) {
-            if (topRight.includes(mark)) {
-                marks.push(`${mark} at the top right`);
-            }
-        }
-        const whatBefore = screenBefore.filter((row) => row.includes("WHAT?")).length;
-        const whatNow = this.screenRows().filter((row) => row.includes("WHAT?")).length;
-        if (whatNow > whatBefore) {
-            marks.push("WHAT?");
-        }
-        return marks;
+        const marks = ["C", "D"].filter((mark) => topRight.includes(mark))
+            .map((mark) => `${mark} at the top right`);
+        const whats = (rows) => rows.filter((row) => row.includes("WHAT?")).length;
+        return whats(this.screenRows()) > whats(screenBefore) ? [...marks, "WHAT?"] : marks;
     }
 
     // Compares memory with what the case says. Returns the differences, empty when all is equal.
     compare(regions) {
-        const differences = [];
-        for (const region of regions) {
-            const expected = Buffer.from(region.bytes, "hex");
-            const address = region.address;
-            let wrong = 0;
-            let first;
-            for (let i = 0; i < expected.length; i++) {
-                if (this.trs80.readMemory((address + i) & 0xFFFF) !== expected[i]) {
-                    wrong++;
-                    first ??= i;
-                }
-            }
-            if (wrong > 0) {
-                const at = address + first;
-                differences.push(`${wrong} of ${expected.length} bytes from ${hex4(address)} ` +
-                    `differ, first at ${hex4(at)}: ${hex2(this.trs80.readMemory(at))} ` +
-                    `instead of ${hex2(expected[first])}`);
-            }
-        }
-        return differences;
+        return regions.flatMap(({address, bytes}) => {
+            const expected = Buffer.from(bytes, "hex");
+            const read = (i) => this.trs80.readMemory((address + i) & 0xFFFF);
+            const wrong = [...expected.keys()].filter((i) => read(i) !== expected[i]);
+            const first = wrong[0];
+            return wrong.length === 0 ? [] : [`${wrong.length} of ${expected.length} bytes from ` +
+                `${hex(address, 4)} differ, first at ${hex(address + first, 4)}: ` +
+                `${hex(read(first), 2)} instead of ${hex(expected[first], 2)}`];
+        });
     }
 }
 
-export function hex4(value) {
-    return value.toString(16).toUpperCase().padStart(4, "0") + "h";
-}
-
-function hex2(value) {
-    return value.toString(16).toUpperCase().padStart(2, "0") + "h";
+function hex(value, digits) {
+    return value.toString(16).toUpperCase().padStart(digits, "0") + "h";
 }

@@ -15,8 +15,8 @@ import {fileURLToPath} from "node:url";
 import {parseArgs} from "node:util";
 import {Load, readWav} from "./harness.mjs";
 
-// The marks that the "checksum" and "what" cases must show.
-const REQUIRED_MARKS = {checksum: "C at the top right", what: "WHAT?"};
+// The mark that each kind of failing case must show ("any": none in particular).
+const REQUIRED_MARKS = {checksum: "C at the top right", what: "WHAT?", any: null};
 const HERE = dirname(fileURLToPath(import.meta.url));
 const PROGRAMS = join(HERE, "programs");
 const RUN_SECONDS = 3; // for a program to show its texts
@@ -82,11 +82,8 @@ function checkProgram(load, testCase) {
     if (testCase.run) {
         load.type(`${testCase.run}\n`);
         load.runUntil(() => false, RUN_SECONDS);
-        for (const text of testCase.screen ?? []) {
-            if (!load.screenHas(text)) {
-                differences.push(`${JSON.stringify(text)} not on the screen after ${testCase.run}`);
-            }
-        }
+        differences.push(...(testCase.screen ?? []).filter((text) => !load.screenHas(text))
+            .map((text) => `${JSON.stringify(text)} not on the screen after ${testCase.run}`));
     }
     if (testCase.typed) {
         load.type("NEW\n");
@@ -109,27 +106,15 @@ function runCase(options, testCase, index) {
     const marks = load.errorMarks(screenBefore);
     const differences = load.compare((testCase.memory ?? []).map(({address, file, bytes}) =>
         ({address, bytes: file ? readFileSync(join(PROGRAMS, file)).toString("hex") : bytes})));
-    if (result.finished && marks.length === 0 && differences.length === 0) {
+    const loaded = () => result.finished && marks.length === 0 && differences.length === 0;
+    if (loaded()) {
         differences.push(...checkProgram(load, testCase));
     }
-    const loaded = result.finished && marks.length === 0 && differences.length === 0;
 
     const told = [result.reason, ...marks.map((m) => `mark: ${m}`), ...differences];
-    let passed;
-    switch (testCase.mustFail) {
-        case undefined:
-            passed = loaded;
-            break;
-        case "checksum":
-        case "what":
-            passed = !loaded && marks.includes(REQUIRED_MARKS[testCase.mustFail]);
-            break;
-        case "any":
-            passed = !loaded;
-            break;
-        default:
-            throw new Error(`${testCase.name}: unknown mustFail ${testCase.mustFail}`);
-    }
+    const mark = REQUIRED_MARKS[testCase.mustFail];
+    const passed = testCase.mustFail === undefined ? loaded()
+        : !loaded() && (mark === null || marks.includes(mark));
     return {passed, told, load, emulatedSeconds: load.seconds()};
 }
 
@@ -159,18 +144,11 @@ function main() {
             : `, ${outcome.emulatedSeconds.toFixed(1)} s emulated`;
         console.log(`${outcome.passed ? "ok  " : "FAIL"} ${testCase.name} (${took} s${emulated})`);
         if (!outcome.passed || options.verbose) {
-            for (const line of outcome.told) {
+            const load = outcome.load;
+            const screen = (load?.screenRows() ?? []).filter((row) => row.trim() !== "");
+            for (const line of [...outcome.told, ...(load?.log ?? []).map((l) => `| ${l}`),
+                ...screen.map((row) => `> ${row.trimEnd()}`)]) {
                 console.log(`       ${line}`);
-            }
-            if (outcome.load) {
-                for (const line of outcome.load.log) {
-                    console.log(`       | ${line}`);
-                }
-                for (const row of outcome.load.screenRows()) {
-                    if (row.trim() !== "") {
-                        console.log(`       > ${row.trimEnd()}`);
-                    }
-                }
             }
         }
         outcome.passed ? passed++ : failed++;

@@ -37,9 +37,7 @@ std::size_t FirstBit(ByteView image, Byte leader, double leaderSeconds, double b
     return 8 * sync > keep ? 8 * sync - keep : 0;
 }
 
-std::vector<bool> BitsFrom(ByteView image, Byte leader, double leaderSeconds,
-                           double bitsPerSecond) {
-    const std::size_t first = FirstBit(image, leader, leaderSeconds, bitsPerSecond);
+std::vector<bool> BitsFrom(ByteView image, std::size_t first) {
     std::vector<bool> bits;
     for (std::size_t i = first; i < 8 * image.size(); ++i)
         bits.push_back(((image[i / 8] >> (7 - i % 8)) & 1) != 0);
@@ -73,9 +71,7 @@ double CapturedTime(ByteView image, const CaptureSettings& s, std::size_t byte, 
 }
 
 Recording CapturePulses(ByteView image, const CaptureSettings& s) {
-    std::vector<bool> bits;
-    for (std::size_t i = FirstBit(image, s); i < 8 * image.size(); ++i)
-        bits.push_back(((image[i / 8] >> (7 - i % 8)) & 1) != 0);
+    const std::vector<bool> bits = BitsFrom(image, FirstBit(image, s));
     const double cell = kCaptureRate / s.bitsPerSecond;
     const double tail = 0.3 * kCaptureRate;
     Recording r;
@@ -108,7 +104,7 @@ Recording CapturePulses(ByteView image, const CaptureSettings& s) {
 // cassette passes no DC), the low halves further than the high ones, and the sound card clips
 // the low side.
 Recording CaptureHighspeed(ByteView image, double bitsPerSecond, bool upsideDown) {
-    const std::vector<bool> bits = BitsFrom(image, 0x55, 1.3, bitsPerSecond);
+    const std::vector<bool> bits = BitsFrom(image, FirstBit(image, 0x55, 1.3, bitsPerSecond));
     const double zero = kCaptureRate * 0.726e-3 * 1500 / bitsPerSecond;
     Recording r;
     r.rate = kCaptureRate;
@@ -132,9 +128,7 @@ Recording CaptureHighspeed(ByteView image, double bitsPerSecond, bool upsideDown
         const double lopsided = low < 0 ? 1.35 * low : low;
         r.samples.push_back(static_cast<float>(std::clamp(0.6 * lopsided, -0.55, 0.7)));
     }
-    if (upsideDown)
-        for (float& x : r.samples)
-            x = -x;
+    if (upsideDown) Gain(r, -1);
     AddHiss(r, 0.002f);
     return r;
 }

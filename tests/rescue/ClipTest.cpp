@@ -55,6 +55,11 @@ const Clip kClips[] = {
     {"high-speed/bits01.wav", Expect::HighspeedBits, "1 01111111 011010011 011", 1},
 };
 
+// For test output: a clip by its file.
+void PrintTo(const Clip& clip, std::ostream* out) {
+    *out << clip.file;
+}
+
 std::string Bits(const char* spaced) {
     std::string bits = spaced;
     bits.erase(std::remove(bits.begin(), bits.end(), ' '), bits.end());
@@ -68,7 +73,7 @@ struct Read {
     std::string sure; // '1' where the cell is sure
 };
 
-Read ReadClip(const Clip& clip, double fragmentBitsPerSecond) {
+Read ReadClip(const Clip& clip) {
     const std::string path =
         std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/real-clips/" + clip.file;
     std::string failure;
@@ -78,9 +83,10 @@ Read ReadClip(const Clip& clip, double fragmentBitsPerSecond) {
     if (!recording) return read;
     RescueSettings settings;
     settings.trace = &read.trace;
-    settings.fragmentBitsPerSecond = fragmentBitsPerSecond;
-    settings.format =
-        clip.expect == Expect::HighspeedBits ? TapeFormat::Highspeed : TapeFormat::Level1or2;
+    const bool highspeed = clip.expect == Expect::HighspeedBits;
+    if (clip.expect == Expect::Bits || highspeed)
+        settings.fragmentBitsPerSecond = highspeed ? 1500 : 500;
+    settings.format = highspeed ? TapeFormat::Highspeed : TapeFormat::Level1or2;
     read.result = RescueRecording(*recording, settings);
     for (const TraceCell& cell : read.trace.cells) {
         read.bits += cell.bit ? '1' : '0';
@@ -107,22 +113,20 @@ bool NeverWrongAndSure(const Read& read, const std::string& expected) {
     return fits[n][m];
 }
 
-class RealClip : public testing::TestWithParam<const Clip*> {};
+class RealClip : public testing::TestWithParam<Clip> {};
 
 TEST_P(RealClip, GivesWhatAPersonReadOffIt) {
-    const Clip& clip = *GetParam();
+    const Clip& clip = GetParam();
     const std::string expected = Bits(clip.bits);
     if (clip.notYet) GTEST_SKIP() << "not read right yet: " << clip.notYet;
+    const Read read = ReadClip(clip);
     switch (clip.expect) {
-    case Expect::Pulses: {
-        const Read read = ReadClip(clip, 0);
+    case Expect::Pulses:
         ASSERT_EQ(read.trace.pulses.size(), clip.count);
         for (const TracePulse& pulse : read.trace.pulses) // the loudest heard so far
             EXPECT_EQ(pulse.height, 1.0f);
         break;
-    }
-    case Expect::Leader: {
-        const Read read = ReadClip(clip, 0);
+    case Expect::Leader:
         ASSERT_GT(read.trace.cells.size(), 100u);
         EXPECT_LT(read.trace.cells.front().seconds, 0.2);
         for (const TraceCell& cell : read.trace.cells) {
@@ -130,35 +134,26 @@ TEST_P(RealClip, GivesWhatAPersonReadOffIt) {
             EXPECT_FALSE(cell.bit) << cell.seconds;
         }
         break;
-    }
     case Expect::BitsBehindLeader: {
-        const Read read = ReadClip(clip, 0);
         const std::size_t at = read.bits.rfind("10100101" + expected);
         ASSERT_NE(at, std::string::npos) << read.bits;
         EXPECT_EQ(read.sure.substr(at), std::string(read.sure.size() - at, '1')) << read.bits;
         break;
     }
     case Expect::Bits:
-    case Expect::HighspeedBits: {
-        const Read read = ReadClip(clip, clip.expect == Expect::Bits ? 500 : 1500);
+    case Expect::HighspeedBits:
         EXPECT_TRUE(NeverWrongAndSure(read, expected)) << read.bits << ", sure: " << read.sure;
         EXPECT_LE(std::count(read.sure.begin(), read.sure.end(), '0'), clip.count) << read.sure;
         break;
     }
-    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, RealClip, testing::ValuesIn([] {
-                             std::vector<const Clip*> p;
-                             for (const Clip& each : kClips)
-                                 p.push_back(&each);
-                             return p;
-                         }()),
-                         [](const testing::TestParamInfo<const Clip*>& param) {
-                             std::string name = param.param->file;
+INSTANTIATE_TEST_SUITE_P(Clips, RealClip, testing::ValuesIn(kClips),
+                         [](const testing::TestParamInfo<Clip>& param) {
+                             std::string name = param.param.file;
                              name = name.substr(0, name.find('.'));
-                             for (char& c : name)
-                                 if (c == '-' || c == '/') c = '_';
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             std::replace(name.begin(), name.end(), '/', '_');
                              return name;
                          });
 

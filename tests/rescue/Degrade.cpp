@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
+#include <span>
 
 namespace tonvale::test {
 
@@ -88,20 +90,24 @@ void TapeHead(Recording& r, double lowHz, double highHz) {
     }
 }
 
+namespace {
+// The samples from `at` over `seconds`, within the recording.
+std::span<float> Stretch(Recording& r, double at, double seconds) {
+    const auto from = std::min(r.samples.size(), static_cast<std::size_t>(at * r.rate));
+    const auto to = std::min(r.samples.size(), static_cast<std::size_t>((at + seconds) * r.rate));
+    return std::span(r.samples).subspan(from, std::max(from, to) - from);
+}
+} // namespace
+
 void Burst(Recording& r, double at, double seconds) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> roar(-0.6f, 0.6f);
-    const auto from = static_cast<std::size_t>(at * r.rate);
-    const auto to = std::min(r.samples.size(), static_cast<std::size_t>((at + seconds) * r.rate));
-    for (std::size_t i = from; i < to; ++i)
-        r.samples[i] = roar(random);
+    for (float& x : Stretch(r, at, seconds))
+        x = roar(random);
 }
 
 void Dropout(Recording& r, double at, double seconds) {
-    const auto from = static_cast<std::size_t>(at * r.rate);
-    const auto to = std::min(r.samples.size(), static_cast<std::size_t>((at + seconds) * r.rate));
-    std::fill(r.samples.begin() + static_cast<std::ptrdiff_t>(from),
-              r.samples.begin() + static_cast<std::ptrdiff_t>(to), 0.0f);
+    std::ranges::fill(Stretch(r, at, seconds), 0.0f);
 }
 
 void SlipHalfCycle(Recording& r, double at, bool extra) {
@@ -109,22 +115,18 @@ void SlipHalfCycle(Recording& r, double at, bool extra) {
     auto crossing = [&s](std::size_t from) {
         while (from + 1 < s.size() && (s[from] >= 0) == (s[from + 1] >= 0))
             ++from;
-        return from + 1;
+        return s.begin() + static_cast<std::ptrdiff_t>(from + 1);
     };
-    const std::size_t first = crossing(static_cast<std::size_t>(at * r.rate));
-    const std::size_t second = crossing(first);
-    std::vector<float> half(s.begin() + static_cast<std::ptrdiff_t>(first),
-                            s.begin() + static_cast<std::ptrdiff_t>(second));
-    if (!extra)
-        s.erase(s.begin() + static_cast<std::ptrdiff_t>(first),
-                s.begin() + static_cast<std::ptrdiff_t>(second));
-    for (std::size_t i = extra ? second : first; i < s.size(); ++i)
-        s[i] = -s[i];
-    if (extra) {
-        for (float& x : half)
-            x = -x;
-        s.insert(s.begin() + static_cast<std::ptrdiff_t>(second), half.begin(), half.end());
-    }
+    const auto first = crossing(static_cast<std::size_t>(at * r.rate));
+    const auto second = crossing(static_cast<std::size_t>(first - s.begin()));
+    // Everything from the half-cycle on turns over; lost, the half-cycle goes; heard twice, it
+    // comes back the right way up in front of its upside-down self.
+    const std::vector<float> half(first, second);
+    std::transform(first, s.end(), first, std::negate<>());
+    if (extra)
+        s.insert(first, half.begin(), half.end());
+    else
+        s.erase(first, second);
 }
 
 } // namespace tonvale::test

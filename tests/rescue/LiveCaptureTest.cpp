@@ -46,7 +46,6 @@ TEST(LiveCapture, FlacReadableAtEveryMomentAndItsRescueIsTheLiveTape) {
     std::size_t ended = 0;
     CaptureEvents events;
     events.fileEnded = [&ended](const RescueResult&) { ++ended; };
-    events.quality = [](const RescueQuality&) {};
     std::string failure;
     auto capture = LiveCapture::Start(path, test::kCaptureRate, events, failure);
     ASSERT_TRUE(capture) << failure;

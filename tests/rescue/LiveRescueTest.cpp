@@ -17,31 +17,24 @@ namespace {
 
 using test::Recording;
 
-// Hands the samples out in blocks of 1 to 4000, as they come from a sound card.
-class ChoppedSource : public SampleSource {
+// Hands the samples out in blocks of 1 to 4000, as they come from a sound card, whose length is
+// not known ahead.
+class ChoppedSource : public MemorySampleSource {
   public:
-    explicit ChoppedSource(const Recording& r) : m_r(r) {}
-    double Rate() const override { return m_r.rate; }
+    explicit ChoppedSource(const Recording& r) : MemorySampleSource(r.samples, r.rate) {}
     std::uint64_t Length() const override { return 0; }
     std::size_t Read(std::span<float> block) override {
         m_seed = m_seed * 1103515245 + 12345;
-        const std::size_t want = 1 + (m_seed >> 8) % 4000;
-        const std::size_t count = std::min({want, block.size(), m_r.samples.size() - m_next});
-        std::copy_n(m_r.samples.begin() + static_cast<std::ptrdiff_t>(m_next), count,
-                    block.begin());
-        m_next += count;
+        const std::size_t want = std::min<std::size_t>(block.size(), 1 + (m_seed >> 8) % 4000);
+        const std::size_t count = MemorySampleSource::Read(block.first(want));
+        m_read += count;
         return count;
     }
-    double SecondsRead() const { return static_cast<double>(m_next) / m_r.rate; }
+    double SecondsRead() const { return static_cast<double>(m_read) / Rate(); }
 
   private:
-    const Recording& m_r;
-    std::size_t m_next = 0;
+    std::size_t m_read = 0;
     std::uint32_t m_seed = 7;
-};
-
-struct LevelAnswer : LevelQuestion {
-    TapeFormat AskLevel() override { return TapeFormat::Level2; }
 };
 
 Bytes Image(const char* path) {
@@ -61,15 +54,13 @@ struct Live {
 };
 
 std::vector<Live> LiveRows() {
-    test::CaptureSettings captured;
-    captured.bitsPerSecond = 500;
     return {
         {"level2_own_sound", test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")),
          true},
         {"highspeed_own_sound",
          test::Synthesise(TapeFormat::Highspeed, Image("examples/demo-highspeed.cas")), false},
         {"captured_twice_first_copy_burst",
-         TwiceWithABurst(test::CapturePulses(Image("examples/demo-system.cas"), captured)), true},
+         TwiceWithABurst(test::CapturePulses(Image("examples/demo-system.cas"), {})), true},
     };
 }
 
@@ -117,7 +108,7 @@ TEST_P(LiveRescue, GivesTheWholeRecordingsTapeTellsFilesAsTheyEndAndTheQuality) 
     LiveTape tape(live.sound.rate, 1);
     for (const auto& each : ended)
         tape.AddTapeFile(each.first);
-    LevelAnswer level2;
+    FixedLevel level2;
     const TapeTimeline offline =
         TapeTimeline::OfRescue(result, AnalyseTape(result.image, level2, {}));
     ASSERT_EQ(tape.Timeline().Files().size(), offline.Files().size());
@@ -143,8 +134,7 @@ TEST_P(LiveRescue, GivesTheWholeRecordingsTapeTellsFilesAsTheyEndAndTheQuality) 
     }
 
     // Twice a second of sound, in order; none over the silence in front, sure over the tape.
-    const double seconds = result.seconds;
-    EXPECT_GE(qualities.size(), static_cast<std::size_t>(2 * seconds) - 1);
+    EXPECT_GE(qualities.size(), static_cast<std::size_t>(2 * result.seconds) - 1);
     for (std::size_t i = 1; i < qualities.size(); ++i)
         EXPECT_LE(qualities[i].seconds - qualities[i - 1].seconds, 0.5 + 4000 / live.sound.rate);
     const RescuedTapeFile& first = result.files.front();
@@ -169,8 +159,6 @@ INSTANTIATE_TEST_SUITE_P(Recordings, LiveRescue, testing::ValuesIn(LiveRows()),
                              return std::string(row.param.name);
                          });
 
-// What a person turning the volume or the head's screw sees: noise lowers the pulses' height
-// over it, and the share of cells read sure, step by step.
 // The last stretch of the sound, however much went by before: its lowest and highest sample;
 // silence before it.
 TEST(LiveSound, KeepsTheLastSecondsOfTheSound) {
@@ -194,6 +182,8 @@ TEST(LiveSound, KeepsTheLastSecondsOfTheSound) {
     EXPECT_EQ(gone.high, 0);
 }
 
+// What a person turning the volume or the head's screw sees: noise lowers the pulses' height
+// over it, and the share of cells read sure, step by step.
 TEST(LiveQuality, FallsAsTheNoiseRises) {
     const Recording clean =
         test::Capture(test::Synthesise(TapeFormat::Level2, Image("examples/demo.cas")), 44100);
