@@ -52,13 +52,6 @@ const LinesCase kLinesCases[] = {
          r.rate = 8000;
      },
      "Rescue: 0 tape files in 1.000 s of sound, 8000 samples per second\n"},
-    {"one_clean_tape_file",
-     {"examples/demo-system.cas"},
-     [](RescueResult& r) { r.files = {File(0.5644, 4.6034, 5.1756, 501.06, 36)}; },
-     "Rescue: 1 tape file in 12.357 s of sound, 44100 samples per second\n"
-     "Tape file 1 at 0.564 s: Level 2, 501.1 bits per second, normal polarity, 36 bytes from "
-     "4.603 s to 5.176 s\n"
-     "  ok\n"},
     {"two_copies_the_first_mended_from_the_second",
      {"examples/demo-system.cas", "examples/demo-system.cas"},
      [](RescueResult& r) {
