@@ -1,9 +1,9 @@
 // Sound files as the rescue's samples: what the recording reader takes and refuses, which
 // channel of a stereo recording it takes.
 #include "builder/TestFiles.h"
+#include "rescue/Degrade.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
-#include <sndfile.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -81,18 +81,11 @@ const Case kCases[] = {
 };
 
 std::string Write(const std::string& path, const Case& c) {
-    SF_INFO info{};
-    info.samplerate = c.rate;
-    info.channels = static_cast<int>(c.channels.size());
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    std::vector<float> frames;
+    test::Recording r{{}, static_cast<double>(c.rate)};
     for (std::size_t i = 0; i < c.frames; ++i)
         for (const Signal& channel : c.channels)
-            frames.push_back(channel(i, c.frames));
-    sf_writef_float(file, frames.data(), static_cast<sf_count_t>(c.frames));
-    sf_close(file);
-    return path;
+            r.samples.push_back(channel(i, c.frames));
+    return test::WriteSoundFile(path, r, static_cast<int>(c.channels.size()));
 }
 
 TEST(RecordingFile, ReadsTheChannelAskedForOrTheStrongerAndRefusesWhatItCannotRead) {

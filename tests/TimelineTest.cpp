@@ -1,9 +1,8 @@
 // Where the timeline says each byte lies in the sound, read back from the sound itself: the
 // cells found at that sample, decoded, give the tape file's byte (a Highspeed byte's time is
 // its first data bit's, behind the start bit). Over every case tape.
-#include "analysis/AnalyseTape.h"
 #include "analysis/TapeFileBytes.h"
-#include "builder/TestFiles.h"
+#include "builder/CaseTapes.h"
 #include "sound/WavImage.h"
 #include "view/TapeTimeline.h"
 #include "view/Waveform.h"
@@ -12,9 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 namespace tonvale {
 namespace {
@@ -53,26 +50,12 @@ class CellReader {
     TapeFormat m_format;
 };
 
-std::vector<std::string> CaseTapes() {
-    std::vector<std::string> paths;
-    std::ifstream index(TONVALE_SOURCE_DIR "/tests/golden/cases.txt");
-    for (std::string line; std::getline(index, line);) {
-        std::istringstream fields(line);
-        std::string name, level, font, decoder;
-        if (line.starts_with("#") || !(fields >> name >> level >> font >> decoder)) continue;
-        const std::string cas = TONVALE_SOURCE_DIR "/tests/golden/cases/" + name + ".cas";
-        paths.push_back(std::ifstream(cas) ? cas : TONVALE_SOURCE_DIR "/examples/" + name + ".cas");
-    }
-    return paths;
-}
-
 TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
     std::size_t checked = 0;
-    for (const std::string& path : CaseTapes()) {
-        SCOPED_TRACE(path);
-        const Bytes image = test::ReadFile(path);
-        FixedLevel answer;
-        const TapeReport report = AnalyseTape(image, answer, AnalysisSettings{});
+    for (const test::CaseTape& tape : test::CaseTapes()) {
+        SCOPED_TRACE(tape.name);
+        const Bytes& image = tape.image;
+        const TapeReport report = test::Analyse(image, tape.level);
         const TapeFormat sound = report.lastFormat;
         const WavImage wav = BuildWavImage(sound, image);
         const WavImage wav48 = BuildWavImage(sound, image, false, SoundOptions{48000, 16});

@@ -18,17 +18,6 @@
 namespace tonvale::test {
 namespace {
 
-std::string WriteWav(const std::string& path, const Recording& r) {
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(r.rate);
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_write_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
-    sf_close(file);
-    return path;
-}
-
 struct CliRun {
     int status = -1;
     QByteArray out, err;
@@ -151,7 +140,7 @@ std::string OwnSound(const std::string& dir) {
 std::string CapturedTwice(const std::string& dir) {
     const Bytes demo = ReadFile(std::string(TONVALE_SOURCE_DIR) + "/examples/demo.cas");
     const Recording once = CapturePulses(demo, {});
-    return WriteWav(dir + "/captured.wav", Join(once, once));
+    return WriteSoundFile(dir + "/captured.wav", Join(once, once));
 }
 
 // A real cassette's leader running into its sync byte: too short for a tape file.

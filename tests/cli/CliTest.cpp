@@ -4,6 +4,7 @@
 #include "Degrade.h"
 #include "app/TonvaleDlg.h"
 #include "app/TraceCsv.h"
+#include "builder/CliRun.h"
 #include "builder/Damage.h"
 #include "builder/SampleTapes.h"
 #include "builder/TestFiles.h"
@@ -23,15 +24,12 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <numeric>
 #include <regex>
-#include <sys/wait.h>
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
-#include <sndfile.h>
 #endif
 
 namespace tonvale {
@@ -41,32 +39,7 @@ namespace fs = std::filesystem;
 constexpr TapeFormat kLevel2 = TapeFormat::Level2;
 using Json = nlohmann::ordered_json;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-// A shell command line, its output caught in files.
-CliRun Shell(const std::string& command) {
-    static const std::string dir = test::TempDir("cli-run");
-    const int raw = std::system((command + " >" + dir + "/out 2>" + dir + "/err").c_str());
-    const Bytes out = test::ReadFile(dir + "/out"), err = test::ReadFile(dir + "/err");
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(out.begin(), out.end()),
-            std::string(err.begin(), err.end())};
-}
-
-// No terminal on standard input, so that no question waits for a person.
-CliRun Cli(const std::string& args, const std::string& before = "") {
-    return Shell(before + TONVALE_CLI + " " + args + " </dev/null");
-}
-
-// Quoted for the shell: any characters, a ' too.
-std::string Q(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using test::Cli, test::CliRun, test::Q, test::Shell;
 
 // The tape's bytes back from the JSON text: each character's code is one byte.
 std::string Latin1(const Json& text) {
@@ -409,28 +382,6 @@ TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
     EXPECT_EQ(handed.tapes, given.tapes);
 }
 
-// The window opens a recording as tonvale-cli rescue reads it: the same tape, and "&Save"
-// writes what the command prints.
-TEST(Cli, RescueWritesTheTapeAndPrintsTheTextThatTheWindowSaves) {
-#if !TONVALE_RECORDING
-    GTEST_SKIP() << "no libsndfile in this build";
-#endif
-    const std::string dir = test::TempDir("cli-rescue");
-    const WavImage sound = BuildWavImage(
-        TapeFormat::Level2, test::ReadFile(TONVALE_SOURCE_DIR "/examples/demo-system.cas"));
-    const std::string recording = test::WriteFile(dir + "/side-a.wav", sound.View());
-    const CliRun run = Cli("rescue " + Q(recording));
-    EXPECT_EQ(run.status, 0) << run.err;
-    HeadlessPlatform platform;
-    CTonvaleDlg dlg(platform);
-    dlg.OnStart();
-    dlg.OpenTape(recording);
-    EXPECT_EQ(run.out, AsChars(dlg.ComposeReportText()));
-    platform.saveFileName = dir + "/window.cas";
-    dlg.OnSaveCas();
-    EXPECT_EQ(test::ReadFile(dir + "/window.cas"), test::ReadFile(dir + "/side-a.cas"));
-}
-
 // A recording as a sound card gives it: the product's sound of a tape, 3% fast with some wow
 // and noise, 16-bit at 44100; or a second of silence.
 std::string Recording(const std::string& path, const char* tape) {
@@ -443,19 +394,13 @@ std::string Recording(const std::string& path, const char* tape) {
                           44100, 1.03, 0.005);
         test::Noise(r, 30);
     }
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_writef_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
-    sf_close(file);
-    return path;
+    return test::WriteSoundFile(path, r);
 }
 
-// report rescues a recording as rescue does, and writes nothing; rescue --trace writes what
-// the decoders saw, and the rest of its output stays as it was.
-TEST(Cli, ReportRescuesRecordingsAndRescueTracesThem) {
+// report rescues a recording as rescue does, and writes nothing; rescue writes the tape and
+// prints the text that the window opening the recording shows and saves; rescue --trace writes
+// what the decoders saw, and the rest of its output stays as it was.
+TEST(Cli, ReportRescuesRecordingsAsTheWindowDoesAndRescueTracesThem) {
 #if !TONVALE_RECORDING
     GTEST_SKIP() << "no libsndfile in this build";
 #else
@@ -516,6 +461,14 @@ TEST(Cli, ReportRescuesRecordingsAndRescueTracesThem) {
     EXPECT_EQ(both.out.substr(0, both.out.find("==> ", 1)),
               "==> " + rec + " <==\r\n" + rescued.out);
     EXPECT_EQ(both.err.substr(0, both.err.find('\n')), rec + ": Files: ok!");
+    HeadlessPlatform platform;
+    CTonvaleDlg dlg(platform);
+    dlg.OnStart();
+    dlg.OpenTape(rec);
+    EXPECT_EQ(rescued.out, AsChars(dlg.ComposeReportText()));
+    platform.saveFileName = dir + "/window.cas";
+    dlg.OnSaveCas();
+    EXPECT_EQ(test::ReadFile(dir + "/window.cas"), test::ReadFile(dir + "/side-a.cas"));
 
     // The trace is the one the decoders keep for the same recording, and changes nothing else.
     const CliRun traced = Cli("rescue --force --json --trace " + Q(dir + "/t.csv") + " " + Q(rec));

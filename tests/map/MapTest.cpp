@@ -1,12 +1,9 @@
 // tonvale-cli map read as a script reads it: the colour of the picture at the times the JSON
 // report gives. A bad tape file between two good ones, and a recording damaged in its only
 // copy, whose doubtful bytes must show as ticks.
-#include "builder/TestFiles.h"
+#include "builder/CliRun.h"
 #include "rescue/Degrade.h"
 #include "sound/WavImage.h"
-#if TONVALE_RECORDING
-#include <sndfile.h>
-#endif
 
 #include <QColor>
 #include <QImage>
@@ -16,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace tonvale {
 namespace {
@@ -25,17 +21,7 @@ using Json = nlohmann::json;
 const std::string kSource = TONVALE_SOURCE_DIR;
 constexpr int kWidth = 1200, kHeight = 160;
 
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun Cli(const std::string& args) {
-    static const std::string dir = test::TempDir("map-run");
-    const int raw = std::system((TONVALE_CLI " " + args + " </dev/null >" + dir + "/out").c_str());
-    const Bytes out = test::ReadFile(dir + "/out");
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(out.begin(), out.end())};
-}
+using test::Cli, test::CliRun;
 
 // The overview's colour at `seconds` of `total`, `fromTop` of the height down, or of a column
 // beside it (a time rounded to the millisecond may fall one column over).
@@ -92,14 +78,8 @@ TEST(Map, ADamagedRecordingShowsItsDoubtfulBytesAsTicks) {
     test::Recording r = test::Synthesise(TapeFormat::Level2, image);
     // Half a second after the data begins: in the middle of the only copy.
     test::Burst(r, 0.5 + (10 + 377.0 * 8 * 44) / test::kSynthesisRate, 0.05);
-    const std::string dir = test::TempDir("map-rec"), wav = dir + "/damaged.wav";
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(r.rate);
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(wav.c_str(), SFM_WRITE, &info);
-    sf_writef_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
-    sf_close(file);
+    const std::string dir = test::TempDir("map-rec");
+    const std::string wav = test::WriteSoundFile(dir + "/damaged.wav", r);
 
     const Json doc =
         Json::parse(Cli("rescue --json --force -o '" + dir + "/damaged.cas' '" + wav + "'").out);

@@ -129,4 +129,17 @@ void SlipHalfCycle(Recording& r, double at, bool extra) {
         s.erase(first, second);
 }
 
+#if TONVALE_RECORDING
+std::string WriteSoundFile(const std::string& path, const Recording& r, int channels, int format) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(r.rate);
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_writef_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()) / channels);
+    sf_close(file);
+    return path;
+}
+#endif
+
 } // namespace tonvale::test

@@ -6,6 +6,9 @@
 
 #include <string>
 #include <vector>
+#if TONVALE_RECORDING
+#include <sndfile.h>
+#endif
 
 namespace tonvale::test {
 
@@ -38,5 +41,12 @@ void Dropout(Recording& r, double at, double seconds);
 // The first half-cycle from `at` lost (`extra` false) or heard twice: the sound behind it is
 // upside down.
 void SlipHalfCycle(Recording& r, double at, bool extra);
+
+#if TONVALE_RECORDING
+// The recording as a sound file (16-bit WAV unless `format` says otherwise); with `channels`
+// above 1 its samples are that many channels' frames, interleaved. Returns the path.
+std::string WriteSoundFile(const std::string& path, const Recording& r, int channels = 1,
+                           int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+#endif
 
 } // namespace tonvale::test

@@ -4,12 +4,11 @@
 #include "rescue/Rescue.h"
 #include "CaptureModel.h"
 #include "Degrade.h"
-#include "analysis/AnalyseTape.h"
+#include "builder/CaseTapes.h"
 #include "builder/TestFiles.h"
 #include "view/TapeTimeline.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
-#include <sndfile.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -42,11 +41,6 @@ Bytes Image(const Tape& tape) {
     return test::ReadFile(std::string(TONVALE_SOURCE_DIR) + "/" + tape.path);
 }
 
-TapeReport Analyse(ByteView image, TapeFormat level) {
-    FixedLevel answer(level);
-    return AnalyseTape(image, answer, AnalysisSettings{});
-}
-
 RescueResult RescueSamples(const Recording& r) {
     MemorySampleSource source(r.samples, r.rate);
     return RescueRecording(source);
@@ -57,19 +51,13 @@ RescueResult RescueSamples(const Recording& r) {
 // The tape is on the right, behind `lead` seconds of silence; hum on the left.
 RescueResult RescueFile(const Recording& r, int format, double lead = 0) {
     static const std::string dir = test::TempDir("rescue");
-    const std::string path = dir + "/capture.wav";
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(r.rate);
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     const auto silent = static_cast<std::size_t>(lead * r.rate);
-    std::vector<float> stereo;
+    Recording stereo{{}, r.rate};
     for (std::size_t i = 0; i < silent + r.samples.size(); ++i)
-        stereo.insert(stereo.end(), {0.01f * static_cast<float>(i % 441 < 220),
-                                     i < silent ? 0.0f : r.samples[i - silent]});
-    sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(stereo.size() / 2));
-    sf_close(file);
+        stereo.samples.insert(stereo.samples.end(), {0.01f * static_cast<float>(i % 441 < 220),
+                                                     i < silent ? 0.0f : r.samples[i - silent]});
+    const std::string path =
+        test::WriteSoundFile(dir + "/capture.wav", stereo, 2, SF_FORMAT_WAV | format);
     std::string failure;
     auto recording = RecordingFile::Open(path, Channel::Stronger, failure);
     EXPECT_TRUE(recording) << failure;
@@ -91,6 +79,13 @@ template <typename Change> auto Synthesised(Change change) {
     return [change](const Tape& tape, ByteView image) {
         return change(test::Synthesise(tape.sound, image));
     };
+}
+
+// A row over that sound played at `speed` with `wow`, captured at 44100.
+auto Played(double speed, double wow = 0) {
+    return Synthesised([speed, wow](const Recording& r) {
+        return RescueSamples(test::Capture(r, 44100, speed, wow));
+    });
 }
 
 // A row over a capture as real cassettes give it back: pulses of a measured shape at
@@ -127,20 +122,13 @@ const Degradation kDegradations[] = {
          test::Offset(r, 0.4f);
          return RescueSamples(r);
      })},
-    {"fast", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.06)); }),
-     1.06},
-    {"slow", Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.94)); }),
-     0.94},
-    {"wow",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.01)); }), 0},
-    {"wow_2_percent",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1, 0.02)); }), 0},
-    {"half_speed",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 0.5)); }), 0.5},
-    {"speed_up_kit",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 1.87)); }), 1.87},
-    {"double_speed",
-     Synthesised([](Recording r) { return RescueSamples(test::Capture(r, 44100, 2)); }), 2},
+    {"fast", Played(1.06), 1.06},
+    {"slow", Played(0.94), 0.94},
+    {"wow", Played(1, 0.01), 0},
+    {"wow_2_percent", Played(1, 0.02), 0},
+    {"half_speed", Played(0.5), 0.5},
+    {"speed_up_kit", Played(1.87), 1.87},
+    {"double_speed", Played(2), 2},
     {"noise", Synthesised([](Recording r) {
          r = test::Capture(r, 44100);
          test::Noise(r, 14);
@@ -173,64 +161,53 @@ const Degradation kDegradations[] = {
 #endif
 };
 
-class RescueDegraded : public testing::TestWithParam<std::tuple<const Tape*, const Degradation*>> {
-};
+class RescueDegraded : public testing::TestWithParam<std::tuple<Tape, Degradation>> {};
 
 TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
-    const auto [tape, degradation] = GetParam();
-    const Bytes image = Image(*tape);
-    const RescueResult result = degradation->rescue(*tape, image);
-    const TapeReport source = Analyse(image, tape->level);
-    const TapeReport rescued = Analyse(result.image, tape->level);
+    const auto& [tape, degradation] = GetParam();
+    const Bytes image = Image(tape);
+    const RescueResult result = degradation.rescue(tape, image);
+    const TapeReport source = test::Analyse(image, tape.level);
+    const TapeReport rescued = test::Analyse(result.image, tape.level);
     EXPECT_EQ(AsChars(ComposeReportText(rescued)), AsChars(ComposeReportText(source)));
     ASSERT_EQ(result.files.size(), 1u);
     const RescuedTapeFile& file = result.files[0];
     EXPECT_TRUE(file.doubtful.empty()) << file.doubtful.size() << " doubtful, the first at "
                                        << (file.doubtful.empty() ? 0 : file.doubtful[0].offset);
     EXPECT_STREQ(RescueVerdict(file, ReportOf(file, rescued)), "ok");
-    const std::string name = degradation->name;
+    const std::string name = degradation.name;
     EXPECT_EQ(file.inverted, name == "inverted" || name.ends_with("upside_down"));
 
     // Every byte where the synthesis put it, moved as the degradation moved it, within half
     // of the shortest bit cell.
-    if (degradation->speed == 0) return;
-    const TapeTimeline made = TapeTimeline::OfImage(source, image, tape->sound);
+    if (degradation.speed == 0) return;
+    const TapeTimeline made = TapeTimeline::OfImage(source, image, tape.sound);
     const TapeTimeline heard = TapeTimeline::OfRescue(result, rescued);
     ASSERT_EQ(heard.Files().at(0).bytes, made.Files().at(0).bytes);
     const double tolerance =
-        (tape->sound == TapeFormat::Highspeed ? 4 : 22) / test::kSynthesisRate / degradation->speed;
+        (tape.sound == TapeFormat::Highspeed ? 4 : 22) / test::kSynthesisRate / degradation.speed;
     for (std::uint64_t k = 0; k < made.Files()[0].bytes; ++k) {
         const double expected =
-            degradation->lead + (0.5 + made.ByteStart({0, k})) / degradation->speed;
+            degradation.lead + (0.5 + made.ByteStart({0, k})) / degradation.speed;
         ASSERT_NEAR(heard.ByteStart({0, k}), expected, tolerance) << "byte " << k;
     }
     EXPECT_NEAR(heard.Files()[0].endSeconds,
-                degradation->lead + (0.5 + made.Files()[0].endSeconds) / degradation->speed,
+                degradation.lead + (0.5 + made.Files()[0].endSeconds) / degradation.speed,
                 4 * tolerance);
 }
 
 std::string Name(const testing::TestParamInfo<RescueDegraded::ParamType>& info) {
-    std::string tape = std::get<0>(info.param)->path;
+    std::string tape = std::get<0>(info.param).path;
     tape = tape.substr(tape.rfind('/') + 1);
     tape = tape.substr(0, tape.find('.'));
     for (char& c : tape)
         if (c == '-') c = '_';
-    return tape + "_" + std::get<1>(info.param)->name;
+    return tape + "_" + std::get<1>(info.param).name;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, RescueDegraded,
-                         testing::Combine(testing::ValuesIn([] {
-                                              std::vector<const Tape*> p;
-                                              for (const Tape& each : kTapes)
-                                                  p.push_back(&each);
-                                              return p;
-                                          }()),
-                                          testing::ValuesIn([] {
-                                              std::vector<const Degradation*> p;
-                                              for (const Degradation& each : kDegradations)
-                                                  p.push_back(&each);
-                                              return p;
-                                          }())),
+                         testing::Combine(testing::ValuesIn(kTapes),
+                                          testing::ValuesIn(kDegradations)),
                          Name);
 
 // Damage in the sound: what the rescue mends, and what it must call damaged.
@@ -343,15 +320,15 @@ const Damage kDamages[] = {
      119, 124, 4, true},
 };
 
-class RescueDamaged : public testing::TestWithParam<const Damage*> {};
+class RescueDamaged : public testing::TestWithParam<Damage> {};
 
 TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
-    const Damage& damage = *GetParam();
+    const Damage& damage = GetParam();
     const Bytes image = Image(*damage.tape);
     const Recording sound = damage.captured ? test::CapturePulses(image, kCaptured)
                                             : test::Synthesise(damage.tape->sound, image);
     const RescueResult result = RescueSamples(Damaged(damage, sound));
-    const TapeReport rescued = Analyse(result.image, damage.tape->level);
+    const TapeReport rescued = test::Analyse(result.image, damage.tape->level);
     std::string verdicts;
     for (const RescuedTapeFile& file : result.files)
         verdicts +=
@@ -386,21 +363,11 @@ TEST_P(RescueDamaged, MendsWhatTheFormatsAllowAndNeverCallsDamageOk) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Recordings, RescueDamaged, testing::ValuesIn([] {
-                             std::vector<const Damage*> p;
-                             for (const Damage& each : kDamages)
-                                 p.push_back(&each);
-                             return p;
-                         }()),
-                         [](const testing::TestParamInfo<const Damage*>& param) {
-                             return std::string(param.param->name);
-                         });
+template <typename Row> std::string RowName(const testing::TestParamInfo<Row>& info) {
+    return info.param.name;
+}
 
-} // namespace
-} // namespace tonvale
-
-namespace tonvale {
-namespace {
+INSTANTIATE_TEST_SUITE_P(Recordings, RescueDamaged, testing::ValuesIn(kDamages), RowName<Damage>);
 
 // A fragment of a capture: it starts inside a tape file, with no leader to learn from, and is
 // read from its first pulse on at the speed it is said to run at. Where it starts decides how
@@ -422,10 +389,10 @@ const Fragment kFragments[] = {
     {"with_its_second_and_third_cells_lost", &test::kShapeA, 500, false, "00000", 2},
 };
 
-class RescueFragment : public testing::TestWithParam<const Fragment*> {};
+class RescueFragment : public testing::TestWithParam<Fragment> {};
 
 TEST_P(RescueFragment, ReadsEveryBitFromTheFirstPulse) {
-    const Fragment& fragment = *GetParam();
+    const Fragment& fragment = GetParam();
     const Bytes image = Image(kTapes[0]);
     std::string bits;
     for (std::size_t i = 0; i < 8 * image.size(); ++i)
@@ -461,15 +428,8 @@ TEST_P(RescueFragment, ReadsEveryBitFromTheFirstPulse) {
     EXPECT_EQ(sure, allSure);
 }
 
-INSTANTIATE_TEST_SUITE_P(Captures, RescueFragment, testing::ValuesIn([] {
-                             std::vector<const Fragment*> p;
-                             for (const Fragment& each : kFragments)
-                                 p.push_back(&each);
-                             return p;
-                         }()),
-                         [](const testing::TestParamInfo<const Fragment*>& param) {
-                             return std::string(param.param->name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Captures, RescueFragment, testing::ValuesIn(kFragments),
+                         RowName<Fragment>);
 
 } // namespace
 } // namespace tonvale

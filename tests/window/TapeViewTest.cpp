@@ -9,9 +9,6 @@
 
 #include <QPushButton>
 #include <QRegularExpression>
-#if TONVALE_RECORDING
-#include <sndfile.h>
-#endif
 
 #include <algorithm>
 
@@ -135,14 +132,7 @@ TEST(TapeView, ShowsTheDoubtfulByteOfADamagedRecordingsRescueLine) {
     const Bytes image = ReadFile(kSource + "/tests/golden/cases/system-blocks-gap.cas");
     Recording r = Synthesise(TapeFormat::Level2, image);
     Burst(r, 0.5 + (10 + 377.0 * 8 * 44) / kSynthesisRate, 0.05);
-    const std::string wav = TapeFile("worn.wav", {});
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(r.rate);
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(wav.c_str(), SFM_WRITE, &info);
-    sf_writef_float(file, r.samples.data(), static_cast<sf_count_t>(r.samples.size()));
-    sf_close(file);
+    const std::string wav = WriteSoundFile(TapeFile("worn.wav", {}), r);
 
     WindowUnderTest w;
     for (QPushButton* button : w.window.findChildren<QPushButton*>())
