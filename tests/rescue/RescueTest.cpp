@@ -95,11 +95,10 @@ auto Captured(const test::PulseShape& shape, double bitsPerSecond, bool upsideDo
         if (tape.sound == TapeFormat::Highspeed)
             return RescueSamples(
                 test::CaptureHighspeed(image, 1500 * bitsPerSecond / 500, upsideDown));
-        test::CaptureSettings settings;
-        settings.shape = &shape;
-        settings.bitsPerSecond = bitsPerSecond;
-        settings.upsideDown = upsideDown;
-        return RescueSamples(test::CapturePulses(image, settings));
+        return RescueSamples(test::CapturePulses(image, {.shape = &shape,
+                                                         .bitsPerSecond = bitsPerSecond,
+                                                         .upsideDown = upsideDown,
+                                                         .fromBit = {}}));
     };
 }
 
@@ -240,12 +239,7 @@ struct Damage {
     bool captured = false;
 };
 
-const test::CaptureSettings kCaptured = [] {
-    test::CaptureSettings settings;
-    settings.shape = &test::kShapeA;
-    settings.bitsPerSecond = 938;
-    return settings;
-}();
+const test::CaptureSettings kCaptured{.shape = &test::kShapeA, .bitsPerSecond = 938, .fromBit = {}};
 
 // The damage done to the sound of the damage's tape.
 Recording Damaged(const Damage& damage, const Recording& r) {
@@ -399,23 +393,20 @@ TEST_P(RescueFragment, ReadsEveryBitFromTheFirstPulse) {
         bits += ((image[i / 8] >> (7 - i % 8)) & 1) != 0 ? '1' : '0';
     const std::size_t from = bits.find(fragment.startsWith, 8 * 300);
     ASSERT_NE(from, std::string::npos);
-    test::CaptureSettings settings;
-    settings.shape = fragment.shape;
-    settings.bitsPerSecond = fragment.bitsPerSecond;
-    settings.upsideDown = fragment.upsideDown;
-    settings.fromBit = from;
+    const test::CaptureSettings settings{.shape = fragment.shape,
+                                         .bitsPerSecond = fragment.bitsPerSecond,
+                                         .upsideDown = fragment.upsideDown,
+                                         .fromBit = from};
     Recording r = test::CapturePulses(image, settings);
     const double second = test::CapturedTime(image, settings, (from + 1) / 8, (from + 1) % 8);
     const double length = 1 / fragment.bitsPerSecond;
     if (fragment.lost > 0) test::Dropout(r, second - 0.25 * length, fragment.lost * length);
 
     RescueTrace trace;
-    RescueSettings rescue;
-    rescue.trace = &trace;
-    rescue.fragmentBitsPerSecond = fragment.bitsPerSecond;
-    rescue.format = TapeFormat::Level1or2;
     MemorySampleSource source(r.samples, r.rate);
-    RescueRecording(source, rescue);
+    RescueRecording(source, {.format = TapeFormat::Level1or2,
+                             .trace = &trace,
+                             .fragmentBitsPerSecond = fragment.bitsPerSecond});
     const std::string expected = bits.substr(from);
     std::string read, sure;
     for (const TraceCell& cell : trace.cells) {

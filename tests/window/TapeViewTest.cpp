@@ -128,6 +128,8 @@ TEST(TapeView, ShowsTheBytesOfTheLinePickedAndPicksTheLineOfTheByteClicked) {
 }
 
 #if TONVALE_RECORDING
+// The window rescues a dropped recording and shows the rescue lines behind the report; in the
+// tape view, the doubtful byte of a rescue line.
 TEST(TapeView, ShowsTheDoubtfulByteOfADamagedRecordingsRescueLine) {
     const Bytes image = ReadFile(kSource + "/tests/golden/cases/system-blocks-gap.cas");
     Recording r = Synthesise(TapeFormat::Level2, image);
@@ -135,24 +137,33 @@ TEST(TapeView, ShowsTheDoubtfulByteOfADamagedRecordingsRescueLine) {
     const std::string wav = WriteSoundFile(TapeFile("worn.wav", {}), r);
 
     WindowUnderTest w;
+    EXPECT_FALSE(w.window.Control(ControlId::SaveCas)->isEnabled());
     for (QPushButton* button : w.window.findChildren<QPushButton*>())
         if (button->text() == "&Tape view") QTest::mouseClick(button, Qt::LeftButton);
     w.Drop({wav});
+    const QStringList lines = Lines(w.window);
+    EXPECT_EQ(lines, Lines(w.window, false));
+    EXPECT_GT(lines.indexOf(QRegularExpression("^Rescue: 1 tape file in .*")), 0);
+    EXPECT_EQ(lines[lines.size() - 4], "  damaged")
+        << "the last rescue line, then the status lines";
+    EXPECT_TRUE(w.window.Control(ControlId::SaveCas)->isEnabled() &&
+                w.window.Control(ControlId::Play)->isEnabled());
     CTapeView* view = w.window.TapeView();
     ASSERT_TRUE(view && w.Dialog().Timeline() && w.Dialog().Trace());
     EXPECT_EQ(view->From(), 0);
     EXPECT_NEAR(view->To(), static_cast<double>(r.samples.size()) / r.rate, 0.01);
     const QRegularExpression doubtful("^  byte (\\d+) at [0-9.]+ s: [0-9A-F]{2}h doubtful$");
-    const int row = RowOf(w.window, doubtful);
+    const int row = static_cast<int>(lines.indexOf(doubtful));
     ASSERT_GT(row, 0);
     ClickRow(w.window, row);
-    const std::uint64_t offset = doubtful.match(Lines(w.window)[row]).captured(1).toULongLong();
+    const std::uint64_t offset = doubtful.match(lines[row]).captured(1).toULongLong();
     EXPECT_EQ(view->Highlighted(), (ByteSpan{{0, offset}, 1}));
     const auto& marks = w.Dialog().Timeline()->Marks();
     EXPECT_TRUE(std::ranges::any_of(marks, [&](const ByteMark& m) {
         return m.kind == MarkKind::Doubtful && m.offset == offset;
     }));
     EXPECT_FALSE(view->Tooltip(w.Dialog().Timeline()->ByteStart({0, offset})).isEmpty());
+    EXPECT_TRUE(w.modals.seen.empty());
 }
 #endif
 

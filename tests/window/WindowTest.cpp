@@ -118,18 +118,6 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
     EXPECT_FALSE(w.window.isVisible());
 }
 
-TEST(Window, RescuesADroppedRecordingAndShowsTheRescueLinesBehindTheReport) {
-    WindowUnderTest w;
-    EXPECT_FALSE(w.window.Control(SaveCas)->isEnabled());
-    w.Drop({TapeFile("side-a.WAV", BuildWavImage(TapeFormat::Level2, kDemo).View())});
-    const QStringList lines = Lines(w.window);
-    EXPECT_EQ(lines, Lines(w.window, false));
-    EXPECT_TRUE(lines.indexOf(QRegularExpression("^Rescue: 1 tape file in .*")) > 0);
-    EXPECT_EQ(lines[lines.size() - 4], "  ok") << "the last rescue line, then the status lines";
-    EXPECT_TRUE(w.window.Control(SaveCas)->isEnabled() && w.window.Control(Play)->isEnabled());
-    EXPECT_TRUE(w.modals.seen.empty());
-}
-
 #if TONVALE_RECORDING
 QPushButton* Button(QWidget* parent, const char* text) {
     for (QPushButton* b : parent->findChildren<QPushButton*>())
