@@ -18,37 +18,28 @@ namespace {
 
 constexpr Byte kHigh = 0xFF, kLow = 0x00;
 
-// The bits of the cells from sample `at` of a window image, as a TRS-80 would hear them.
-class CellReader {
-  public:
-    CellReader(ByteView samples, TapeFormat format) : m_samples(samples), m_format(format) {}
-
-    // False when no cell begins at `at`.
-    bool Read(std::size_t& at, bool& bit) const {
-        if (m_format == TapeFormat::Highspeed) {
-            const std::size_t low = Run(at, kLow), high = Run(at + low, kHigh);
-            if ((low != 4 && low != 8) || high < low) return false;
-            bit = low == 4;
-            at += 2 * low;
-            return true;
-        }
-        const std::size_t cell = m_format == TapeFormat::Level1 ? 84 : 44;
-        if (Run(at, kHigh) != 3 || at + cell > m_samples.size()) return false;
-        bit = m_samples[at + cell / 2] == kHigh;
-        at += cell;
-        return true;
-    }
-
-  private:
-    std::size_t Run(std::size_t at, Byte level) const {
+// The bit of the cell at sample `at` of a window image, as a TRS-80 would hear it, and `at`
+// moved to the next cell; false when no cell begins there.
+bool ReadCell(ByteView samples, TapeFormat format, std::size_t& at, bool& bit) {
+    const auto run = [&](std::size_t from, Byte level) {
         std::size_t n = 0;
-        while (at + n < m_samples.size() && m_samples[at + n] == level)
+        while (from + n < samples.size() && samples[from + n] == level)
             ++n;
         return n;
+    };
+    if (format == TapeFormat::Highspeed) {
+        const std::size_t low = run(at, kLow), high = run(at + low, kHigh);
+        if ((low != 4 && low != 8) || high < low) return false;
+        bit = low == 4;
+        at += 2 * low;
+        return true;
     }
-    ByteView m_samples;
-    TapeFormat m_format;
-};
+    const std::size_t cell = format == TapeFormat::Level1 ? 84 : 44;
+    if (run(at, kHigh) != 3 || at + cell > samples.size()) return false;
+    bit = samples[at + cell / 2] == kHigh;
+    at += cell;
+    return true;
+}
 
 TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
     std::size_t checked = 0;
@@ -63,7 +54,6 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
         const ByteView samples = wav.View().subspan(kWavHeaderSize);
         const TapeTimeline timeline = TapeTimeline::OfImage(report, image, sound);
         EXPECT_DOUBLE_EQ(timeline.Seconds(), static_cast<double>(samples.size()) / kSampleRate);
-        const CellReader reader(samples, sound);
         TapeFileBytes files(image, report);
         for (std::size_t f = 0; f < report.files.size(); ++f) {
             const auto bytes = files.Of(f);
@@ -80,7 +70,8 @@ TEST(Timeline, EveryByteIsWhereTheSynthesisPutIt) {
                 unsigned value = 0;
                 for (int i = 0; i < 8; ++i) {
                     bool bit = false;
-                    ASSERT_TRUE(reader.Read(sample, bit)) << "byte " << k << " bit " << i;
+                    ASSERT_TRUE(ReadCell(samples, sound, sample, bit))
+                        << "byte " << k << " bit " << i;
                     value = value << 1 | static_cast<unsigned>(bit);
                 }
                 ASSERT_EQ(value, (*bytes)[k]) << "byte " << k;

@@ -210,16 +210,14 @@ TEST(Cli, EveryCommandEndsWithItsExitStatusAndSaysWhatWentWrong) {
     const std::string noise = file("noise.cas", test::Noise(50));
     const std::string undecided =
         file("undecided.cas", TapeImageWriter().File(kLevel2, ToBytes("??????")).Image());
-    const std::string tooLong =
-        file("long.cas", TapeImageWriter()
-                             .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
-                             .Leader(6'400'000, 0x00)
-                             .Image());
-    const std::string level1 =
-        file("level1.cas", TapeImageWriter()
-                               .File(TapeFormat::Level1, Bytes{0x42, 0, 0x42, 9})
-                               .Leader(1'500'000, 0x00)
-                               .Image());
+    // A Level 1 tape file, then `zeros` bytes 00h.
+    auto padded = [&](const char* name, std::size_t zeros) {
+        const Bytes code{0x42, 0, 0x42, 9};
+        return file(name,
+                    TapeImageWriter().File(TapeFormat::Level1, code).Leader(zeros, 0).Image());
+    };
+    const std::string tooLong = padded("long.cas", 6'400'000);
+    const std::string level1 = padded("level1.cas", 1'500'000);
     const std::string demo = Q(examples + "demo.cas"), system = Q(examples + "demo-system.cas");
     const std::string highspeed = " -o " + Q(dir + "/hs.cas") + " --format ";
     const struct {
@@ -382,21 +380,6 @@ TEST(Cli, PlayHandsTheOptionsOnAsGiven) {
     EXPECT_EQ(handed.tapes, given.tapes);
 }
 
-// A recording as a sound card gives it: the product's sound of a tape, 3% fast with some wow
-// and noise, 16-bit at 44100; or a second of silence.
-std::string Recording(const std::string& path, const char* tape) {
-    test::Recording r;
-    r.rate = 44100;
-    r.samples.assign(44100, 0.0f);
-    if (tape) {
-        r = test::Capture(test::Synthesise(TapeFormat::Level2,
-                                           test::ReadFile(TONVALE_SOURCE_DIR + std::string(tape))),
-                          44100, 1.03, 0.005);
-        test::Noise(r, 30);
-    }
-    return test::WriteSoundFile(path, r);
-}
-
 // report rescues a recording as rescue does, and writes nothing; rescue writes the tape and
 // prints the text that the window opening the recording shows and saves; rescue --trace writes
 // what the decoders saw, and the rest of its output stays as it was.
@@ -405,8 +388,14 @@ TEST(Cli, ReportRescuesRecordingsAsTheWindowDoesAndRescueTracesThem) {
     GTEST_SKIP() << "no libsndfile in this build";
 #else
     const std::string dir = test::TempDir("cli-recordings");
-    const std::string rec = Recording(dir + "/side-a.wav", "/examples/demo.cas");
-    const std::string silence = Recording(dir + "/silence.WAV", nullptr);
+    // As a sound card gives it: the demo's sound 3% fast with some wow and noise; and silence.
+    test::Recording r = test::Capture(
+        test::Synthesise(kLevel2, test::ReadFile(TONVALE_SOURCE_DIR "/examples/demo.cas")), 44100,
+        1.03, 0.005);
+    test::Noise(r, 30);
+    const std::string rec = test::WriteSoundFile(dir + "/side-a.wav", r);
+    const std::string silence =
+        test::WriteSoundFile(dir + "/silence.WAV", {std::vector<float>(44100), 44100});
     const std::string junk = test::WriteFile(dir + "/junk.flac", ToBytes("no sound"));
     const std::string demo = Q(TONVALE_SOURCE_DIR "/examples/demo-system.cas");
     const struct {

@@ -74,19 +74,28 @@ struct Degradation {
     double lead = 0;
 };
 
-// A row over the product's own sound of the tape.
-template <typename Change> auto Synthesised(Change change) {
+// A row over the product's own sound of the tape, changed by `change`.
+auto Synthesised(std::function<void(Recording&)> change) {
     return [change](const Tape& tape, ByteView image) {
-        return change(test::Synthesise(tape.sound, image));
+        Recording r = test::Synthesise(tape.sound, image);
+        change(r);
+        return RescueSamples(r);
     };
 }
 
 // A row over that sound played at `speed` with `wow`, captured at 44100.
 auto Played(double speed, double wow = 0) {
-    return Synthesised([speed, wow](const Recording& r) {
-        return RescueSamples(test::Capture(r, 44100, speed, wow));
-    });
+    return Synthesised([speed, wow](Recording& r) { r = test::Capture(r, 44100, speed, wow); });
 }
+
+#if TONVALE_RECORDING
+// A row over that sound captured at `rate`, through a sound file of `format` (RescueFile).
+auto ThroughFile(double rate, int format, double lead = 0) {
+    return [=](const Tape& tape, ByteView image) {
+        return RescueFile(test::Capture(test::Synthesise(tape.sound, image), rate), format, lead);
+    };
+}
+#endif
 
 // A row over a capture as real cassettes give it back: pulses of a measured shape at
 // `bitsPerSecond`; Highspeed tapes as their own measured cycles.
@@ -103,24 +112,14 @@ auto Captured(const test::PulseShape& shape, double bitsPerSecond, bool upsideDo
 }
 
 const Degradation kDegradations[] = {
-    {"clean", Synthesised([](Recording r) { return RescueSamples(r); })},
-    {"quiet", Synthesised([](Recording r) {
-         test::Gain(r, 0.1f);
-         return RescueSamples(r);
-     })},
-    {"clipped", Synthesised([](Recording r) {
+    {"clean", Synthesised([](Recording&) {})},
+    {"quiet", Synthesised([](Recording& r) { test::Gain(r, 0.1f); })},
+    {"clipped", Synthesised([](Recording& r) {
          test::Gain(r, 6);
          test::Clip(r, 1);
-         return RescueSamples(r);
      })},
-    {"inverted", Synthesised([](Recording r) {
-         test::Gain(r, -1);
-         return RescueSamples(r);
-     })},
-    {"dc_offset", Synthesised([](Recording r) {
-         test::Offset(r, 0.4f);
-         return RescueSamples(r);
-     })},
+    {"inverted", Synthesised([](Recording& r) { test::Gain(r, -1); })},
+    {"dc_offset", Synthesised([](Recording& r) { test::Offset(r, 0.4f); })},
     {"fast", Played(1.06), 1.06},
     {"slow", Played(0.94), 0.94},
     {"wow", Played(1, 0.01), 0},
@@ -128,15 +127,13 @@ const Degradation kDegradations[] = {
     {"half_speed", Played(0.5), 0.5},
     {"speed_up_kit", Played(1.87), 1.87},
     {"double_speed", Played(2), 2},
-    {"noise", Synthesised([](Recording r) {
+    {"noise", Synthesised([](Recording& r) {
          r = test::Capture(r, 44100);
          test::Noise(r, 14);
-         return RescueSamples(r);
      })},
-    {"tape_head", Synthesised([](Recording r) {
+    {"tape_head", Synthesised([](Recording& r) {
          r = test::Capture(r, 44100);
          test::TapeHead(r, 400, 5000);
-         return RescueSamples(r);
      })},
     {"captured_a_250", Captured(test::kShapeA, 250, false), 0},
     {"captured_a_500", Captured(test::kShapeA, 500, false), 0},
@@ -147,16 +144,9 @@ const Degradation kDegradations[] = {
     {"captured_b_938_upside_down", Captured(test::kShapeB, 938, true), 0},
     {"captured_b_1000", Captured(test::kShapeB, 1000, false), 0},
 #if TONVALE_RECORDING
-    {"pcm8_11025", Synthesised([](Recording r) {
-         return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_U8);
-     })},
-    {"pcm16_48000", Synthesised([](Recording r) {
-         return RescueFile(test::Capture(r, 48000), SF_FORMAT_PCM_16);
-     })},
-    {"after_a_minute_of_hum", Synthesised([](Recording r) {
-         return RescueFile(test::Capture(r, 11025), SF_FORMAT_PCM_16, 70);
-     }),
-     1, 70},
+    {"pcm8_11025", ThroughFile(11025, SF_FORMAT_PCM_U8)},
+    {"pcm16_48000", ThroughFile(48000, SF_FORMAT_PCM_16)},
+    {"after_a_minute_of_hum", ThroughFile(11025, SF_FORMAT_PCM_16, 70), 1, 70},
 #endif
 };
 
