@@ -107,27 +107,6 @@ class Dialog : public ::testing::Test {
     CTonvaleDlg dlg{platform};
 };
 
-TEST_F(Dialog, OpensATapeAndAFailedOpenForgetsEverythingOfIt) {
-    Open(test::SampleTapes()[0].image);
-    EXPECT_TRUE(dlg.Loaded() && platform.IsControlEnabled(ControlId::Play));
-    dlg.OnPlay();
-
-    std::vector<std::string> unopened = {dir + "/missing.cas", dir};
-#if defined(_WIN32)
-    std::string tooLong = dir + "/GAME.CAS";
-    while (tooLong.size() <= kMaxPath)
-        tooLong.insert(dir.size(), "/."); // the file under a name too long for a path buffer
-    unopened.push_back(tooLong);
-#endif
-    for (const std::string& path : unopened) {
-        dlg.OpenTape(path);
-        ExpectMessage((path + "\nUnable to open file!").substr(0, TextBuffer::kCapacity),
-                      kCaptionHow, MessageIcon::StopSign);
-        ExpectNothingLoaded();
-    }
-    EXPECT_TRUE(sound.imageHeldAtStop); // the sound stopped before its image went
-}
-
 // Quotes are part of the name; a name that is no file may hold wildcards.
 TEST_F(Dialog, OpensTheCommandLineArgumentAsGivenOrItsFirstMatchOrEndsWithStatus1) {
     for (const char* name : {"zork.cas", "adventure.cas"})
@@ -270,26 +249,41 @@ TEST_F(Dialog, RescuesARecordingShowingItsProgressAndSavesItsTape) {
 #endif
 }
 
-// The reader's own message (its refusals are the recording reader's test), or that no tape was
-// found (nothing asked about an empty tape), and the state of any failed open.
-TEST_F(Dialog, ARecordingThatCannotBeReadIsToldAndLeavesNothingBehind) {
+// A tape or a recording, then a file that cannot be opened or read: the reader's own message
+// (its refusals are the recording reader's test), or that no tape was found (nothing asked about
+// an empty tape); the state of any failed open, the sound stopped before its image went.
+TEST_F(Dialog, AFailedOpenIsToldAndForgetsEverythingOfTheTapeBefore) {
     Bytes silence = DemoSound();
     std::fill(silence.begin() + kWavHeaderSize, silence.end(), Byte{128});
-    for (auto [name, bytes, says] : {std::tuple{"noise.wav", ToBytes("not a sound at all"),
-                                                "not a recording that can be read: "},
-                                     std::tuple{"silence.wav", silence, "no tape file found"}}) {
-        dlg.OpenTape(test::WriteFile(dir + "/side-a.wav", DemoSound()));
-        platform.messages.clear(); // a build that reads no recordings tells of this one too
-        const std::string path = test::WriteFile(dir + "/" + name, bytes);
-        dlg.OpenTape(path);
-        ASSERT_EQ(platform.messages.size(), 1u) << name;
-#if !TONVALE_RECORDING
-        says = "Reading recordings is not built into this program";
+    std::vector<std::pair<std::string, std::string>> unopened = {
+        {dir + "/missing.cas", "Unable to open file!"},
+        {dir, "Unable to open file!"},
+        {test::WriteFile(dir + "/noise.wav", ToBytes("not a sound at all")),
+         "not a recording that can be read: "},
+        {test::WriteFile(dir + "/silence.wav", silence), "no tape file found"}};
+#if defined(_WIN32)
+    std::string tooLong = dir + "/GAME.CAS";
+    while (tooLong.size() <= kMaxPath)
+        tooLong.insert(dir.size(), "/."); // the file under a name too long for a path buffer
+    unopened.push_back({tooLong, "Unable to open file!"});
 #endif
-        EXPECT_EQ(Str(platform.messages[0].text).rfind(path + "\n" + says, 0), 0u) << name;
-        ExpectMessage(Str(platform.messages[0].text), kCaptionHow, MessageIcon::StopSign);
+    for (auto [path, says] : unopened) {
+        const bool recording = path.ends_with(".wav");
+        dlg.OpenTape(test::WriteFile(dir + (recording ? "/side-a.wav" : "/GAME.CAS"),
+                                     recording ? DemoSound() : test::SampleTapes()[0].image));
+        dlg.OnPlay();
+        platform.messages.clear(); // a build that reads no recordings tells of this one too
+        dlg.OpenTape(path);
+#if !TONVALE_RECORDING
+        if (recording) says = "Reading recordings is not built into this program";
+#endif
+        ASSERT_EQ(platform.messages.size(), 1u) << path;
+        const std::string told = Str(platform.messages[0].text);
+        EXPECT_EQ(told.rfind((path + "\n" + says).substr(0, TextBuffer::kCapacity), 0), 0u) << told;
+        ExpectMessage(told, kCaptionHow, MessageIcon::StopSign);
         ExpectNothingLoaded();
     }
+    EXPECT_TRUE(sound.imageHeldAtStop);
     EXPECT_EQ(platform.levelQuestions + platform.formatQuestions, 0);
 }
 
