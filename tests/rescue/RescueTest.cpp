@@ -22,19 +22,21 @@ namespace {
 using test::Recording;
 
 struct Tape {
+    const char* name;
     const char* path; // under the source tree
     TapeFormat sound;
     TapeFormat level; // the answer to "Level 1 or 2?"
 };
 
+using enum TapeFormat;
 const Tape kTapes[] = {
-    {"examples/demo.cas", TapeFormat::Level2, TapeFormat::Level2},
-    {"examples/demo-system.cas", TapeFormat::Level2, TapeFormat::Level2},
-    {"examples/demo-highspeed.cas", TapeFormat::Highspeed, TapeFormat::Level2},
-    {"examples/demo-level1.cas", TapeFormat::Level1, TapeFormat::Level1},
-    {"tests/golden/cases/edtasm-source.cas", TapeFormat::Level2, TapeFormat::Level2},
-    {"tests/golden/cases/level1-machine-code.cas", TapeFormat::Level1, TapeFormat::Level1},
-    {"tests/golden/cases/system-blocks-gap.cas", TapeFormat::Level2, TapeFormat::Level2},
+    {"demo", "examples/demo.cas", Level2, Level2},
+    {"demo_system", "examples/demo-system.cas", Level2, Level2},
+    {"demo_highspeed", "examples/demo-highspeed.cas", Highspeed, Level2},
+    {"demo_level1", "examples/demo-level1.cas", Level1, Level1},
+    {"edtasm_source", "tests/golden/cases/edtasm-source.cas", Level2, Level2},
+    {"level1_machine_code", "tests/golden/cases/level1-machine-code.cas", Level1, Level1},
+    {"system_blocks_gap", "tests/golden/cases/system-blocks-gap.cas", Level2, Level2},
 };
 
 Bytes Image(const Tape& tape) {
@@ -101,7 +103,7 @@ auto ThroughFile(double rate, int format, double lead = 0) {
 // `bitsPerSecond`; Highspeed tapes as their own measured cycles.
 auto Captured(const test::PulseShape& shape, double bitsPerSecond, bool upsideDown) {
     return [&shape, bitsPerSecond, upsideDown](const Tape& tape, ByteView image) {
-        if (tape.sound == TapeFormat::Highspeed)
+        if (tape.sound == Highspeed)
             return RescueSamples(
                 test::CaptureHighspeed(image, 1500 * bitsPerSecond / 500, upsideDown));
         return RescueSamples(test::CapturePulses(image, {.shape = &shape,
@@ -174,7 +176,7 @@ TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
     const TapeTimeline heard = TapeTimeline::OfRescue(result, rescued);
     ASSERT_EQ(heard.Files().at(0).bytes, made.Files().at(0).bytes);
     const double tolerance =
-        (tape.sound == TapeFormat::Highspeed ? 4 : 22) / test::kSynthesisRate / degradation.speed;
+        (tape.sound == Highspeed ? 4 : 22) / test::kSynthesisRate / degradation.speed;
     for (std::uint64_t k = 0; k < made.Files()[0].bytes; ++k) {
         const double expected =
             degradation.lead + (0.5 + made.ByteStart({0, k})) / degradation.speed;
@@ -186,12 +188,7 @@ TEST_P(RescueDegraded, GivesBackTheTapeFilesByteForByte) {
 }
 
 std::string Name(const testing::TestParamInfo<RescueDegraded::ParamType>& info) {
-    std::string tape = std::get<0>(info.param).path;
-    tape = tape.substr(tape.rfind('/') + 1);
-    tape = tape.substr(0, tape.find('.'));
-    for (char& c : tape)
-        if (c == '-') c = '_';
-    return tape + "_" + std::get<1>(info.param).name;
+    return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, RescueDegraded,
@@ -234,9 +231,9 @@ const test::CaptureSettings kCaptured{.shape = &test::kShapeA, .bitsPerSecond = 
 // The damage done to the sound of the damage's tape.
 Recording Damaged(const Damage& damage, const Recording& r) {
     const Bytes image = Image(*damage.tape);
-    const double cell = damage.captured                            ? 1 / kCaptured.bitsPerSecond
-                        : damage.tape->sound == TapeFormat::Level1 ? 84 / test::kSynthesisRate
-                                                                   : 44 / test::kSynthesisRate;
+    const double cell = damage.captured                ? 1 / kCaptured.bitsPerSecond
+                        : damage.tape->sound == Level1 ? 84 / test::kSynthesisRate
+                                                       : 44 / test::kSynthesisRate;
     // When a bit of the sound made by Synthesise begins, or a captured bit's clock pulse peaks.
     double at = damage.at;
     if (damage.byte > 0)
@@ -394,9 +391,9 @@ TEST_P(RescueFragment, ReadsEveryBitFromTheFirstPulse) {
 
     RescueTrace trace;
     MemorySampleSource source(r.samples, r.rate);
-    RescueRecording(source, {.format = TapeFormat::Level1or2,
-                             .trace = &trace,
-                             .fragmentBitsPerSecond = fragment.bitsPerSecond});
+    RescueRecording(
+        source,
+        {.format = Level1or2, .trace = &trace, .fragmentBitsPerSecond = fragment.bitsPerSecond});
     const std::string expected = bits.substr(from);
     std::string read, sure;
     for (const TraceCell& cell : trace.cells) {
