@@ -166,22 +166,6 @@ TEST_F(Dialog, PlaysTheWholeImageAndFollowsItInFiftyTicks) {
     EXPECT_TRUE(sound.imageHeldAtStop);
 }
 
-TEST_F(Dialog, LnwDoublesTheRateInTheHeaderAndHalvesTheTimeShown) {
-    Open(kThousand);
-    const Bytes before(dlg.WavBytes().begin(), dlg.WavBytes().end());
-    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
-    Lnw(true);
-    EXPECT_EQ(ReadLe32(dlg.WavBytes().data() + 24), 44100u);
-    EXPECT_EQ(ReadLe32(dlg.WavBytes().data() + 28), 44100u);
-    Bytes after(dlg.WavBytes().begin(), dlg.WavBytes().end());
-    SetWavRate(after.data(), false);
-    EXPECT_TRUE(after == before); // only the two rate fields changed
-    EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
-    Lnw(false);
-    EXPECT_TRUE(Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()) == before);
-    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
-}
-
 TEST_F(Dialog, TellsOfAMissingTimerOrSoundDeviceAndGoesBackToIdle) {
     Open(kThousand);
     platform.timersWork = false;
@@ -301,16 +285,27 @@ std::set<std::string> FilesIn(const std::string& dir) {
     return names;
 }
 
-// The names proposed and what is saved under a name chosen are the window's test's, a disk that
-// fills up part-way the command line's; here the LNW rate saved, a cancel, a name that cannot be
-// written, a write that fails, and a target's permissions and links kept.
-TEST_F(Dialog, SavesTheWavImageAsShownAndTellsOfWhatFailsLeavingEarlierFilesAsTheyWere) {
+// LNW doubles the rate in the header and halves the time shown, and the image saved is the one
+// shown. The names proposed and what is saved under a name chosen are the window's test's, a
+// disk that fills up part-way the command line's; here a cancel, a name that cannot be written,
+// a write that fails, and a target's permissions and links kept.
+TEST_F(Dialog, SavesTheLnwImageAsShownAndTellsOfWhatFailsLeavingEarlierFilesAsTheyWere) {
     Open(kThousand, "TAPE.Cas");
-    platform.saveFileName = dir + "/copy";
+    const Bytes before(dlg.WavBytes().begin(), dlg.WavBytes().end());
+    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
     Lnw(true);
+    EXPECT_EQ(ReadLe32(dlg.WavBytes().data() + 28), 44100u);
+    Bytes after(dlg.WavBytes().begin(), dlg.WavBytes().end());
+    SetWavRate(after.data(), false);
+    EXPECT_TRUE(after == before); // only the two rate fields changed
+    EXPECT_EQ(Shown(ControlId::DurationLine), "8 seconds");
+    platform.saveFileName = dir + "/copy";
     dlg.OnSaveWav();
     EXPECT_EQ(ReadLe32(test::ReadFile(dir + "/copy").data() + 24), 44100u);
     EXPECT_TRUE(platform.messages.empty());
+    Lnw(false);
+    EXPECT_TRUE(Bytes(dlg.WavBytes().begin(), dlg.WavBytes().end()) == before);
+    EXPECT_EQ(Shown(ControlId::DurationLine), "16 seconds");
 
     platform.saveFileName.reset(); // cancelled
     dlg.OnSave();
