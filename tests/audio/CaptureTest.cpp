@@ -2,6 +2,7 @@
 // and captured from its monitor, stopped by Ctrl-C; what it prints and the tape it writes must
 // be what `rescue` makes of the FLAC file it wrote.
 #include "audio/AudioTestSupport.h"
+#include "builder/CliRun.h"
 #include "rescue/CaptureModel.h"
 
 #include <QElapsedTimer>
@@ -17,18 +18,6 @@
 
 namespace tonvale::test {
 namespace {
-
-struct CliRun {
-    int status = -1;
-    QByteArray out, err;
-};
-
-CliRun Cli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(TONVALE_CLI, arguments);
-    if (!cli.waitForFinished(120000)) return {};
-    return {cli.exitCode(), cli.readAllStandardOutput(), cli.readAllStandardError()};
-}
 
 struct Played {
     const char* name;
@@ -113,13 +102,16 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     err += capture.readAllStandardError();
     PrintDelays(played.name, figures, SoundStart(ReadSound(name.toStdString() + ".flac")));
 
-    const CliRun rescue = Cli({"rescue", name + ".flac", "-o", name + "-rescued.cas", "--force"});
+    const std::string tape = name.toStdString();
+    const CliRun rescue =
+        Cli("rescue " + Q(tape + ".flac") + " -o " + Q(tape + "-rescued.cas") + " --force");
     EXPECT_EQ(capture.exitCode(), played.status) << err.data();
     EXPECT_EQ(rescue.status, played.status);
     EXPECT_EQ(ReadFile(dir + "/tape.cas"), ReadFile(dir + "/tape-rescued.cas"));
     EXPECT_EQ(ReadFile(dir + "/tape.cas").empty(), played.files == 0);
     // The same report and rescue lines, the recording's name aside.
-    EXPECT_EQ(capture.readAllStandardOutput().replace("tape.cas", "tape-rescued.cas"), rescue.out);
+    EXPECT_EQ(capture.readAllStandardOutput().replace("tape.cas", "tape-rescued.cas").toStdString(),
+              rescue.out);
     EXPECT_EQ(err.count(" ended at "), played.files) << err.data();
     // A clip shorter than the figure's half second may end between two figures.
     if (played.files > 0) {
@@ -130,8 +122,8 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
 
 std::string OwnSound(const std::string& dir) {
     const std::string wav = dir + "/demo.wav";
-    Cli({"wav", QString(TONVALE_SOURCE_DIR) + "/examples/demo.cas", "-o",
-         QString::fromStdString(wav), "--rate", "44100", "--bits", "16"});
+    Cli("wav " + Q(TONVALE_SOURCE_DIR "/examples/demo.cas") + " -o " + Q(wav) +
+        " --rate 44100 --bits 16");
     return wav;
 }
 
@@ -158,21 +150,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CaptureDevices, AreListedAndAMissingOneOrServerIsTold) {
     CaptureSink sink;
-    const CliRun listed = Cli({"capture", "--list-devices"});
+    const CliRun listed = Cli("capture --list-devices");
     EXPECT_EQ(listed.status, 0);
-    EXPECT_TRUE(listed.out.contains("tape_in\tRemapped Monitor of ")) << listed.out.data();
+    EXPECT_NE(listed.out.find("tape_in\tRemapped Monitor of "), std::string::npos) << listed.out;
     const std::string dir = TempDir("capture-missing");
-    const CliRun missing = Cli({"capture", "-o", QString::fromStdString(dir + "/x"), "--device",
-                                "no_such_input", "--seconds", "1"});
+    const CliRun missing =
+        Cli("capture -o " + Q(dir + "/x") + " --device no_such_input --seconds 1");
     EXPECT_EQ(missing.status, 4);
     EXPECT_TRUE(
-        missing.err.endsWith("no sound input 'no_such_input' (--list-devices lists them)\n"))
-        << missing.err.data();
-    const CliRun timed = Cli({"capture", "-o", QString::fromStdString(dir + "/quiet"), "--device",
-                              "tape_in", "--seconds", "1.5"});
+        missing.err.ends_with("no sound input 'no_such_input' (--list-devices lists them)\n"))
+        << missing.err;
+    const CliRun timed = Cli("capture -o " + Q(dir + "/quiet") + " --device tape_in --seconds 1.5");
     EXPECT_EQ(timed.status, 1); // nothing on the tape
-    EXPECT_TRUE(timed.err.endsWith("no tape file found in " + dir + "/quiet.flac\n"))
-        << timed.err.data();
+    EXPECT_TRUE(timed.err.ends_with("no tape file found in " + dir + "/quiet.flac\n")) << timed.err;
     EXPECT_EQ(ReadSound(dir + "/quiet.flac").samples.size(), 66150u); // 1.5 s exactly, as FLAC
 }
 
