@@ -7,6 +7,7 @@
 #include "view/TapeTimeline.h"
 #include "view/Waveform.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -22,6 +23,7 @@ class RecentSound : public Waveform {
     double Rate() const override { return m_rate; }
     std::uint64_t Length() const override { return m_length; } // every sample received
     SampleRange Range(std::uint64_t from, std::uint64_t to) const override;
+    double KeptSeconds() const { return static_cast<double>(m_ring.size()) / m_rate; }
 
   private:
     double m_rate;
@@ -38,6 +40,9 @@ class LiveTape {
     void AddTapeFile(const RescueResult& lone);
 
     double Seconds() const { return static_cast<double>(m_sound.Length()) / m_sound.Rate(); }
+    // The end of a stretch `span` seconds wide that ends at the newest sound, or starts at the
+    // recording's start while the recording is shorter.
+    double ShownTo(double span) const { return std::max(Seconds(), span); }
     const RecentSound& Sound() const { return m_sound; }
     const TapeTimeline& Timeline() const { return m_timeline; }
 
