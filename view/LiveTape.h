@@ -14,7 +14,8 @@
 
 namespace tonvale {
 
-// The last `keptSeconds` of a sound coming in; Range() outside them is silence.
+// The last `keptSeconds` of a sound coming in; Range() outside them is silence. The lowest and
+// highest sample of each block of them are kept too, so that a minute on screen redraws quickly.
 class RecentSound : public Waveform {
   public:
     RecentSound(double rate, double keptSeconds);
@@ -26,8 +27,14 @@ class RecentSound : public Waveform {
     double KeptSeconds() const { return static_cast<double>(m_ring.size()) / m_rate; }
 
   private:
+    static constexpr std::uint64_t kBlock = 64;
+    struct MinMax {
+        std::int16_t low, high;
+    };
+
     double m_rate;
     std::vector<std::int16_t> m_ring; // sample n at n % size
+    std::vector<MinMax> m_blocks;     // block b (samples from b * kBlock) at b % size
     std::uint64_t m_length = 0;
 };
 
