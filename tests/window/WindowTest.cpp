@@ -174,9 +174,11 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
             [&] {
                 loudest = std::max(loudest, meter->value());
                 if (stripFrom < 0 && strip->Tape()->Seconds() > 0) stripFrom = strip->From();
-                if (newest == 0 && strip->Tape()->Seconds() > 7 && view->Live() == strip->Tape())
-                    viewFrom = view->From(), viewTo = view->To(), newest = strip->Tape()->Seconds(),
+                if (newest == 0 && strip->Tape()->Seconds() > 7 && view->Live() == strip->Tape()) {
+                    viewFrom = view->From(), viewTo = view->To();
+                    newest = strip->Tape()->Seconds();
                     during = view->OverviewStrip()->grab().toImage();
+                }
                 for (QLabel* label : record->findChildren<QLabel*>())
                     if (label->text().contains("cells sure")) quality = label->text();
                 return player.state() == QProcess::NotRunning;
@@ -228,6 +230,7 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
     EXPECT_EQ(shown[0].startSeconds, rescued.files.at(0).byteSeconds.at(0));
     // The tape view scrolled with the sound at the width zoomed to; its overview showed the
     // tape file ended, ok, over the seconds recorded. Then it showed the recording opened.
+    ASSERT_GT(newest, 0) << "the view followed the recording";
     EXPECT_EQ(viewTo, newest);
     EXPECT_NEAR(viewTo - viewFrom, 6, 1e-9);
     EXPECT_LT(qGray(during.pixel(static_cast<int>(viewFrom / newest * during.width()),
