@@ -486,7 +486,10 @@ TEST(Cli, ReportRescuesRecordingsAsTheWindowDoesAndRescueTracesThem) {
 #endif
 }
 
-TEST(Cli, APersonAtATerminalIsAskedOnce) {
+// What a person's terminal is sent has no control bytes but line ends.
+TEST(Cli, APersonAtATerminalIsAskedOnceAndSentNoControlBytes) {
+    EXPECT_EQ(AsChars(cli::EscapeForTerminal(ToBytes("a\x1b[31mb\r\nc\x07\x7f\x9b\xe9\rd\n"))),
+              "a\\x1B[31mb\r\nc\\x07\\x7F\\x9B\xe9\\x0Dd\n");
     // A program named ESC, then a Highspeed file, so that the undecided one after it is asked
     // about; the formats differ, so the sound's format is asked for too.
     const std::string tape =
@@ -626,11 +629,6 @@ TEST(Make, RefusesWhatTheMachineWouldNotTakeAndWritesNothing) {
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << c.err;
     }
-}
-
-TEST(TerminalText, EscapesControlBytesButKeepsLineEnds) {
-    EXPECT_EQ(AsChars(cli::EscapeForTerminal(ToBytes("a\x1b[31mb\r\nc\x07\x7f\x9b\xe9\rd\n"))),
-              "a\\x1B[31mb\r\nc\\x07\\x7F\\x9B\xe9\\x0Dd\n");
 }
 
 } // namespace
