@@ -11,11 +11,11 @@
 // machine's own sound two square halves. The lobe that first reaches half the pulse's height
 // gives its polarity and its time, unless a lobe of the polarity the pulses before it showed
 // reaches that too (a capture overdriven to both rails dips to one before each edge); a second
-// lobe of that polarity far enough behind it is a pulse of its own (a data
-// pulse run into its clock on a fast tape). Heights are amplitudes,
-// judged against the clock pulses around them: data pulses come back lower than clock pulses,
-// and the level wanders. The clock is learnt from the leader and followed from pulse to pulse,
-// so that a recording off speed, or one whose speed wanders, keeps its cells.
+// lobe of that polarity far enough behind it is a pulse of its own (a data pulse run into its
+// clock on a fast tape). Heights are amplitudes, judged against the clock pulses around them:
+// data pulses come back lower than clock pulses, and the level wanders. The clock is learnt from
+// the leader and followed from pulse to pulse, so that a recording off speed, or one whose speed
+// wanders, keeps its cells.
 //
 // When the cells go wrong inside a tape file (a burst of noise, a dropout) the clock runs on at
 // the learnt speed while the decoder waits for pulses that fall into the cell pattern again;
