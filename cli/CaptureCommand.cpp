@@ -170,6 +170,7 @@ int Capture(const CaptureOptions& options, QCoreApplication& application) {
                      "; what was written before is kept");
     RescueOptions report;
     report.recording = flac;
+    report.json = options.json;
     return SaveAndReport(kCommand, flac, cas, result, report);
 }
 

@@ -15,7 +15,8 @@ void DefineCapture(CLI::App& app, CaptureOptions& options) {
         "it ends; on a terminal a line shows the signal's quality twice a second: the share\n"
         "of the last second's bit cells read sure and the pulses' height over the noise.\n"
         "Writes the sound as NAME.flac while it comes, the tape as NAME.cas at the end, and\n"
-        "prints the tape's report and the rescue's lines as 'rescue NAME.flac' does.");
+        "prints the tape's report and the rescue's lines as 'rescue NAME.flac' does\n"
+        "(with --json, as 'rescue --json NAME.flac' does).");
     app.add_option("-o", options.name, "NAME.flac and NAME.cas are written")->type_name("NAME");
     app.add_option("--device", options.device,
                    "the sound input, by its id or its description as --list-devices\n"
@@ -30,6 +31,8 @@ void DefineCapture(CLI::App& app, CaptureOptions& options) {
     app.add_flag("--quality", options.quality,
                  "the quality line twice a second even when standard error is no\n"
                  "terminal, each on a line of its own");
+    app.add_flag("--json", options.json,
+                 "the report at the end as a JSON document, as 'rescue --json'");
     app.footer("Exit status: as 'rescue': 0 every tape file ok, 1 a tape file damaged or none\n"
                "found, 2 bad arguments or a file that cannot be written; 4 no sound input.");
 }
@@ -46,6 +49,7 @@ std::vector<std::string> CaptureArguments(const CaptureOptions& options) {
     }
     if (options.force) args.push_back("--force");
     if (options.quality) args.push_back("--quality");
+    if (options.json) args.push_back("--json");
     return args;
 }
 

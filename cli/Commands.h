@@ -76,7 +76,7 @@ int SaveAndReport(const std::string& command, const std::string& recording,
                   const std::string& output, const RescueResult& result,
                   const RescueOptions& options);
 
-// tonvale-cli capture (cli/CaptureLauncher.cpp, cli/CaptureCommand.cpp): its own options.
+// tonvale-cli capture (cli/CaptureOptions.cpp, cli/CaptureCommand.cpp): its own options.
 struct CaptureOptions {
     std::string name; // NAME.flac and NAME.cas
     std::string device;
@@ -84,6 +84,7 @@ struct CaptureOptions {
     bool listDevices = false;
     bool force = false;
     bool quality = false; // the quality line even when standard error is no terminal
+    bool json = false;    // the report at the end as `rescue --json` prints it
 };
 void DefineCapture(CLI::App& app, CaptureOptions& options);
 // Hands the capture to the tonvale-record program beside this one.

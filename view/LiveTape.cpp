@@ -8,12 +8,17 @@
 namespace tonvale {
 
 RecentSound::RecentSound(double rate, double keptSeconds)
-    : m_rate(rate), m_ring(std::max<std::size_t>(1, static_cast<std::size_t>(rate * keptSeconds))) {
-}
+    : m_rate(rate), m_ring(std::max<std::size_t>(1, static_cast<std::size_t>(rate * keptSeconds))),
+      // Two blocks more than the ring spans: a block wholly kept is never overwritten.
+      m_blocks(m_ring.size() / kBlock + 2) {}
 
 void RecentSound::Add(std::span<const std::int16_t> samples) {
-    for (const std::int16_t s : samples)
+    for (const std::int16_t s : samples) {
+        MinMax& block = m_blocks[m_length / kBlock % m_blocks.size()];
+        block = m_length % kBlock == 0 ? MinMax{s, s}
+                                       : MinMax{std::min(block.low, s), std::max(block.high, s)};
         m_ring[m_length++ % m_ring.size()] = s;
+    }
 }
 
 SampleRange RecentSound::Range(std::uint64_t from, std::uint64_t to) const {
@@ -21,13 +26,21 @@ SampleRange RecentSound::Range(std::uint64_t from, std::uint64_t to) const {
     from = std::max(from, m_length - kept);
     to = std::min(to, m_length);
     if (from >= to) return {};
-    std::int16_t low = m_ring[from % m_ring.size()], high = low;
-    for (std::uint64_t n = from + 1; n < to; ++n) {
-        const std::int16_t s = m_ring[n % m_ring.size()];
-        low = std::min(low, s);
-        high = std::max(high, s);
+    MinMax range{INT16_MAX, INT16_MIN};
+    const auto take = [&range](MinMax part) {
+        range = {std::min(range.low, part.low), std::max(range.high, part.high)};
+    };
+    // Whole blocks where they fit, single samples at the ends.
+    for (std::uint64_t n = from; n < to;) {
+        if (n % kBlock == 0 && n + kBlock <= to) {
+            take(m_blocks[n / kBlock % m_blocks.size()]);
+            n += kBlock;
+        } else {
+            const std::int16_t s = m_ring[n++ % m_ring.size()];
+            take({s, s});
+        }
     }
-    return {low / 32767.0f, high / 32767.0f};
+    return {range.low / 32767.0f, range.high / 32767.0f};
 }
 
 LiveTape::LiveTape(double rate, double keptSeconds) : m_sound(rate, keptSeconds) {

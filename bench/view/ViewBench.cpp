@@ -2,8 +2,8 @@
 // demo program over and over, with wow and noise): the cost of its min/max summary made while
 // the rescue reads the file, against the rescue alone, both keeping the trace as the window
 // does (goal: at most half as much again); one redraw of the zoomed view at every scale and
-// while panning (goal: under 16 ms on one core); and what the view holds (goal: within the
-// recording's size plus 64 MB).
+// while panning (goal: under 16 ms on one core), also of a recording being made, followed at
+// the widest (a minute); and what the view holds (goal: within the recording's size plus 64 MB).
 #include "Degrade.h"
 #include "analysis/AnalyseTape.h"
 #include "app/ReadAgain.h"
@@ -11,6 +11,7 @@
 #include "platform/qt/picture/TapePicture.h"
 #include "recording/RecordingFile.h"
 #include "rescue/Rescue.h"
+#include "view/LiveTape.h"
 #include "view/TapeTimeline.h"
 #include "view/Waveform.h"
 
@@ -21,6 +22,7 @@
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -209,6 +211,33 @@ void RedrawOverview(benchmark::State& state) {
     state.counters["marks"] = static_cast<double>(hour.timeline->Marks().size());
 }
 BENCHMARK(RedrawOverview)->Unit(benchmark::kMillisecond);
+
+// One redraw of the zoomed view of a recording being made, its last minute in view, as a
+// twentieth of a second more sound comes each time.
+void RedrawLive(benchmark::State& state) {
+    LoopedRecording recording;
+    LiveTape live(kRate, 60);
+    std::vector<float> block(static_cast<std::size_t>(kRate / 20));
+    std::vector<std::int16_t> samples(block.size());
+    const auto more = [&] {
+        recording.Read(block);
+        for (std::size_t i = 0; i < block.size(); ++i)
+            samples[i] = static_cast<std::int16_t>(std::clamp(block[i], -1.0f, 1.0f) * 32767);
+        live.AddSound(samples);
+    };
+    while (live.Seconds() < 90)
+        more();
+    picture::TapeScene scene;
+    scene.timeline = &live.Timeline();
+    scene.wave = &live.Sound();
+    QImage image(1600, 300, QImage::Format_RGB32);
+    for (auto _ : state) {
+        more();
+        QPainter painter(&image);
+        picture::PaintZoomed(painter, image.rect(), scene, live.Seconds() - 60, live.Seconds());
+    }
+}
+BENCHMARK(RedrawLive)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -46,7 +46,8 @@ struct Played {
     std::function<std::string(const std::string& dir)> sound; // the WAV file to play
     double stopAfter; // seconds of playing; 0: when the playing has ended
     int status;
-    int files; // tape files told as they end
+    int files;         // tape files told as they end
+    bool json = false; // the report at the end as JSON
 };
 
 class Capture : public testing::TestWithParam<Played> {};
@@ -105,8 +106,10 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
                 figures.emplace_back(sinceSound.elapsed(), line.mid(10).split(' ')[0].toDouble());
         err += more;
     });
-    capture.start(TONVALE_CLI,
-                  {"capture", "-o", name, "--device", "tape_in", "--quality", "--force"});
+    const QStringList json = played.json ? QStringList{"--json"} : QStringList{};
+    capture.start(
+        TONVALE_CLI,
+        QStringList{"capture", "-o", name, "--device", "tape_in", "--quality", "--force"} + json);
     ASSERT_TRUE(QTest::qWaitFor([&] { return err.contains("Signal at"); }, 20000)) << err.data();
     QProcess player;
     sinceSound.start();
@@ -124,7 +127,8 @@ TEST_P(Capture, WritesTheTapeRescueGivesOfItsFlacAndStopsOnCtrlC) {
     err += capture.readAllStandardError();
     PrintDelays(played.name, figures, SoundStart(ReadSound(name.toStdString() + ".flac")));
 
-    const CliRun rescue = Cli({"rescue", name + ".flac", "-o", name + "-rescued.cas", "--force"});
+    const CliRun rescue =
+        Cli(QStringList{"rescue", name + ".flac", "-o", name + "-rescued.cas", "--force"} + json);
     EXPECT_EQ(capture.exitCode(), played.status) << err.data();
     EXPECT_EQ(rescue.status, played.status);
     EXPECT_EQ(ReadFile(dir + "/tape.cas"), ReadFile(dir + "/tape-rescued.cas"));
@@ -163,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sounds, Capture,
     testing::Values(Played{"own_sound_whole", OwnSound, 0, 0, 1},
                     Played{"own_sound_stopped_in_the_program", OwnSound, 5, 1, 1},
-                    Played{"captured_second_copy_stopped", CapturedTwice, 12, 0, 2},
+                    Played{"captured_second_copy_stopped_json", CapturedTwice, 12, 0, 2, true},
                     Played{"real_clip", RealClip, 0, 1, 0}),
     [](const testing::TestParamInfo<Played>& row) { return std::string(row.param.name); });
 

@@ -6,9 +6,11 @@
 #include "audio/AudioTestSupport.h"
 #include "builder/Damage.h"
 #include "builder/SampleTapes.h"
+#include "platform/qt/picture/TapePicture.h"
 #include "platform/qt/window/LiveStrip.h"
 #include "platform/qt/window/ReportModel.h"
 #include "platform/qt/window/RunTonvale.h"
+#include "platform/qt/window/TapeView.h"
 #if TONVALE_RECORDING
 #include "recording/RecordingFile.h"
 #include "rescue/Rescue.h"
@@ -139,18 +141,23 @@ QPushButton* Button(QWidget* parent, const char* text) {
 
 // Record: the tape played into a sink of the test's own, recorded from its monitor; the tape
 // files and the quality show as the sound comes, Stop saves the FLAC and the CAS beside it, and
-// the window opens the recording, whose rescue is that tape.
+// the window opens the recording, whose rescue is that tape. The tape view follows it meanwhile.
 TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheRecording) {
     CaptureSink sink;
     ASSERT_TRUE(sink.Ready());
     const std::string dir = TempDir("window-record");
     const std::string wav = TapeFile("played.wav", BuildWavImage(kLevel2, kDemo).View());
     WindowUnderTest w;
+    w.Drop({TapeFile("before.cas", kDemo)});
+    QTest::mouseClick(Button(&w.window, "&Tape view"), Qt::LeftButton);
+    CTapeView* view = w.window.TapeView();
+    view->ShowStretch(0, 6); // the width the recording is followed at
     QStringList lines;
     QString quality;
     int loudest = 0;
-    double stripFrom = -1, stripTo = 0, endedAt = 0;
+    double stripFrom = -1, stripTo = 0, endedAt = 0, viewFrom = 0, viewTo = 0, newest = 0;
     std::vector<TimedTapeFile> shown;
+    QImage during, overview;
     w.modals.Then([&](QDialog* record) {
         auto* inputs = record->findChild<QComboBox*>();
         EXPECT_EQ(inputs->itemText(0), "Default input");
@@ -167,6 +174,11 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
             [&] {
                 loudest = std::max(loudest, meter->value());
                 if (stripFrom < 0 && strip->Tape()->Seconds() > 0) stripFrom = strip->From();
+                if (newest == 0 && strip->Tape()->Seconds() > 7 && view->Live() == strip->Tape()) {
+                    viewFrom = view->From(), viewTo = view->To();
+                    newest = strip->Tape()->Seconds();
+                    during = view->OverviewStrip()->grab().toImage();
+                }
                 for (QLabel* label : record->findChildren<QLabel*>())
                     if (label->text().contains("cells sure")) quality = label->text();
                 return player.state() == QProcess::NotRunning;
@@ -180,6 +192,8 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
         stripTo = strip->To();
         shown = strip->Tape()->Timeline().Files();
         endedAt = strip->Tape()->Seconds();
+        EXPECT_EQ(view->To(), endedAt);
+        overview = view->OverviewStrip()->grab().toImage();
         QTest::mouseClick(button("&Close"), Qt::LeftButton);
     });
     w.modals.Then(Choose(dir + "/side-a.flac"));
@@ -214,6 +228,24 @@ TEST(Window, RecordsFromTheChosenInputShowingTapeFilesAndQualityThenOpensTheReco
     EXPECT_EQ(rescued.image, ReadFile(dir + "/side-a.cas"));
     EXPECT_EQ(shown[0].bytes, rescued.files.at(0).data.size());
     EXPECT_EQ(shown[0].startSeconds, rescued.files.at(0).byteSeconds.at(0));
+    // The tape view scrolled with the sound at the width zoomed to; its overview showed the
+    // tape file ended, ok, over the seconds recorded. Then it showed the recording opened.
+    ASSERT_GT(newest, 0) << "the view followed the recording";
+    EXPECT_EQ(viewTo, newest);
+    EXPECT_NEAR(viewTo - viewFrom, 6, 1e-9);
+    EXPECT_LT(qGray(during.pixel(static_cast<int>(viewFrom / newest * during.width()),
+                                 during.height() / 2)),
+              128)
+        << "the stretch shown, outlined over the seconds recorded so far";
+    const double quarter =
+        shown[0].startSeconds + (shown[0].endSeconds - shown[0].startSeconds) / 4;
+    EXPECT_EQ(overview.pixelColor(static_cast<int>(quarter / endedAt * overview.width()),
+                                  overview.height() / 2),
+              picture::kOk);
+    EXPECT_EQ(view->Live(), nullptr);
+    EXPECT_EQ(view->From(), 0);
+    EXPECT_EQ(view->To(), w.Dialog().Timeline()->Seconds());
+    EXPECT_EQ(w.Dialog().Timeline()->Files().at(0).startSeconds, shown[0].startSeconds);
 }
 #endif
 

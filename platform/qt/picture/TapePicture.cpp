@@ -260,7 +260,7 @@ QColor LeaderColour(Verdict verdict) {
 void PaintOverview(QPainter& painter, const QRect& area, const TapeScene& scene,
                    std::optional<std::pair<double, double>> visible) {
     const TapeTimeline& timeline = *scene.timeline;
-    const TimeScale scale{area, 0, std::max(timeline.Seconds(), 1e-3)};
+    const TimeScale scale{area, 0, std::max({timeline.Seconds(), scene.seconds, 1e-3})};
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, kPaper);
     const int h = area.height(), top = area.top();

@@ -35,6 +35,7 @@ struct TapeScene {
     const RescueTrace* trace = nullptr; // a recording's pulses and cells, if kept
     std::optional<ByteSpan> selection;  // highlighted
     std::optional<double> cursor;       // where playback is, in seconds
+    double seconds = 0; // the sound's length, where it goes on past the last tape file
 };
 
 // The whole tape across `area`: time linearly over the full width, the tape files' spans in

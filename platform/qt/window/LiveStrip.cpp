@@ -4,14 +4,12 @@
 
 #include <QPainter>
 
-#include <algorithm>
-
 namespace tonvale {
 
 namespace {
 
-// A little more than is shown: a column's range reaches a sample back.
-constexpr double kKeptSeconds = CLiveStrip::kShownSeconds + 1;
+// Far more than is shown here: the tape view, following the recording, may show up to this.
+constexpr double kKeptSeconds = 60;
 
 } // namespace
 
@@ -37,7 +35,7 @@ void CLiveStrip::AddTapeFile(const RescueResult& lone) {
 }
 
 double CLiveStrip::To() const {
-    return std::max(m_tape ? m_tape->Seconds() : 0.0, kShownSeconds);
+    return m_tape ? m_tape->ShownTo(kShownSeconds) : kShownSeconds;
 }
 
 void CLiveStrip::paintEvent(QPaintEvent*) {

@@ -125,6 +125,7 @@ void CRecordDlg::Start() {
             [this, lone] {
                 AddLine(FromBytes(EndedLine(++m_ended, lone)));
                 m_strip->AddTapeFile(lone);
+                emit liveTapeChanged(*m_strip->Tape());
             },
             Qt::QueuedConnection);
     };
@@ -146,9 +147,11 @@ void CRecordDlg::Start() {
     }
     m_ended = 0;
     m_strip->Start(rate);
+    emit liveTapeChanged(*m_strip->Tape());
     const bool started = m_input.Start([this](std::span<const std::int16_t> samples, double at) {
         m_level->setValue(MeterValue(samples));
         m_strip->AddSound(samples);
+        emit liveTapeChanged(*m_strip->Tape());
         m_capture->Arrived(samples, at);
         if (!m_capture->WriteFailure().empty())
             QMetaObject::invokeMethod(this, &CRecordDlg::Stop, Qt::QueuedConnection);

@@ -5,6 +5,7 @@
 // keeps the sound as FLAC and the tape as CAS beside it; the window then opens the recording.
 #include "platform/qt/audio/QtSoundInput.h"
 #include "recording/LiveCapture.h"
+#include "view/LiveTape.h"
 
 #include <QDialog>
 
@@ -30,6 +31,10 @@ class CRecordDlg : public QDialog {
 
     // The FLAC file recorded, once stopped; empty when nothing was.
     const std::string& Recording() const { return m_recorded; }
+
+  signals:
+    // The tape being recorded, when it starts and each time it grows; it lives as long as this.
+    void liveTapeChanged(const LiveTape& tape);
 
   private:
     void OnStartStop();

@@ -22,12 +22,19 @@ namespace tonvale {
 
 namespace {
 
-constexpr double kWheelStep = 1.25;  // per notch of the wheel, and per + or -
-constexpr double kFewestSamples = 8; // the narrowest stretch shown
-constexpr int kScrollUnits = 1000;   // scroll bar units per second
+constexpr double kWheelStep = 1.25;      // per notch of the wheel, and per + or -
+constexpr double kFewestSamples = 8;     // the narrowest stretch shown
+constexpr int kScrollUnits = 1000;       // scroll bar units per second
+constexpr double kFewestLiveSeconds = 4; // a recording's bytes are still seen going by
 
 picture::TapeScene SceneOf(const CTonvaleDlg& dlg, const CTapeView& view) {
     picture::TapeScene scene;
+    if (const LiveTape* live = view.Live()) {
+        scene.timeline = &live->Timeline();
+        scene.wave = &live->Sound();
+        scene.seconds = live->Seconds();
+        return scene;
+    }
     scene.timeline = dlg.Timeline();
     scene.wave = dlg.Wave();
     scene.trace = dlg.Trace();
@@ -49,7 +56,7 @@ class COverviewStrip : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (!m_view.m_dlg.Timeline()) return painter.fillRect(rect(), Qt::white);
+        if (!m_view.Timeline()) return painter.fillRect(rect(), Qt::white);
         picture::PaintOverview(painter, rect(), SceneOf(m_view.m_dlg, m_view),
                                std::pair(m_view.m_from, m_view.m_to));
     }
@@ -75,7 +82,7 @@ class CZoomedView : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (!m_view.m_dlg.Timeline()) return painter.fillRect(rect(), Qt::white);
+        if (!m_view.Timeline()) return painter.fillRect(rect(), Qt::white);
         picture::PaintZoomed(painter, rect(), SceneOf(m_view.m_dlg, m_view), m_view.m_from,
                              m_view.m_to);
     }
@@ -97,9 +104,8 @@ class CZoomedView : public QWidget {
         m_pressedAt = event->position().x();
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (m_dragged || !m_view.m_dlg.Timeline()) return;
-        if (const auto byte =
-                m_view.m_dlg.Timeline()->ByteAt(m_view.SecondsAt(event->position().x())))
+        if (m_dragged || !m_view.Timeline()) return;
+        if (const auto byte = m_view.Timeline()->ByteAt(m_view.SecondsAt(event->position().x())))
             m_view.ChooseByte(*byte);
     }
     bool event(QEvent* event) override {
@@ -156,7 +162,12 @@ CTapeView::CTapeView(const CTonvaleDlg& dlg) : QWidget(nullptr, Qt::Window), m_d
     Refresh();
 }
 
+const TapeTimeline* CTapeView::Timeline() const {
+    return m_live ? &m_live->Timeline() : m_dlg.Timeline();
+}
+
 double CTapeView::Seconds() const {
+    if (m_live) return std::max(m_live->Seconds(), 1e-3);
     const TapeTimeline* timeline = m_dlg.Timeline();
     return timeline ? std::max(timeline->Seconds(), 1e-3) : 1;
 }
@@ -179,7 +190,7 @@ void CTapeView::ShowBytes(std::optional<ByteSpan> bytes) {
     if (m_choosing) return; // the echo of a byte picked here
     m_highlight = bytes;
     m_cursor = bytes ? std::optional(bytes->first) : std::nullopt;
-    const TapeTimeline* timeline = m_dlg.Timeline();
+    const TapeTimeline* timeline = Timeline();
     if (bytes && timeline && bytes->first.file < timeline->Files().size())
         BringIntoView(
             timeline->ByteStart(bytes->first),
@@ -188,9 +199,31 @@ void CTapeView::ShowBytes(std::optional<ByteSpan> bytes) {
     m_zoomed->update();
 }
 
+void CTapeView::FollowLive(const LiveTape* live) {
+    if (!live) {
+        m_live = nullptr;
+        m_generation = ~std::uint64_t{0};
+        return Refresh();
+    }
+    if (live != m_live) {
+        // The width the person had zoomed to, within what the live tape keeps of its sound.
+        m_liveSpan =
+            std::min(std::max(m_to - m_from, kFewestLiveSeconds), live->Sound().KeptSeconds());
+        m_live = live;
+        m_highlight.reset();
+        m_cursor.reset();
+    }
+    m_to = live->ShownTo(m_liveSpan);
+    m_from = m_to - m_liveSpan;
+    SyncScrollBar();
+    m_overview->update();
+    m_zoomed->update();
+}
+
 void CTapeView::ShowStretch(double from, double to) {
     const double total = Seconds();
-    const double rate = m_dlg.Wave() ? m_dlg.Wave()->Rate() : 22050;
+    const Waveform* wave = m_live ? &m_live->Sound() : m_dlg.Wave();
+    const double rate = wave ? wave->Rate() : 22050;
     const double span = std::clamp(to - from, kFewestSamples / rate, total);
     from = std::clamp(from, 0.0, total - span);
     m_from = from;
@@ -230,13 +263,14 @@ void CTapeView::BringIntoView(double from, double to) {
 }
 
 void CTapeView::ChooseByte(ByteAddress byte) {
-    const TapeTimeline& timeline = *m_dlg.Timeline();
+    const TapeTimeline& timeline = *Timeline();
     m_cursor = byte;
     m_highlight = ByteSpan{byte, 1};
     BringIntoView(timeline.ByteStart(byte), timeline.ByteEnd(byte));
     m_overview->update();
     m_zoomed->update();
-    const ReportLinks* links = m_dlg.Links();
+    const ReportLinks* links =
+        m_live ? nullptr : m_dlg.Links(); // the report is not the live tape's
     if (const auto line = links ? links->LineOf(byte) : std::nullopt) {
         m_choosing = true;
         emit LineChosen(*line);
@@ -246,7 +280,7 @@ void CTapeView::ChooseByte(ByteAddress byte) {
 
 // The byte `bytes` on from `byte`, across tape files; none beyond either end.
 std::optional<ByteAddress> CTapeView::Step(ByteAddress byte, int bytes) const {
-    const std::vector<TimedTapeFile>& files = m_dlg.Timeline()->Files();
+    const std::vector<TimedTapeFile>& files = Timeline()->Files();
     if (bytes > 0) {
         if (byte.offset + 1 < files[byte.file].bytes)
             return ByteAddress{byte.file, byte.offset + 1};
@@ -261,7 +295,7 @@ std::optional<ByteAddress> CTapeView::Step(ByteAddress byte, int bytes) const {
 }
 
 void CTapeView::keyPressEvent(QKeyEvent* event) {
-    const TapeTimeline* timeline = m_dlg.Timeline();
+    const TapeTimeline* timeline = Timeline();
     if (!timeline) return QWidget::keyPressEvent(event);
     const std::vector<TimedTapeFile>& files = timeline->Files();
     std::optional<ByteAddress> next;
@@ -312,7 +346,7 @@ void CTapeView::SyncScrollBar() {
 
 // A byte's time, its place in its tape file and in the image, its value and status.
 QString CTapeView::Tooltip(double seconds) const {
-    const TapeTimeline* timeline = m_dlg.Timeline();
+    const TapeTimeline* timeline = Timeline();
     const auto byte = timeline ? timeline->ByteAt(seconds) : std::nullopt;
     if (!byte) return {};
     const Byte value = timeline->ByteValue(*byte);
@@ -338,7 +372,7 @@ QString CTapeView::Tooltip(double seconds) const {
 }
 
 void CTapeView::SavePicture(bool overview) {
-    if (!m_dlg.Timeline()) return;
+    if (!Timeline()) return;
     const QString path = QFileDialog::getSaveFileName(
         this, overview ? QStringLiteral("Save overview") : QStringLiteral("Save view"), QString(),
         QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"), nullptr,

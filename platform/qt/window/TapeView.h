@@ -4,8 +4,9 @@
 // view of a stretch, from the whole tape down to single samples, with the bit cells, the bytes
 // and their values, the doubtful and mended bytes and, for a recording, the pulses the rescue
 // found. It follows the report: a report line picked there shows its bytes here, and a byte
-// picked here picks its line there.
+// picked here picks its line there. While a recording is made, it follows that instead.
 #include "app/TonvaleDlg.h"
+#include "view/LiveTape.h"
 #include "view/ReportLinks.h"
 
 #include <QTimer>
@@ -27,6 +28,10 @@ class CTapeView : public QWidget {
     void Refresh();
     // The bytes of the report line picked, shown and highlighted; none: nothing.
     void ShowBytes(std::optional<ByteSpan> bytes);
+    // A recording as it is made, shown instead of the dialog's tape: called again each time it
+    // grows, it scrolls on to the newest sound. Null: the dialog's tape again, afresh.
+    void FollowLive(const LiveTape* live);
+    const LiveTape* Live() const { return m_live; }
 
     std::optional<ByteSpan> Highlighted() const { return m_highlight; }
     std::optional<ByteAddress> CursorByte() const { return m_cursor; }
@@ -54,6 +59,8 @@ class CTapeView : public QWidget {
     friend class COverviewStrip;
     friend class CZoomedView;
 
+    // The live tape's while there is one, else the dialog's.
+    const TapeTimeline* Timeline() const;
     double Seconds() const;
     // Zooms by `factor` (below 1: in) keeping the time at `x` where it is.
     void ZoomAround(double factor, double x);
@@ -66,6 +73,8 @@ class CTapeView : public QWidget {
     void SavePicture(bool overview);
 
     const CTonvaleDlg& m_dlg;
+    const LiveTape* m_live = nullptr;
+    double m_liveSpan = 0; // the width followed, in seconds
     std::uint64_t m_generation = ~std::uint64_t{0};
     double m_from = 0, m_to = 1;
     std::optional<ByteSpan> m_highlight;

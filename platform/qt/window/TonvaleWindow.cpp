@@ -262,7 +262,12 @@ void CTonvaleWindow::OnAbout() {
 void CTonvaleWindow::OnRecord() {
     RunCommand([&] {
         CRecordDlg record(this);
+        // An open tape view follows the recording while it is made.
+        connect(&record, &CRecordDlg::liveTapeChanged, this, [this](const LiveTape& tape) {
+            if (m_tapeView) m_tapeView->FollowLive(&tape);
+        });
         record.exec();
+        if (m_tapeView) m_tapeView->FollowLive(nullptr);
         if (!record.Recording().empty()) m_dlg.OpenTape(record.Recording());
     });
 }
