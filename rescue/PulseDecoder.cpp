@@ -102,13 +102,14 @@ void PulseDecoder::EndBlob() {
             break;
         }
     // A pulse with two lobes near the same height, as some recorders give back, keeps the
-    // polarity its clock has shown, whichever lobe the noise made come first.
-    if (m_locked && m_polarity != 0) {
-        const float locked = m_polarity > 0 ? 1.0f : -1.0f;
+    // polarity its clock has shown, whichever lobe the noise made come first; before the clock
+    // is known, that of the loudest recent pulse. A capture overdriven to both rails is such a
+    // pulse all through: the dip before each edge comes first.
+    if (const float keep = KeptPolarity(top); keep != 0) {
         float high = 0;
         for (std::uint64_t n = from; n < m_written; ++n)
-            high = std::max(high, locked * History(n));
-        if (high >= kHalf * top) sign = locked;
+            high = std::max(high, keep * History(n));
+        if (high >= kHalf * top) sign = keep;
     }
     const std::vector<Lobe> lobes = FindLobes(from, sign, kSecondLobe * top);
     const double spacing = kLobeSpacing * m_rate;
@@ -122,6 +123,16 @@ void PulseDecoder::EndBlob() {
         const bool cut = lobe.time < kCutSeconds * m_rate;
         if (!shadowed && !cut) OnPulse({lobe.time, lobe.height, m_blobMax, sign > 0});
     }
+}
+
+// The polarity pulses have shown of late: the clock's, or before it is known the loudest
+// recent pulse's while, fading, it still stands half as high as the blob of `top`; 0: none.
+float PulseDecoder::KeptPolarity(float top) const {
+    if (m_locked) return m_polarity > 0 ? 1.0f : m_polarity < 0 ? -1.0f : 0.0f;
+    const double since = static_cast<double>(m_written) - m_loudestAt;
+    const double loudest = m_loudest * std::exp(-std::max(0.0, since) / (kLevelSeconds * m_rate));
+    if (!(loudest >= kHalf * top)) return 0;
+    return m_loudestRises ? 1.0f : -1.0f;
 }
 
 // The runs of samples on the `sign` side from `from` on, as high as `lowest` at least: each
@@ -176,6 +187,7 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
     if (pulse.height >= m_loudest) {
         m_loudest = pulse.height;
         m_loudestAt = pulse.time;
+        m_loudestRises = pulse.rises;
     }
     if (m_assumedPeriod > 0) {
         StartFragment(pulse);

@@ -9,11 +9,13 @@
 // against the level of the pulses around it, whatever its shape. Its lobes are then looked at:
 // a real cassette gives back a narrow spike with a trough and a rebound behind it, the
 // machine's own sound two square halves. The lobe that first reaches half the pulse's height
-// gives its polarity and its time; a second lobe of that polarity far enough behind it is a
-// pulse of its own (a data pulse run into its clock on a fast tape). Heights are amplitudes,
-// judged against the clock pulses around them: data pulses come back lower than clock pulses,
-// and the level wanders. The clock is learnt from the leader and followed from pulse to pulse,
-// so that a recording off speed, or one whose speed wanders, keeps its cells.
+// gives its polarity and its time, unless a lobe of the polarity the pulses before it showed
+// reaches that too (a capture overdriven to both rails dips to one before each edge); a second
+// lobe of that polarity far enough behind it is a pulse of its own (a data pulse run into its
+// clock on a fast tape). Heights are amplitudes, judged against the clock pulses around them:
+// data pulses come back lower than clock pulses, and the level wanders. The clock is learnt from
+// the leader and followed from pulse to pulse, so that a recording off speed, or one whose speed
+// wanders, keeps its cells.
 //
 // When the cells go wrong inside a tape file (a burst of noise, a dropout) the clock runs on at
 // the learnt speed while the decoder waits for pulses that fall into the cell pattern again;
@@ -58,6 +60,7 @@ class PulseDecoder {
     };
 
     void EndBlob();
+    float KeptPolarity(float top) const;
     std::vector<Lobe> FindLobes(std::uint64_t from, float sign, float lowest) const;
     float History(std::uint64_t n) const { return m_history[n & (m_history.size() - 1)]; }
     void OnPulse(const Pulse& pulse);
@@ -99,6 +102,7 @@ class PulseDecoder {
     std::uint64_t m_blobStart = 0;
     long m_polarity = 0;                   // clock pulses that rose, less those that fell
     double m_loudest = 0, m_loudestAt = 0; // the recent highest pulse, decaying
+    bool m_loudestRises = true;
 
     // Hunting the leader: a run of equally spaced pulses.
     double m_lastPulse = -1e18;

@@ -1,6 +1,7 @@
 // The rescue on real captures of real cassettes: short clips, each with what a person read off
-// it. Pulses of other shapes than the machine's own, quiet ones, upside-down ones, dips, gaps,
-// cells spread and crowded, and a Highspeed run across a dropout.
+// it. Pulses of other shapes than the machine's own, quiet ones, upside-down ones, overdriven
+// ones (each an edge from one rail to the other), dips, gaps, cells spread and crowded, and a
+// Highspeed run across a dropout.
 #include "recording/RecordingFile.h"
 #include "rescue/Rescue.h"
 
@@ -41,16 +42,14 @@ const Clip kClips[] = {
     {"low-speed/sync01.wav", Expect::BitsBehindLeader, "11010011 11010011 11010011"},
     {"low-speed/bits01.wav", Expect::Bits, "0011 1010  1011 0010  0100 0000", 0},
     {"low-speed/bits02.wav", Expect::Bits, "0000 1100 0100", 0},
-    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 4},
+    {"low-speed/bits03.wav", Expect::Bits, "0000 0000 1001", 1},
     {"low-speed/bits04.wav", Expect::Bits, "0000 0000", 0,
      "a very quiet fragment: the slow swing under its pulses hides one"},
     {"low-speed/bits05.wav", Expect::Bits, "0010 0000 000", 2},
     {"low-speed/bits06.wav", Expect::Bits, "00101010101001100011", 0},
     {"low-speed/bits07.wav", Expect::Bits, "0000010000000101110110", 3},
-    {"low-speed/bits08.wav", Expect::Bits, "100000001000000010000001110110", 0,
-     "clipped at both rails: its pulses are the edges between them"},
-    {"low-speed/bits09.wav", Expect::Bits, "111011001100010", 0,
-     "clipped at both rails: its pulses are the edges between them"},
+    {"low-speed/bits08.wav", Expect::Bits, "100000001000000010000001110110", 0},
+    {"low-speed/bits09.wav", Expect::Bits, "111011001100010", 0},
     {"low-speed/bits10.wav", Expect::Bits, "011000010", 0},
     {"high-speed/bits01.wav", Expect::HighspeedBits, "1 01111111 011010011 011", 1},
 };

@@ -102,6 +102,10 @@ struct Arrivals {
     std::vector<double> pausesAt; // the sound system's own: nothing for 150 ms, then late
 };
 
+void PrintTo(const Arrivals& arrivals, std::ostream* out) {
+    *out << arrivals.name;
+}
+
 class Overruns : public testing::TestWithParam<Arrivals> {};
 
 TEST_P(Overruns, AreToldWithTheirTimeOnceAndNeverForSoundThatIsOnlyLate) {
