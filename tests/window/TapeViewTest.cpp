@@ -7,7 +7,6 @@
 #include "rescue/Degrade.h"
 #include "sound/WavImage.h"
 
-#include <QPushButton>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -138,8 +137,7 @@ TEST(TapeView, ShowsTheDoubtfulByteOfADamagedRecordingsRescueLine) {
 
     WindowUnderTest w;
     EXPECT_FALSE(w.window.Control(ControlId::SaveCas)->isEnabled());
-    for (QPushButton* button : w.window.findChildren<QPushButton*>())
-        if (button->text() == "&Tape view") QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(Button(&w.window, "&Tape view"), Qt::LeftButton);
     w.Drop({wav});
     const QStringList lines = Lines(w.window);
     EXPECT_EQ(lines, Lines(w.window, false));

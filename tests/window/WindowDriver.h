@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
@@ -62,6 +63,13 @@ inline Answer PressKey(
         QTest::keyClick(focus && focus->window() == dialog ? focus : dialog,
                         static_cast<Qt::Key>(key), modifiers);
     };
+}
+
+// The push button of `parent` captioned `text`; null when there is none.
+inline QPushButton* Button(QWidget* parent, const char* text) {
+    for (QPushButton* b : parent->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
 }
 
 inline QString Shown(ByteView bytes) {

@@ -121,12 +121,6 @@ TEST(Window, ShowsItsDialogsLinesAfterEachOpenNoneAfterAFailedOneAndSavesThem) {
 }
 
 #if TONVALE_RECORDING
-QPushButton* Button(QWidget* parent, const char* text) {
-    for (QPushButton* b : parent->findChildren<QPushButton*>())
-        if (b->text() == text) return b;
-    return nullptr;
-}
-
 // Record: the tape played into a sink of the test's own, recorded from its monitor; the tape
 // files and the quality show as the sound comes, Stop saves the FLAC and the CAS beside it, and
 // the window opens the recording, whose rescue is that tape. The tape view follows it meanwhile.
