@@ -437,7 +437,6 @@ TEST_P(CommandLine, OpensTheTapeOnceTheWindowIsOnScreen) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLine,
     ::testing::Values(
-        StartCase{"PathWithSpaces", false, "my demo.cas", &kDemo, "Tonvale 2 - my demo.cas"},
         StartCase{"NameWithQuotes", false, "my \"best\" tape.cas", &kDemo,
                   "Tonvale 2 - my \"best\" tape.cas"},
         StartCase{"NameWithApostrophe", false, "it's.cas", &kDemo, "Tonvale 2 - it's.cas"},
