@@ -129,10 +129,13 @@ void PulseDecoder::EndBlob() {
 // recent pulse's while, fading, it still stands half as high as the blob of `top`; 0: none.
 float PulseDecoder::KeptPolarity(float top) const {
     if (m_locked) return m_polarity > 0 ? 1.0f : m_polarity < 0 ? -1.0f : 0.0f;
-    const double since = static_cast<double>(m_written) - m_loudestAt;
-    const double loudest = m_loudest * std::exp(-std::max(0.0, since) / (kLevelSeconds * m_rate));
-    if (!(loudest >= kHalf * top)) return 0;
+    if (!(Loudest(static_cast<double>(m_written)) >= kHalf * top)) return 0;
     return m_loudestRises ? 1.0f : -1.0f;
+}
+
+// The loudest recent pulse's height at sample `time`, faded since it was heard.
+double PulseDecoder::Loudest(double time) const {
+    return m_loudest * std::exp(-std::max(0.0, time - m_loudestAt) / (kLevelSeconds * m_rate));
 }
 
 // The runs of samples on the `sign` side from `from` on, as high as `lowest` at least: each
@@ -174,7 +177,7 @@ void PulseDecoder::OnPulse(const Pulse& pulse) {
 void PulseDecoder::TracePulse(const Pulse& pulse, PulseRole role) {
     if (!m_trace) return;
     // Against the clock pulses once they are known; before, against the loudest recent pulse.
-    const double against = m_locked ? m_clockHeight : m_loudest;
+    const double against = m_locked ? m_clockHeight : Loudest(pulse.time);
     const double height = against > 0 ? pulse.height / against : 1;
     m_trace->pulses.push_back({pulse.time / m_rate, static_cast<float>(height), pulse.rises, role,
                                m_trace->cells.size()});
@@ -182,9 +185,9 @@ void PulseDecoder::TracePulse(const Pulse& pulse, PulseRole role) {
 
 // A leader is a long run of clock pulses alone, equally spaced.
 void PulseDecoder::Hunt(const Pulse& pulse) {
-    const double since = pulse.time - m_loudestAt;
-    m_loudest *= std::exp(-std::max(0.0, since) / (kLevelSeconds * m_rate));
-    if (pulse.height >= m_loudest) {
+    // Faded from when it was heard, never twice over.
+    const double loudest = std::max<double>(Loudest(pulse.time), pulse.height);
+    if (pulse.height >= loudest) {
         m_loudest = pulse.height;
         m_loudestAt = pulse.time;
         m_loudestRises = pulse.rises;
@@ -194,7 +197,7 @@ void PulseDecoder::Hunt(const Pulse& pulse) {
         return;
     }
     TracePulse(pulse, PulseRole::Stray);
-    if (pulse.height < kStrong * m_loudest) return;
+    if (pulse.height < kStrong * loudest) return;
     const double spacing = pulse.time - m_lastPulse;
     m_lastPulse = pulse.time;
     const bool plausible = spacing >= kShortestCell * m_rate && spacing <= kLongestCell * m_rate;

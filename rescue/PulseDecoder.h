@@ -61,6 +61,7 @@ class PulseDecoder {
 
     void EndBlob();
     float KeptPolarity(float top) const;
+    double Loudest(double time) const;
     std::vector<Lobe> FindLobes(std::uint64_t from, float sign, float lowest) const;
     float History(std::uint64_t n) const { return m_history[n & (m_history.size() - 1)]; }
     void OnPulse(const Pulse& pulse);
@@ -101,7 +102,7 @@ class PulseDecoder {
     double m_blobMax = 0, m_blobLength = 0;
     std::uint64_t m_blobStart = 0;
     long m_polarity = 0;                   // clock pulses that rose, less those that fell
-    double m_loudest = 0, m_loudestAt = 0; // the recent highest pulse, decaying
+    double m_loudest = 0, m_loudestAt = 0; // the recent highest pulse, when it was heard
     bool m_loudestRises = true;
 
     // Hunting the leader: a run of equally spaced pulses.

@@ -1,5 +1,6 @@
 #include "builder/TestFiles.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,9 +17,17 @@ std::string WriteFile(const std::string& path, ByteView bytes) {
 
 std::string TempDir(std::string_view name) {
     namespace fs = std::filesystem;
-    // One tree per process: ctest runs tests side by side.
-    fs::path dir = fs::temp_directory_path() / ("tonvale-tests-" + std::to_string(getpid())) /
-                   std::string(name);
+    // One tree per process, as ctest runs tests side by side; gone when the process ends (a
+    // benchmark's hour of sound too), unless TONVALE_KEEP_TEST_FILES asks to look at it.
+    struct Tree {
+        fs::path path = fs::temp_directory_path() / ("tonvale-tests-" + std::to_string(getpid()));
+        ~Tree() {
+            std::error_code error;
+            if (!std::getenv("TONVALE_KEEP_TEST_FILES")) fs::remove_all(path, error);
+        }
+    };
+    static const Tree tree;
+    const fs::path dir = tree.path / std::string(name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();

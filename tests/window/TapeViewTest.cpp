@@ -165,5 +165,25 @@ TEST(TapeView, ShowsTheDoubtfulByteOfADamagedRecordingsRescueLine) {
 }
 #endif
 
+// Closed, it opens again where the person left it, in the next run too.
+TEST(TapeView, OpensWhereItWasLeftLastTime) {
+    const auto open = [](WindowUnderTest& w) {
+        for (QPushButton* button : w.window.findChildren<QPushButton*>())
+            if (button->text() == "&Tape view") QTest::mouseClick(button, Qt::LeftButton);
+        return w.window.TapeView();
+    };
+    QRect left;
+    {
+        WindowUnderTest w;
+        CTapeView* view = open(w);
+        ASSERT_TRUE(view);
+        view->setGeometry(60, 70, 640, 300);
+        left = view->geometry();
+        view->close();
+    }
+    WindowUnderTest again;
+    EXPECT_EQ(open(again)->geometry(), left);
+}
+
 } // namespace
 } // namespace tonvale::test

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -22,9 +23,11 @@ namespace tonvale {
 
 namespace {
 
-constexpr double kWheelStep = 1.25;      // per notch of the wheel, and per + or -
-constexpr double kFewestSamples = 8;     // the narrowest stretch shown
-constexpr int kScrollUnits = 1000;       // scroll bar units per second
+constexpr double kWheelStep = 1.25;  // per notch of the wheel, and per + or -
+constexpr double kFewestSamples = 8; // the narrowest stretch shown
+constexpr int kScrollUnits = 1000;   // scroll bar units per second
+// Where the settings the tape view keeps between runs go.
+const QString kOrganisation = QStringLiteral("Tonvale"), kGeometryKey = "tapeView/geometry";
 constexpr double kFewestLiveSeconds = 4; // a recording's bytes are still seen going by
 
 picture::TapeScene SceneOf(const CTonvaleDlg& dlg, const CTapeView& view) {
@@ -128,7 +131,9 @@ class CZoomedView : public QWidget {
 CTapeView::CTapeView(const CTonvaleDlg& dlg) : QWidget(nullptr, Qt::Window), m_dlg(dlg) {
     setWindowTitle(QStringLiteral("Tonvale 2 - Tape view"));
     setFocusPolicy(Qt::StrongFocus);
-    resize(900, 360);
+    // Where the person left it, in this run or the last.
+    const QSettings settings(kOrganisation, kOrganisation);
+    if (!restoreGeometry(settings.value(kGeometryKey).toByteArray())) resize(900, 360);
     m_overview = new COverviewStrip(*this);
     m_zoomed = new CZoomedView(*this);
     m_scroll = new QScrollBar(Qt::Horizontal, this);
@@ -160,6 +165,19 @@ CTapeView::CTapeView(const CTonvaleDlg& dlg) : QWidget(nullptr, Qt::Window), m_d
         m_zoomed->update();
     });
     Refresh();
+}
+
+CTapeView::~CTapeView() {
+    if (isVisible()) KeepGeometry();
+}
+
+void CTapeView::hideEvent(QHideEvent* event) {
+    KeepGeometry();
+    QWidget::hideEvent(event);
+}
+
+void CTapeView::KeepGeometry() {
+    QSettings(kOrganisation, kOrganisation).setValue(kGeometryKey, saveGeometry());
 }
 
 const TapeTimeline* CTapeView::Timeline() const {

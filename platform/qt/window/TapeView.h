@@ -23,6 +23,7 @@ class CTapeView : public QWidget {
     Q_OBJECT
   public:
     explicit CTapeView(const CTonvaleDlg& dlg);
+    ~CTapeView() override;
 
     // After each command: another tape starts afresh with the whole of it in view.
     void Refresh();
@@ -54,10 +55,14 @@ class CTapeView : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Its size and place are kept for the next time it opens, in this run or the next.
+    void hideEvent(QHideEvent* event) override;
 
   private:
     friend class COverviewStrip;
     friend class CZoomedView;
+
+    void KeepGeometry();
 
     // The live tape's while there is one, else the dialog's.
     const TapeTimeline* Timeline() const;
