@@ -140,7 +140,7 @@ std::string CapturedTwice(const std::string& dir) {
 
 // A real cassette's leader running into its sync byte: too short for a tape file.
 std::string RealClip(const std::string&) {
-    return std::string(TONVALE_SOURCE_DIR) + "/tests/rescue/real-clips/low-speed/sync01.wav";
+    return TONVALE_SOURCE_DIR "/tests/rescue/real-clips/low-speed/sync01.wav";
 }
 
 INSTANTIATE_TEST_SUITE_P(
